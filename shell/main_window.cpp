@@ -1,0 +1,29 @@
+#include "shell/main_window.h"
+
+#include "app/startup_log.h"
+
+#include <QCloseEvent>
+
+MainWindow::MainWindow()
+{
+    writeStartupLog(QStringLiteral("MainWindow ctor: enter"));
+
+    // The literal title is replaced by the current language's title during the initial loading.
+    setWindowTitle(QStringLiteral("Terminal Murvex"));
+    resize(1320, 820);
+
+    writeStartupLog(QStringLiteral("MainWindow ctor: before menu setup"));
+    setupMenus();
+    writeStartupLog(QStringLiteral("MainWindow ctor: after menu setup"));
+
+    writeStartupLog(QStringLiteral("MainWindow ctor: before signal connects"));
+
+    retranslateUi();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+}

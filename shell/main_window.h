@@ -1,0 +1,296 @@
+#pragma once
+
+#include "chart/candle.h"
+#include "settings/local_settings.h"
+
+#include <QJsonObject>
+#include <QMainWindow>
+#include <QMap>
+#include <QNetworkAccessManager>
+#include <QPoint>
+#include <QPointer>
+#include <QTimer>
+#include <QWebSocket>
+
+class QAction;
+class QActionGroup;
+class QComboBox;
+class QDoubleSpinBox;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QShortcut;
+class QSplitter;
+class QStringListModel;
+class QTabWidget;
+class QTableWidget;
+
+// The terminal's one window and the owner of nearly all its state. Each group of members below is
+// defined in the folder of the subsystem named in its comment; pure logic lives in free functions
+// beside them and the members here read widgets, call that logic and write widgets and state.
+// Members are public: every subsystem's code (and its tests) works on the same shared vocabulary.
+class MainWindow : public QMainWindow
+{
+public:
+    MainWindow();
+    ~MainWindow() override;
+
+    // ---- shell/: construction, menus, console, titles, language -------------------------------
+    void setupMenus();
+    bool isPortuguese() const;
+    QString localizedText(const QString &english, const QString &portuguese) const;
+    void appendEventLog(const QString &text);
+    QString appTitle() const;
+    QString layoutPresetTitle(const QString &key) const;
+    void setLanguage(const QString &code);
+    void retranslateUi();
+    void retranslateMenus();
+    void setTheme(const QString &themeKey);
+    void applyTheme();
+    void applyLayoutPreset(const QString &presetKey);
+    void moveToNextMonitor();
+
+    // Menu actions, in menu order; each calls the one operation of the same meaning.
+    void onSyncNowTriggered();
+    void onSyncStatusTriggered();
+    void onLogoutTriggered();
+    void onOpenApiKeys();
+    void onVerifyApisTriggered();
+    void onOpenShortcuts();
+    void onLanguageEnglishTriggered();
+    void onLanguagePortugueseTriggered();
+    void onThemeDarkTriggered();
+    void onThemeLightTriggered();
+    void onLayoutBalancedTriggered();
+    void onLayoutDenseTriggered();
+    void onLayoutChartTriggered();
+    void onLayoutOrderFlowTriggered();
+    void onSaveWorkspace();
+    void onLoadWorkspace();
+    void onMoveToNextMonitorTriggered();
+    void onColumnPresetAll();
+    void onColumnPresetTrading();
+    void onColumnPresetAnalytics();
+    void onColumnPresetCompact();
+
+    // ---- settings/: configuration directory, key file, settings file, workspace, columns ---------
+    QString configDir() const;
+    QString cacheDir() const;
+    QString resolveSettingsPath(const QString &legacyPath, const QString &newPath) const;
+    QString configFileWritePath() const;
+    QString configFilePath() const;
+    QString localSettingsWritePath() const;
+    QString localSettingsReadPath() const;
+    QString workspaceSnapshotWritePath() const;
+    QString workspaceSnapshotReadPath() const;
+    void saveLocalSettings();
+    void showApiKeysDialog();
+    void showShortcutsDialog();
+    void saveWorkspaceSnapshot();
+    void loadWorkspaceSnapshot();
+    void applyColumnPreset(const QString &presetKey);
+
+    // ---- providers/: catalogue, cascades, limits, health ----------------------------------------
+    void showApiHealthDialog();
+
+    // ---- news/ ------------------------------------------------------------------------------------
+    void refreshNews();
+
+    // ---- account/: sign-in and sync -------------------------------------------------------------
+    void pullAccountSync();
+    void showSyncStatusDialog();
+    void logout();
+
+    // ======================================== state ===============================================
+
+    // Symbol box
+    QLineEdit *symbolInput = nullptr;
+
+    // Menus and actions
+    QMenu *viewMenu = nullptr;
+    QMenu *accountMenu = nullptr;
+    QMenu *dataApisMenu = nullptr;
+    QMenu *languageMenu = nullptr;
+    QMenu *appearanceMenu = nullptr;
+    QMenu *layoutMenu = nullptr;
+    QMenu *columnsMenu = nullptr;
+    QAction *apiKeysAction = nullptr;
+    QAction *verifyApisAction = nullptr;
+    QAction *shortcutsAction = nullptr;
+    QAction *syncNowAction = nullptr;
+    QAction *syncStatusAction = nullptr;
+    QAction *logoutAction = nullptr;
+    QAction *languageEnglishAction = nullptr;
+    QAction *languagePortugueseAction = nullptr;
+    QAction *themeDarkAction = nullptr;
+    QAction *themeLightAction = nullptr;
+    QAction *layoutBalancedAction = nullptr;
+    QAction *layoutDenseAction = nullptr;
+    QAction *layoutChartAction = nullptr;
+    QAction *layoutOrderFlowAction = nullptr;
+    QAction *saveWorkspaceAction = nullptr;
+    QAction *loadWorkspaceAction = nullptr;
+    QAction *moveToNextMonitorAction = nullptr;
+    QAction *columnsAllAction = nullptr;
+    QAction *columnsTradingAction = nullptr;
+    QAction *columnsAnalyticsAction = nullptr;
+    QAction *columnsCompactAction = nullptr;
+    QActionGroup *languageActionGroup = nullptr;
+    QActionGroup *themeActionGroup = nullptr;
+
+    // Top bar and quote table
+    QPushButton *addSymbolButton = nullptr;
+    QPushButton *refreshQuotesButton = nullptr;
+    QLabel *fxTickerLabel = nullptr;
+    QTableWidget *quoteTable = nullptr;
+
+    // Chart panel
+    QLabel *chartTitleLabel = nullptr;
+    QPushButton *chartSelectButton = nullptr;
+    QPushButton *chartResetButton = nullptr;
+    QPushButton *chartHLineButton = nullptr;
+    QPushButton *chartVLineButton = nullptr;
+    QPushButton *chartTrendButton = nullptr;
+    QComboBox *chartModeCombo = nullptr;
+    QComboBox *chartTimeframeCombo = nullptr;
+
+    // Order book panel
+    QLabel *bookTitleLabel = nullptr;
+    QLabel *bookStepLabel = nullptr;
+    QLabel *askCaptionLabel = nullptr;
+    QLabel *bidCaptionLabel = nullptr;
+    QList<QLabel *> bookMetricCards; // BID, ASK, SPR, IMB
+    QDoubleSpinBox *bookStepSpin = nullptr;
+    QList<QPushButton *> bookPresetButtons;
+    QList<QShortcut *> bookPresetShortcuts;
+    QTableWidget *askTable = nullptr;
+    QTableWidget *bidTable = nullptr;
+
+    // Movers panel
+    QLabel *moversTitleLabel = nullptr;
+    QLabel *gainersTitleLabel = nullptr;
+    QLabel *losersTitleLabel = nullptr;
+    QPushButton *moversRefreshButton = nullptr;
+    QComboBox *moversScopeCombo = nullptr;
+    QComboBox *moversIntervalCombo = nullptr;
+    QComboBox *moversSectorCombo = nullptr;
+    QDoubleSpinBox *moversMinVolumeSpin = nullptr;
+    QDoubleSpinBox *moversMinTurnoverSpin = nullptr;
+    QList<QLabel *> breadthCards;
+    QTableWidget *gainersTable = nullptr;
+    QTableWidget *losersTable = nullptr;
+
+    // Screener panel
+    QLabel *screenerTitleLabel = nullptr;
+    QComboBox *screenerAssetCombo = nullptr;
+    QComboBox *screenerScopeCombo = nullptr;
+    QLineEdit *screenerFilterEdit = nullptr;
+    QDoubleSpinBox *screenerMinChangeSpin = nullptr;
+    QPushButton *screenerRefreshButton = nullptr;
+    QTableWidget *screenerTable = nullptr;
+
+    // News panel
+    QLabel *newsTitleLabel = nullptr;
+    QLineEdit *newsQueryEdit = nullptr;
+    QComboBox *newsSourceCombo = nullptr;
+    QComboBox *newsRegionCombo = nullptr;
+    QPushButton *newsRefreshButton = nullptr;
+    QTableWidget *newsTable = nullptr;
+
+    // Portfolio panel
+    QLabel *portfolioTitleLabel = nullptr;
+    QLabel *portfolioSummaryLabel = nullptr;
+    QComboBox *portfolioCombo = nullptr;
+    QComboBox *portfolioCurrencyCombo = nullptr;
+    QPushButton *portfolioNewButton = nullptr;
+    QPushButton *portfolioRenameButton = nullptr;
+    QPushButton *portfolioDeleteButton = nullptr;
+    QPushButton *portfolioCashFlowButton = nullptr;
+    QPushButton *portfolioDividendButton = nullptr;
+    QPushButton *portfolioAddPositionButton = nullptr;
+    QPushButton *portfolioRemoveButton = nullptr;
+    QTableWidget *portfolioPositionsTable = nullptr;
+    QTableWidget *portfolioTransactionsTable = nullptr;
+    QTabWidget *portfolioTabs = nullptr;
+
+    // Tape panel
+    QLabel *tapeTitleLabel = nullptr;
+    QComboBox *tapeFilterCombo = nullptr;
+    QDoubleSpinBox *tapeMinSizeSpin = nullptr;
+    QPushButton *tapeClearButton = nullptr;
+    QTableWidget *tapeTable = nullptr;
+
+    // Frame
+    QTabWidget *mainTabs = nullptr;
+    QTabWidget *bottomTabs = nullptr;
+    QTabWidget *rightTabs = nullptr;
+    QSplitter *leftSplitter = nullptr;
+    QSplitter *workspaceSplitter = nullptr;
+    QWidget *quoteTilesBar = nullptr;
+    QGridLayout *quoteTilesLayout = nullptr;
+    QList<QLabel *> quoteTileLabels;
+    QTableWidget *alertHistoryTable = nullptr;
+    QPlainTextEdit *eventConsole = nullptr;
+
+    // Network and streams (value members; the destructor cuts them off before anything else goes)
+    QNetworkAccessManager networkManager;
+    QWebSocket tickerSocket{QString(), QWebSocketProtocol::VersionLatest};
+    QWebSocket depthSocket{QString(), QWebSocketProtocol::VersionLatest};
+    QWebSocket itickSocket{QString(), QWebSocketProtocol::VersionLatest};
+    QWebSocket tradeSocket{QString(), QWebSocketProtocol::VersionLatest};
+
+    // Timers
+    QTimer quotePollTimer;
+    QTimer moversTimer;
+    QTimer newsTimer;
+    QTimer symbolSearchTimer;
+    QTimer settingsSaveTimer;
+    QTimer usdBrlTimer;
+    QTimer itickPingTimer;
+    QTimer itickDepthTimer;
+    QTimer itickRetryTimer;
+
+    // Stream state
+    QString bookSymbol;
+    QString bookPresetKey;
+    QString itickSymbol;
+    QString tapeSymbol;
+    QString symbolSearchText;
+
+    // Flags
+    bool marketDataStarted = false;
+    bool quitting = false;
+    bool bookPending = false; // a book stream was started and no depth has arrived yet
+    bool bookLive = false;    // depth has arrived for the current book stream
+    bool tradeStreamActive = false;
+    int itickRetryCount = 0;
+
+    // Market data and records
+    QMap<QString, CandleList> candlesBySymbol;
+    QStringList symbolUniverse;
+    QStringList cryptoBaseAssets;
+    QStringList b3BaseSymbols;
+    QMap<QString, QString> sectorBySymbol;
+    int dragSourceRow = -1;
+    QPoint dragPressPos;
+    QStringListModel *completerModel = nullptr;
+    QString activePortfolio;
+    bool portfolioCombosUpdating = false;
+    double usdBrlRate = 0.0;
+    QMap<QString, quint64> quoteGenerations;
+    int pendingMoversReplies = 0;
+    qint64 alphaVantageLastCallMs = 0;
+    qint64 alphaVantageCooldownUntilMs = 0;
+    QMap<QString, qint64> providerLastRequestMs;
+    QMap<QString, qint64> providerCooldownUntilMs;
+    QString pendingMoversScope;
+    QJsonObject chartDrawings; // drawings per "symbol|timeframe"
+    QString currentDrawingsKey;
+    LocalSettings settings;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+};

@@ -1,0 +1,20 @@
+#include "shell/main_window.h"
+
+#include <QAction>
+
+// Style sheets and themed widgets come with the themes work; until then a theme is a stored key
+// and the checked menu action.
+void MainWindow::setTheme(const QString &themeKey)
+{
+    settings.theme = themeKey;
+    applyTheme();
+}
+
+void MainWindow::applyTheme()
+{
+    const bool light = settings.theme == QLatin1String("mvx_light");
+    if (themeLightAction)
+        themeLightAction->setChecked(light);
+    if (themeDarkAction)
+        themeDarkAction->setChecked(!light);
+}
