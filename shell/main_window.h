@@ -76,6 +76,15 @@ public:
     void onColumnPresetAnalytics();
     void onColumnPresetCompact();
 
+    // ---- chart/: candles and indicators --------------------------------------------------------
+    void recordQuoteSample(const QString &symbol, double open, double high, double low, double price,
+                           double volume);
+    static CandleList aggregateCandlesByHours(const CandleList &candles, int hours);
+    QPair<QString, QString> chartIntervalAndRange() const;
+    static double latestSma(const CandleList &candles, int period);
+    static double latestEma(const CandleList &candles, int period);
+    static double latestVwap(const CandleList &candles, bool sessionReset);
+
     // ---- settings/: configuration directory, key file, settings file, workspace, columns ---------
     QString configDir() const;
     QString cacheDir() const;

@@ -1,0 +1,201 @@
+#include "chart/candle_store.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonValue>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+bool isPositivePrice(double value)
+{
+    return std::isfinite(value) && value > 0.0;
+}
+
+// Combiners that treat a value that is not finite as absent, so one bad field never turns a whole
+// merged or folded candle into NaN. Two absent values give the first one back.
+double finiteMax(double a, double b)
+{
+    if (!std::isfinite(a))
+        return std::isfinite(b) ? b : a;
+    if (!std::isfinite(b))
+        return a;
+    return std::max(a, b);
+}
+
+double finiteMin(double a, double b)
+{
+    if (!std::isfinite(a))
+        return std::isfinite(b) ? b : a;
+    if (!std::isfinite(b))
+        return a;
+    return std::min(a, b);
+}
+
+double finiteSum(double a, double b)
+{
+    if (!std::isfinite(a))
+        return std::isfinite(b) ? b : a;
+    if (!std::isfinite(b))
+        return a;
+    return a + b;
+}
+
+double klineNumber(const QJsonValue &value)
+{
+    double number = 0.0;
+    if (value.isString()) {
+        bool ok = false;
+        number = value.toString().toDouble(&ok);
+        if (!ok)
+            number = 0.0;
+    } else if (value.isDouble()) {
+        number = value.toDouble();
+    }
+    return std::isfinite(number) ? number : 0.0;
+}
+} // namespace
+
+QPair<QString, QString> chartIntervalAndRange(const QString &timeframe)
+{
+    if (timeframe == QLatin1String("1m"))
+        return {QStringLiteral("1m"), QStringLiteral("1d")};
+    if (timeframe == QLatin1String("5m"))
+        return {QStringLiteral("5m"), QStringLiteral("5d")};
+    if (timeframe == QLatin1String("15m"))
+        return {QStringLiteral("15m"), QStringLiteral("5d")};
+    if (timeframe == QLatin1String("30m"))
+        return {QStringLiteral("30m"), QStringLiteral("1mo")};
+    if (timeframe == QLatin1String("1h") || timeframe == QLatin1String("4h"))
+        return {QStringLiteral("1h"), QStringLiteral("3mo")};
+    if (timeframe == QLatin1String("1d"))
+        return {QStringLiteral("1d"), QStringLiteral("1y")};
+    return {QStringLiteral("1mo"), QStringLiteral("5y")};
+}
+
+QString binanceKlineInterval(const QString &timeframe)
+{
+    if (timeframe == QLatin1String("1mo"))
+        return QStringLiteral("1M");
+    return timeframe;
+}
+
+QDate candleDate(qint64 time, const QTimeZone &zone)
+{
+    return QDateTime::fromSecsSinceEpoch(candleSeconds(time), zone).date();
+}
+
+void recordQuoteSample(CandleList &candles, double open, double high, double low, double price, double volume,
+                       qint64 nowSeconds)
+{
+    if (!isPositivePrice(price))
+        return;
+    if (!isPositivePrice(open))
+        open = price;
+    if (!isPositivePrice(high))
+        high = std::max(open, price);
+    if (!isPositivePrice(low))
+        low = std::min(open, price);
+    if (!std::isfinite(volume) || volume < 0.0)
+        volume = 0.0;
+
+    if (candles.isEmpty()) {
+        Candle candle;
+        candle.time = nowSeconds;
+        candle.open = open;
+        candle.high = std::max({open, high, price});
+        candle.low = std::min({open, low, price});
+        candle.close = price;
+        candle.volume = volume;
+        candles.append(candle);
+        return;
+    }
+
+    Candle &last = candles.last();
+    last.high = finiteMax(last.high, std::max(high, price));
+    last.low = finiteMin(last.low, std::min(low, price));
+    last.close = price;
+    if (volume > 0.0)
+        last.volume = volume;
+}
+
+void applyPriceToLastCandle(CandleList &candles, double price, qint64 nowSeconds)
+{
+    if (!isPositivePrice(price))
+        return;
+    if (candles.isEmpty()) {
+        Candle candle;
+        candle.time = nowSeconds;
+        candle.open = candle.high = candle.low = candle.close = price;
+        candles.append(candle);
+        return;
+    }
+    Candle &last = candles.last();
+    last.close = price;
+    last.high = finiteMax(last.high, price);
+    last.low = finiteMin(last.low, price);
+}
+
+CandleList aggregateCandlesByHours(const CandleList &candles, int hours)
+{
+    if (candles.isEmpty() || hours <= 1)
+        return candles;
+
+    const qint64 bucket = qint64(hours) * 3600;
+    CandleList merged;
+    Candle open;
+    qint64 openKey = 0;
+    bool haveOpen = false;
+    for (const Candle &candle : candles) {
+        const qint64 key = candleSeconds(candle.time) / bucket;
+        if (haveOpen && key == openKey) {
+            if (!std::isfinite(open.open))
+                open.open = candle.open;
+            open.high = finiteMax(open.high, candle.high);
+            open.low = finiteMin(open.low, candle.low);
+            if (std::isfinite(candle.close))
+                open.close = candle.close;
+            open.volume = finiteSum(open.volume, candle.volume);
+            continue;
+        }
+        if (haveOpen)
+            merged.append(open);
+        open = candle;
+        open.time = key * bucket;
+        openKey = key;
+        haveOpen = true;
+    }
+    if (haveOpen)
+        merged.append(open);
+    return merged;
+}
+
+CandleList historyCandlesForTimeframe(const CandleList &history, const QString &timeframe)
+{
+    if (timeframe == QLatin1String("4h"))
+        return aggregateCandlesByHours(history, 4);
+    return history;
+}
+
+CandleList parseBinanceKlines(const QByteArray &body)
+{
+    const QJsonArray rows = QJsonDocument::fromJson(body).array();
+    CandleList candles;
+    candles.reserve(rows.size());
+    for (const QJsonValue &rowValue : rows) {
+        const QJsonArray row = rowValue.toArray();
+        if (row.size() < 6)
+            continue;
+        Candle candle;
+        candle.time = row.at(0).toInteger(0);
+        candle.open = klineNumber(row.at(1));
+        candle.high = klineNumber(row.at(2));
+        candle.low = klineNumber(row.at(3));
+        candle.close = klineNumber(row.at(4));
+        candle.volume = klineNumber(row.at(5));
+        candles.append(candle);
+    }
+    return candles;
+}

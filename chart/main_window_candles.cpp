@@ -1,0 +1,44 @@
+#include "chart/candle_store.h"
+#include "chart/indicators.h"
+#include "shell/main_window.h"
+
+#include <QComboBox>
+#include <QDateTime>
+
+#include <cmath>
+
+void MainWindow::recordQuoteSample(const QString &symbol, double open, double high, double low, double price,
+                                   double volume)
+{
+    // A rejected sample must not leave an empty entry behind for a symbol that had none.
+    if (!std::isfinite(price) || price <= 0.0)
+        return;
+    ::recordQuoteSample(candlesBySymbol[symbol], open, high, low, price, volume,
+                        QDateTime::currentSecsSinceEpoch());
+}
+
+CandleList MainWindow::aggregateCandlesByHours(const CandleList &candles, int hours)
+{
+    return ::aggregateCandlesByHours(candles, hours);
+}
+
+QPair<QString, QString> MainWindow::chartIntervalAndRange() const
+{
+    return ::chartIntervalAndRange(chartTimeframeCombo ? chartTimeframeCombo->currentText()
+                                                       : settings.chartTimeframe);
+}
+
+double MainWindow::latestSma(const CandleList &candles, int period)
+{
+    return ::latestSma(candles, period);
+}
+
+double MainWindow::latestEma(const CandleList &candles, int period)
+{
+    return ::latestEma(candles, period);
+}
+
+double MainWindow::latestVwap(const CandleList &candles, bool sessionReset)
+{
+    return ::latestVwap(candles, sessionReset);
+}
