@@ -18,6 +18,9 @@ MainWindow::MainWindow()
 
     writeStartupLog(QStringLiteral("MainWindow ctor: before signal connects"));
 
+    writeStartupLog(QStringLiteral("MainWindow ctor: before loadConfig"));
+    loadConfig();
+
     retranslateUi();
 }
 

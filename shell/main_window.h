@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chart/candle.h"
+#include "settings/api_keys.h"
 #include "settings/local_settings.h"
 
 #include <QJsonObject>
@@ -17,6 +18,7 @@ class QActionGroup;
 class QComboBox;
 class QDoubleSpinBox;
 class QGridLayout;
+class QIcon;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -101,6 +103,18 @@ public:
     void saveWorkspaceSnapshot();
     void loadWorkspaceSnapshot();
     void applyColumnPreset(const QString &presetKey);
+    void parseHiddenColumns(const QString &text);
+    QList<ApiKeySpec> apiKeyCatalog() const;
+    void loadConfig();
+    bool saveLocalApiKeys(); // false when the key file could not be written (already reported)
+    QString apiKeyFor(const QString &key) const;
+    QMap<QString, QString> effectiveApiKeys() const;
+    void setApiKey(const QString &key, const QString &value);
+    QStringList configuredSecrets() const;           // every key and token held, for redaction
+    QString redactedText(const QString &text) const; // text fit to show, log or store
+    void addApiKeyVisibilityToggle(QLineEdit *edit);
+    void onApiKeyVisibilityToggled(QLineEdit *edit, bool shown);
+    QIcon makeEyeIcon(bool shown) const;
 
     // ---- providers/: catalogue, cascades, limits, health ----------------------------------------
     void showApiHealthDialog();
