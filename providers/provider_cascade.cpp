@@ -40,6 +40,9 @@ void AsyncProviderCascade::cancel()
 
 void AsyncProviderCascade::startNext()
 {
+    // An ended or cancelled walk must never reach a provider again.
+    if (!running)
+        return;
     ++index;
     if (index >= 0 && index < providers.size()) {
         const QString key = providers.at(index);

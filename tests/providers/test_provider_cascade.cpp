@@ -334,6 +334,7 @@ private Q_SLOTS:
         QCOMPARE(walk.started, QStringList{QStringLiteral("a")});
         walk.completion(QStringLiteral("a"))(ok());
         walk.completion(QStringLiteral("a"))(failed(QStringLiteral("HTTP 500")));
+        cascade.startNext();
         QCOMPARE(walk.finals(), 0);
         QCOMPARE(walk.started.size(), 1);
 
