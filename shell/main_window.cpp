@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include "app/startup_log.h"
+#include "watchlist/symbol_rules.h"
 
 #include <QCloseEvent>
 
@@ -15,6 +16,8 @@ MainWindow::MainWindow()
     writeStartupLog(QStringLiteral("MainWindow ctor: before menu setup"));
     setupMenus();
     writeStartupLog(QStringLiteral("MainWindow ctor: after menu setup"));
+    // Normalisation completes bare B3 tickers from the built-in universe until the completer takes over.
+    b3BaseSymbols = b3BaseSymbolsFrom(defaultSymbolUniverse());
 
     writeStartupLog(QStringLiteral("MainWindow ctor: before signal connects"));
 

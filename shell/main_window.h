@@ -78,6 +78,16 @@ public:
     void onColumnPresetAnalytics();
     void onColumnPresetCompact();
 
+    // ---- watchlist/: symbol rules and the built-in universe ----------------------------------------
+    QString normalizeSymbol(const QString &text) const;
+    QString parseForexPair(const QString &text) const;
+    bool isKnownCurrency(const QString &code) const;
+    QString classifySymbol(const QString &symbol) const;
+    QString assetClassKey(const QString &symbol) const;
+    QString marketLabelForSymbol(const QString &symbol) const;
+    QString forexDisplayName(const QString &symbol) const;
+    QStringList defaultSymbolUniverse() const;
+
     // ---- chart/: candles and indicators --------------------------------------------------------
     void recordQuoteSample(const QString &symbol, double open, double high, double low, double price,
                            double volume);
