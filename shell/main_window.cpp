@@ -16,6 +16,8 @@ MainWindow::MainWindow()
     setupMenus();
     writeStartupLog(QStringLiteral("MainWindow ctor: after menu setup"));
 
+    buildPanels();
+
     writeStartupLog(QStringLiteral("MainWindow ctor: before signal connects"));
 
     retranslateUi();
