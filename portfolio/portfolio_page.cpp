@@ -1,5 +1,6 @@
 #include "app/startup_log.h"
 #include "shell/main_window.h"
+#include "shell/widget_kit.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -72,8 +73,9 @@ QWidget *MainWindow::buildPortfolioPage(QWidget *root)
     portfolioTransactionsTable->setContextMenuPolicy(Qt::CustomContextMenu);
     setPortfolioTableHeaders();
     portfolioTabs->addTab(portfolioPositionsTable, localizedText(QStringLiteral("Positions"), QString::fromUtf8("Posições")));
-    portfolioTabs->addTab(portfolioTransactionsTable,
-                          localizedText(QStringLiteral("Cash & dividends"), QStringLiteral("Caixa e dividendos")));
+    portfolioTabs->addTab(portfolioTransactionsTable, withLiteralAmpersands(localizedText(
+                                                          QStringLiteral("Cash & dividends"),
+                                                          QStringLiteral("Caixa e dividendos"))));
 
     pageLayout->addWidget(header, 0);
     pageLayout->addWidget(portfolioTabs, 1);

@@ -40,3 +40,10 @@ void applyStandardTableSettings(QTableWidget *table)
     table->setAlternatingRowColors(true);
     table->setSortingEnabled(true);
 }
+
+QString withLiteralAmpersands(const QString &text)
+{
+    QString escaped = text;
+    escaped.replace(QLatin1Char('&'), QLatin1String("&&"));
+    return escaped;
+}

@@ -25,3 +25,7 @@ void refillKeyedCombo(QComboBox *combo, const QList<KeyedItem> &items, const QSt
 // The look most tables of the window share: no row numbers, the last column stretching, columns the
 // user can resize, whole-row selection, no in-place editing, alternating rows, sortable.
 void applyStandardTableSettings(QTableWidget *table);
+
+// Tab and button texts read a single '&' as a keyboard mnemonic and hide it; doubling every '&' makes
+// the character show as written ("Cash & dividends").
+QString withLiteralAmpersands(const QString &text);
