@@ -39,17 +39,19 @@ QWidget *MainWindow::buildChartPanel(QWidget *root)
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(6);
 
-    chartTitleLabel = new QLabel(localizedText(QStringLiteral("Chart"), QString::fromUtf8("Gráfico")), toolbar);
+    chartTitleLabel =
+        new QLabel(localizedText(QStringLiteral("Chart"), QString::fromUtf8("Gráfico")), toolbar);
     chartTitleLabel->setObjectName(QStringLiteral("panelTitle"));
 
     chartSelectButton =
         new QPushButton(localizedText(QStringLiteral("Select"), QStringLiteral("Selecionar")), toolbar);
-    chartResetButton = new QPushButton(localizedText(QStringLiteral("Reset"), QStringLiteral("Resetar")), toolbar);
+    chartResetButton =
+        new QPushButton(localizedText(QStringLiteral("Reset"), QStringLiteral("Resetar")), toolbar);
     chartHLineButton = new QPushButton(QStringLiteral("HLine"), toolbar);
     chartVLineButton = new QPushButton(QStringLiteral("VLine"), toolbar);
     chartTrendButton = new QPushButton(QStringLiteral("Trend"), toolbar);
-    const QList<QPushButton *> tools = {chartSelectButton, chartResetButton, chartHLineButton, chartVLineButton,
-                                        chartTrendButton};
+    const QList<QPushButton *> tools = {chartSelectButton, chartResetButton, chartHLineButton,
+                                        chartVLineButton, chartTrendButton};
     for (QPushButton *button : tools) {
         button->setObjectName(QStringLiteral("chartToolButton"));
         button->setMinimumWidth(58);
@@ -62,8 +64,9 @@ QWidget *MainWindow::buildChartPanel(QWidget *root)
     chartSelectButton->setToolTip(
         localizedText(QStringLiteral("Select (Alt+1)"), QStringLiteral("Selecionar (Alt+1)")));
     chartResetButton->setShortcut(QKeySequence(QStringLiteral("Alt+0")));
-    chartResetButton->setToolTip(localizedText(QStringLiteral("Reset zoom to the latest candle (Alt+0)"),
-                                               QStringLiteral("Resetar zoom para o candle mais recente (Alt+0)")));
+    chartResetButton->setToolTip(
+        localizedText(QStringLiteral("Reset zoom to the latest candle (Alt+0)"),
+                      QStringLiteral("Resetar zoom para o candle mais recente (Alt+0)")));
     chartHLineButton->setCheckable(true);
     chartHLineButton->setShortcut(QKeySequence(QStringLiteral("Alt+2")));
     chartHLineButton->setToolTip(

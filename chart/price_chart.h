@@ -14,7 +14,13 @@
 class PriceChart : public QWidget
 {
 public:
-    enum DrawMode { SelectZoom = 0, HorizontalLine = 1, VerticalLine = 2, TrendLine = 3 };
+    enum DrawMode
+    {
+        SelectZoom = 0,
+        HorizontalLine = 1,
+        VerticalLine = 2,
+        TrendLine = 3
+    };
 
     explicit PriceChart(QWidget *parent);
 

@@ -32,7 +32,8 @@ QStringList moversHeaders(const MainWindow &window)
 {
     return {window.localizedText(QStringLiteral("Symbol"), QString::fromUtf8("Símbolo")),
             window.localizedText(QStringLiteral("Last"), QString::fromUtf8("Último")),
-            window.localizedText(QStringLiteral("Change"), QString::fromUtf8("Variação")), QStringLiteral("Volume"),
+            window.localizedText(QStringLiteral("Change"), QString::fromUtf8("Variação")),
+            QStringLiteral("Volume"),
             window.localizedText(QStringLiteral("Turnover"), QStringLiteral("Giro")),
             window.localizedText(QStringLiteral("Sector"), QStringLiteral("Setor"))};
 }
@@ -102,10 +103,12 @@ QWidget *MainWindow::buildMoversPage(QWidget *root)
     moversMosaic = new MoversMosaic(page);
     gainersTable = createMoversTable(page);
     losersTable = createMoversTable(page);
-    gainersTitleLabel = new QLabel(localizedText(QStringLiteral("TOP GAINERS"), QStringLiteral("MAIORES ALTAS")), page);
+    gainersTitleLabel =
+        new QLabel(localizedText(QStringLiteral("TOP GAINERS"), QStringLiteral("MAIORES ALTAS")), page);
     gainersTitleLabel->setObjectName(QStringLiteral("subPanelTitle"));
     QWidget *gainersBox = moversBox(page, gainersTitleLabel, gainersTable);
-    losersTitleLabel = new QLabel(localizedText(QStringLiteral("TOP LOSERS"), QStringLiteral("MAIORES BAIXAS")), page);
+    losersTitleLabel =
+        new QLabel(localizedText(QStringLiteral("TOP LOSERS"), QStringLiteral("MAIORES BAIXAS")), page);
     losersTitleLabel->setObjectName(QStringLiteral("subPanelTitle"));
     QWidget *losersBox = moversBox(page, losersTitleLabel, losersTable);
 
@@ -143,22 +146,25 @@ void MainWindow::populateMoversScopeCombo(const QString &preferredKey)
 {
     refillKeyedCombo(
         moversScopeCombo,
-        {{QStringLiteral("all"), localizedText(QStringLiteral("All delayed"), QStringLiteral("Tudo com delay"))},
+        {{QStringLiteral("all"),
+          localizedText(QStringLiteral("All delayed"), QStringLiteral("Tudo com delay"))},
          {QStringLiteral("b3"), localizedText(QStringLiteral("B3 delayed"), QStringLiteral("B3 com delay"))},
          {QStringLiteral("us"), localizedText(QStringLiteral("US delayed"), QStringLiteral("EUA com delay"))},
          {QStringLiteral("crypto"), QStringLiteral("Crypto 24h")},
-         {QStringLiteral("watchlist"), localizedText(QStringLiteral("Watchlist"), QStringLiteral("Lista pessoal"))}},
+         {QStringLiteral("watchlist"),
+          localizedText(QStringLiteral("Watchlist"), QStringLiteral("Lista pessoal"))}},
         preferredKey);
 }
 
 void MainWindow::populateMoversIntervalCombo(const QString &preferredKey)
 {
-    refillKeyedCombo(moversIntervalCombo,
-                     {{QStringLiteral("hour"), localizedText(QStringLiteral("Hour"), QStringLiteral("Hora"))},
-                      {QStringLiteral("day"), localizedText(QStringLiteral("Day"), QStringLiteral("Dia"))},
-                      {QStringLiteral("week"), localizedText(QStringLiteral("Week"), QStringLiteral("Semana"))},
-                      {QStringLiteral("month"), localizedText(QStringLiteral("Month"), QString::fromUtf8("Mês"))}},
-                     preferredKey);
+    refillKeyedCombo(
+        moversIntervalCombo,
+        {{QStringLiteral("hour"), localizedText(QStringLiteral("Hour"), QStringLiteral("Hora"))},
+         {QStringLiteral("day"), localizedText(QStringLiteral("Day"), QStringLiteral("Dia"))},
+         {QStringLiteral("week"), localizedText(QStringLiteral("Week"), QStringLiteral("Semana"))},
+         {QStringLiteral("month"), localizedText(QStringLiteral("Month"), QString::fromUtf8("Mês"))}},
+        preferredKey);
 }
 
 void MainWindow::populateMoversSectorCombo(const QString &preferredKey)
@@ -168,10 +174,11 @@ void MainWindow::populateMoversSectorCombo(const QString &preferredKey)
         if (!sectors.contains(sector))
             sectors.append(sector);
     }
-    std::stable_sort(sectors.begin(), sectors.end(),
-              [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
-    QList<KeyedItem> items = {
-        {QStringLiteral("all"), localizedText(QStringLiteral("All sectors"), QStringLiteral("Todos os setores"))}};
+    std::stable_sort(sectors.begin(), sectors.end(), [](const QString &a, const QString &b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    QList<KeyedItem> items = {{QStringLiteral("all"), localizedText(QStringLiteral("All sectors"),
+                                                                    QStringLiteral("Todos os setores"))}};
     for (const QString &sector : sectors)
         items.append({sector, sector});
     refillKeyedCombo(moversSectorCombo, items, preferredKey);

@@ -65,21 +65,22 @@ void MainWindow::retranslateScreenerHeaders()
 {
     if (!screenerTable)
         return;
-    screenerTable->setHorizontalHeaderLabels({localizedText(QStringLiteral("Symbol"), QString::fromUtf8("Símbolo")),
-                                              localizedText(QStringLiteral("Asset"), QStringLiteral("Ativo")),
-                                              localizedText(QStringLiteral("Last"), QString::fromUtf8("Último")),
-                                              localizedText(QStringLiteral("Change"), QString::fromUtf8("Variação")),
-                                              QStringLiteral("Volume"),
-                                              localizedText(QStringLiteral("Market"), QStringLiteral("Mercado")),
-                                              localizedText(QStringLiteral("Source"), QStringLiteral("Fonte")),
-                                              localizedText(QStringLiteral("Signal"), QStringLiteral("Sinal"))});
+    screenerTable->setHorizontalHeaderLabels(
+        {localizedText(QStringLiteral("Symbol"), QString::fromUtf8("Símbolo")),
+         localizedText(QStringLiteral("Asset"), QStringLiteral("Ativo")),
+         localizedText(QStringLiteral("Last"), QString::fromUtf8("Último")),
+         localizedText(QStringLiteral("Change"), QString::fromUtf8("Variação")), QStringLiteral("Volume"),
+         localizedText(QStringLiteral("Market"), QStringLiteral("Mercado")),
+         localizedText(QStringLiteral("Source"), QStringLiteral("Fonte")),
+         localizedText(QStringLiteral("Signal"), QStringLiteral("Sinal"))});
 }
 
 void MainWindow::populateScreenerAssetCombo(const QString &preferredKey)
 {
     refillKeyedCombo(
         screenerAssetCombo,
-        {{QStringLiteral("all"), localizedText(QStringLiteral("All assets"), QStringLiteral("Todos os ativos"))},
+        {{QStringLiteral("all"),
+          localizedText(QStringLiteral("All assets"), QStringLiteral("Todos os ativos"))},
          {QStringLiteral("br"), localizedText(QStringLiteral("Brazil"), QStringLiteral("Brasil"))},
          {QStringLiteral("us"), localizedText(QStringLiteral("US"), QStringLiteral("EUA"))},
          {QStringLiteral("crypto"), QStringLiteral("Crypto")},
@@ -92,6 +93,7 @@ void MainWindow::populateScreenerScopeCombo(const QString &preferredKey)
     refillKeyedCombo(
         screenerScopeCombo,
         {{QStringLiteral("watchlist"), localizedText(QStringLiteral("Watchlist"), QStringLiteral("Lista"))},
-         {QStringLiteral("universe"), localizedText(QStringLiteral("Full universe"), QStringLiteral("Universo completo"))}},
+         {QStringLiteral("universe"),
+          localizedText(QStringLiteral("Full universe"), QStringLiteral("Universo completo"))}},
         preferredKey);
 }

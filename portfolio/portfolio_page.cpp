@@ -36,24 +36,27 @@ QWidget *MainWindow::buildPortfolioPage(QWidget *root)
     auto *header = new QWidget(page);
     auto *grid = new QGridLayout(header);
     grid->setContentsMargins(0, 0, 0, 0);
-    portfolioTitleLabel =
-        new QLabel(localizedText(QStringLiteral("PORTFOLIO / P&L"), QStringLiteral("CARTEIRA / RESULTADO")), header);
+    portfolioTitleLabel = new QLabel(
+        localizedText(QStringLiteral("PORTFOLIO / P&L"), QStringLiteral("CARTEIRA / RESULTADO")), header);
     portfolioTitleLabel->setObjectName(QStringLiteral("panelTitle"));
     portfolioSummaryLabel = new QLabel(QStringLiteral("--"), header);
     portfolioCombo = new QComboBox(header);
-    portfolioNewButton = new QPushButton(localizedText(QStringLiteral("New"), QStringLiteral("Nova")), header);
+    portfolioNewButton =
+        new QPushButton(localizedText(QStringLiteral("New"), QStringLiteral("Nova")), header);
     portfolioRenameButton =
         new QPushButton(localizedText(QStringLiteral("Rename"), QStringLiteral("Renomear")), header);
-    portfolioDeleteButton = new QPushButton(localizedText(QStringLiteral("Delete"), QStringLiteral("Excluir")), header);
+    portfolioDeleteButton =
+        new QPushButton(localizedText(QStringLiteral("Delete"), QStringLiteral("Excluir")), header);
     portfolioCurrencyCombo = new QComboBox(header);
     portfolioCurrencyCombo->addItems({QStringLiteral("BRL"), QStringLiteral("USD")});
     portfolioCashFlowButton =
         new QPushButton(localizedText(QStringLiteral("Cash flow"), QStringLiteral("Fluxo de caixa")), header);
     portfolioDividendButton =
         new QPushButton(localizedText(QStringLiteral("Dividend"), QStringLiteral("Dividendo")), header);
-    portfolioAddPositionButton =
-        new QPushButton(localizedText(QStringLiteral("Add position"), QString::fromUtf8("Adicionar posição")), header);
-    portfolioRemoveButton = new QPushButton(localizedText(QStringLiteral("Remove"), QStringLiteral("Remover")), header);
+    portfolioAddPositionButton = new QPushButton(
+        localizedText(QStringLiteral("Add position"), QString::fromUtf8("Adicionar posição")), header);
+    portfolioRemoveButton =
+        new QPushButton(localizedText(QStringLiteral("Remove"), QStringLiteral("Remover")), header);
     grid->addWidget(portfolioTitleLabel, 0, 0);
     grid->addWidget(portfolioSummaryLabel, 0, 1, 1, 2);
     grid->addWidget(portfolioCombo, 1, 0);
@@ -72,10 +75,11 @@ QWidget *MainWindow::buildPortfolioPage(QWidget *root)
     portfolioTransactionsTable = portfolioTable(6, portfolioTabs);
     portfolioTransactionsTable->setContextMenuPolicy(Qt::CustomContextMenu);
     setPortfolioTableHeaders();
-    portfolioTabs->addTab(portfolioPositionsTable, localizedText(QStringLiteral("Positions"), QString::fromUtf8("Posições")));
-    portfolioTabs->addTab(portfolioTransactionsTable, withLiteralAmpersands(localizedText(
-                                                          QStringLiteral("Cash & dividends"),
-                                                          QStringLiteral("Caixa e dividendos"))));
+    portfolioTabs->addTab(portfolioPositionsTable,
+                          localizedText(QStringLiteral("Positions"), QString::fromUtf8("Posições")));
+    portfolioTabs->addTab(portfolioTransactionsTable,
+                          withLiteralAmpersands(localizedText(QStringLiteral("Cash & dividends"),
+                                                              QStringLiteral("Caixa e dividendos"))));
 
     pageLayout->addWidget(header, 0);
     pageLayout->addWidget(portfolioTabs, 1);

@@ -161,8 +161,8 @@ public:
     void setTapeHeaders();
     void onBookPresetTriggered(const QString &presetKey);
     void applyBookPreset(const QString &presetKey); // stub until the book presets land
-    void startBookStream();                          // stub until the streams land
-    void startTickerStream();                        // stub until the streams land
+    void startBookStream();                         // stub until the streams land
+    void startTickerStream();                       // stub until the streams land
 
     // ---- movers/: movers and screener pages ------------------------------------------------------
     QWidget *buildMoversPage(QWidget *root);

@@ -24,7 +24,8 @@ struct BookPreset
     const char *key;
     const char *text;
 };
-const BookPreset kBookPresets[] = {{"raw", "Raw"}, {"tight", "Tight"}, {"normal", "Normal"}, {"wide", "Wide"}};
+const BookPreset kBookPresets[] = {
+    {"raw", "Raw"}, {"tight", "Tight"}, {"normal", "Normal"}, {"wide", "Wide"}};
 } // namespace
 
 QWidget *MainWindow::buildBookPanel(QWidget *root)
@@ -168,15 +169,17 @@ QLabel *MainWindow::createMetricCard(QWidget *parent, const QString &caption)
     return card;
 }
 
-void MainWindow::styleMetricCard(QLabel *card, const QString &caption, const QString &value, const QColor &accent)
+void MainWindow::styleMetricCard(QLabel *card, const QString &caption, const QString &value,
+                                 const QColor &accent)
 {
     if (!card)
         return;
     const bool light = settings.theme == QLatin1String("mvx_light");
     card->setText(caption + QLatin1Char('\n') + value);
-    card->setStyleSheet(QStringLiteral("QLabel#bookMetric {background:%1;border:1px solid %2;color:%3;padding:3px;}")
-                            .arg(light ? QStringLiteral("#ffffff") : QStringLiteral("#1a140d"),
-                                 light ? QStringLiteral("#d8e5f2") : QStringLiteral("#3d3530"), accent.name()));
+    card->setStyleSheet(
+        QStringLiteral("QLabel#bookMetric {background:%1;border:1px solid %2;color:%3;padding:3px;}")
+            .arg(light ? QStringLiteral("#ffffff") : QStringLiteral("#1a140d"),
+                 light ? QStringLiteral("#d8e5f2") : QStringLiteral("#3d3530"), accent.name()));
 }
 
 QString MainWindow::formatBookPrice(double price)
@@ -193,8 +196,8 @@ void MainWindow::updateBookSummary(double bestBid, double bestAsk, double bidVol
     const bool valid = bestBid > 0.0 && bestAsk > 0.0;
     const double spread = valid ? std::max(0.0, bestAsk - bestBid) : 0.0;
     const double volume = bidVolume + askVolume;
-    const double imbalance = volume > 0.0 ? (bidVolume - askVolume) / volume * 100.0
-                                          : std::numeric_limits<double>::quiet_NaN();
+    const double imbalance =
+        volume > 0.0 ? (bidVolume - askVolume) / volume * 100.0 : std::numeric_limits<double>::quiet_NaN();
     const QColor green(QStringLiteral("#20c878"));
     const QColor red(QStringLiteral("#f45d5d"));
     const bool light = settings.theme == QLatin1String("mvx_light");

@@ -33,7 +33,8 @@ QWidget *MainWindow::buildTapePage(QWidget *root)
     tapeMinSizeSpin->setSingleStep(1.0);
     tapeMinSizeSpin->setValue(0.0);
     tapeMinSizeSpin->setPrefix(localizedText(QStringLiteral("Min "), QString::fromUtf8("Mín ")));
-    tapeClearButton = new QPushButton(localizedText(QStringLiteral("Clear"), QStringLiteral("Limpar")), header);
+    tapeClearButton =
+        new QPushButton(localizedText(QStringLiteral("Clear"), QStringLiteral("Limpar")), header);
     grid->addWidget(tapeTitleLabel, 0, 0, 1, 3);
     grid->addWidget(tapeFilterCombo, 1, 0);
     grid->addWidget(tapeMinSizeSpin, 1, 1);
@@ -69,20 +70,22 @@ QString MainWindow::timeAndSalesTitle(const QString &symbol, const QString &stat
 
 void MainWindow::populateTapeFilterCombo(const QString &preferredKey)
 {
-    refillKeyedCombo(tapeFilterCombo,
-                     {{QStringLiteral("all"), localizedText(QStringLiteral("All"), QStringLiteral("Todos"))},
-                      {QStringLiteral("buy"), localizedText(QStringLiteral("Buy"), QStringLiteral("Compra"))},
-                      {QStringLiteral("sell"), localizedText(QStringLiteral("Sell"), QStringLiteral("Venda"))},
-                      {QStringLiteral("quote"), localizedText(QStringLiteral("Quote"), QString::fromUtf8("Cotação"))}},
-                     preferredKey);
+    refillKeyedCombo(
+        tapeFilterCombo,
+        {{QStringLiteral("all"), localizedText(QStringLiteral("All"), QStringLiteral("Todos"))},
+         {QStringLiteral("buy"), localizedText(QStringLiteral("Buy"), QStringLiteral("Compra"))},
+         {QStringLiteral("sell"), localizedText(QStringLiteral("Sell"), QStringLiteral("Venda"))},
+         {QStringLiteral("quote"), localizedText(QStringLiteral("Quote"), QString::fromUtf8("Cotação"))}},
+        preferredKey);
 }
 
 void MainWindow::setTapeHeaders()
 {
     if (!tapeTable)
         return;
-    tapeTable->setHorizontalHeaderLabels({localizedText(QStringLiteral("Time"), QString::fromUtf8("Horário")),
-                                          localizedText(QStringLiteral("Price"), QString::fromUtf8("Preço")),
-                                          localizedText(QStringLiteral("Size"), QStringLiteral("Tamanho")),
-                                          localizedText(QStringLiteral("Side/Source"), QStringLiteral("Lado/Fonte"))});
+    tapeTable->setHorizontalHeaderLabels(
+        {localizedText(QStringLiteral("Time"), QString::fromUtf8("Horário")),
+         localizedText(QStringLiteral("Price"), QString::fromUtf8("Preço")),
+         localizedText(QStringLiteral("Size"), QStringLiteral("Tamanho")),
+         localizedText(QStringLiteral("Side/Source"), QStringLiteral("Lado/Fonte"))});
 }

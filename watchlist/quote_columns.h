@@ -1,7 +1,8 @@
 #pragma once
 
 // The sixteen columns of the quote table, in display order.
-enum QuoteColumn {
+enum QuoteColumn
+{
     QuoteColumnSymbol = 0,
     QuoteColumnAsset,
     QuoteColumnOpen,

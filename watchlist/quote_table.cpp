@@ -62,7 +62,8 @@ void MainWindow::moveWatchlistRow(int from, int to)
     refreshScreener();
     refreshChart();
     startBookStream();
-    appendEventLog(localizedText(QStringLiteral("Watchlist row moved"), QStringLiteral("Linha da lista movida")));
+    appendEventLog(
+        localizedText(QStringLiteral("Watchlist row moved"), QStringLiteral("Linha da lista movida")));
 }
 
 void MainWindow::removeSelectedSymbol()
@@ -138,9 +139,11 @@ void MainWindow::showWatchlistMenu(const QPoint &pos)
         quoteTable->selectRow(row);
 
     QMenu menu(this);
-    QAction *createAlert = menu.addAction(localizedText(QStringLiteral("Create alert"), QStringLiteral("Criar alerta")));
+    QAction *createAlert =
+        menu.addAction(localizedText(QStringLiteral("Create alert"), QStringLiteral("Criar alerta")));
     menu.addSeparator();
-    QAction *moveUp = menu.addAction(localizedText(QStringLiteral("Move up"), QStringLiteral("Mover para cima")));
+    QAction *moveUp =
+        menu.addAction(localizedText(QStringLiteral("Move up"), QStringLiteral("Mover para cima")));
     QAction *moveDown =
         menu.addAction(localizedText(QStringLiteral("Move down"), QStringLiteral("Mover para baixo")));
     QAction *moveTop =

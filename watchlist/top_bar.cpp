@@ -38,8 +38,9 @@ QWidget *MainWindow::buildTopBar(QWidget *root)
     writeStartupLog(QStringLiteral("MainWindow ctor: brand created"));
 
     symbolInput = new QLineEdit(topBar);
-    symbolInput->setPlaceholderText(localizedText(QStringLiteral("Search ticker: PETR4.SA, AAPL, BTCUSDT, USD/BRL"),
-                                                  QStringLiteral("Buscar ticker: PETR4.SA, AAPL, BTCUSDT, USD/BRL")));
+    symbolInput->setPlaceholderText(
+        localizedText(QStringLiteral("Search ticker: PETR4.SA, AAPL, BTCUSDT, USD/BRL"),
+                      QStringLiteral("Buscar ticker: PETR4.SA, AAPL, BTCUSDT, USD/BRL")));
     symbolInput->setClearButtonEnabled(true);
     writeStartupLog(QStringLiteral("MainWindow ctor: before setupCompleter"));
     setupCompleter();
@@ -50,7 +51,8 @@ QWidget *MainWindow::buildTopBar(QWidget *root)
 
     createChartSelectionCombos(topBar);
 
-    addSymbolButton = new QPushButton(localizedText(QStringLiteral("Add"), QStringLiteral("Adicionar")), topBar);
+    addSymbolButton =
+        new QPushButton(localizedText(QStringLiteral("Add"), QStringLiteral("Adicionar")), topBar);
     refreshQuotesButton =
         new QPushButton(localizedText(QStringLiteral("Refresh"), QStringLiteral("Atualizar")), topBar);
 
@@ -73,12 +75,12 @@ void MainWindow::buildQuoteTable(QWidget *root)
 {
     quoteTable = new QTableWidget(0, QuoteColumnCount, root);
     // The language switch re-labels these; at construction they are the English ones.
-    quoteTable->setHorizontalHeaderLabels({QStringLiteral("Symbol"), QStringLiteral("Asset"), QStringLiteral("Open"),
-                                           QStringLiteral("High"), QStringLiteral("Low"), QStringLiteral("Close"),
-                                           QStringLiteral("Last"), QStringLiteral("Change"), QStringLiteral("SMA20"),
-                                           QStringLiteral("EMA20"), QStringLiteral("VWAP"), QStringLiteral("MACD"),
-                                           QStringLiteral("Source"), QStringLiteral("Latency"),
-                                           QStringLiteral("Status"), QStringLiteral("Updated")});
+    quoteTable->setHorizontalHeaderLabels(
+        {QStringLiteral("Symbol"), QStringLiteral("Asset"), QStringLiteral("Open"), QStringLiteral("High"),
+         QStringLiteral("Low"), QStringLiteral("Close"), QStringLiteral("Last"), QStringLiteral("Change"),
+         QStringLiteral("SMA20"), QStringLiteral("EMA20"), QStringLiteral("VWAP"), QStringLiteral("MACD"),
+         QStringLiteral("Source"), QStringLiteral("Latency"), QStringLiteral("Status"),
+         QStringLiteral("Updated")});
     quoteTable->verticalHeader()->setVisible(false);
     quoteTable->horizontalHeader()->setStretchLastSection(true);
     quoteTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);

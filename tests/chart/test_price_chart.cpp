@@ -44,8 +44,9 @@ private Q_SLOTS:
         QCOMPARE(chart.macdSlowPeriod(), 26);
         QVERIFY(!chart.vwapSessionReset());
         QCOMPARE(chart.resetZoomKeys(), QKeySequence(QStringLiteral("Alt+0")));
-        QCOMPARE(chart.indicatorSettingsToJson(),
-                 json(R"({"sma20":false,"ema20":false,"vwap":false,"macd":false,"sma_period":20,"ema_period":20,
+        QCOMPARE(
+            chart.indicatorSettingsToJson(),
+            json(R"({"sma20":false,"ema20":false,"vwap":false,"macd":false,"sma_period":20,"ema_period":20,
                           "macd_fast":12,"macd_slow":26,"macd_signal":9,"vwap_session":false,"draw_hline":true,
                           "draw_vline":true,"draw_trend":true})"));
     }
@@ -107,7 +108,7 @@ private Q_SLOTS:
         f.chart.setResetZoomShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
         f.statuses.clear();
         QTest::keyClick(&f.chart, Qt::Key_0, Qt::AltModifier); // the old key no longer resets
-        QTest::keyClick(&f.chart, Qt::Key_R);                    // nor the key without its modifier
+        QTest::keyClick(&f.chart, Qt::Key_R);                  // nor the key without its modifier
         QVERIFY(f.statuses.isEmpty());
         QTest::keyClick(&f.chart, Qt::Key_R, Qt::ControlModifier);
         QCOMPARE(f.statuses, QStringList{QStringLiteral("Chart zoom reset")});
@@ -122,24 +123,26 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QByteArray>("expected"); // members compared; the others keep their defaults
-        QTest::newRow("all applied") << QByteArray(R"({"sma20":true,"ema20":true,"vwap":true,"macd":true,"sma_period":50,
+        QTest::newRow("all applied")
+            << QByteArray(R"({"sma20":true,"ema20":true,"vwap":true,"macd":true,"sma_period":50,
                                                       "ema_period":9,"macd_fast":5,"macd_slow":35,"macd_signal":4,
                                                       "vwap_session":true,"draw_hline":false,"draw_vline":false,
                                                       "draw_trend":false})")
-                                     << QByteArray(R"({"sma20":true,"ema20":true,"vwap":true,"macd":true,"sma_period":50,
+            << QByteArray(R"({"sma20":true,"ema20":true,"vwap":true,"macd":true,"sma_period":50,
                                                       "ema_period":9,"macd_fast":5,"macd_slow":35,"macd_signal":4,
                                                       "vwap_session":true,"draw_hline":false,"draw_vline":false,
                                                       "draw_trend":false})");
         QTest::newRow("empty changes nothing") << QByteArray("{}") << QByteArray("{}");
-        QTest::newRow("periods clamped") << QByteArray(R"({"sma_period":0,"ema_period":1000,"macd_signal":-4})")
-                                         << QByteArray(R"({"sma_period":1,"ema_period":400,"macd_signal":1})");
-        QTest::newRow("huge period clamped") << QByteArray(R"({"sma_period":1e300})")
-                                             << QByteArray(R"({"sma_period":400})");
+        QTest::newRow("periods clamped")
+            << QByteArray(R"({"sma_period":0,"ema_period":1000,"macd_signal":-4})")
+            << QByteArray(R"({"sma_period":1,"ema_period":400,"macd_signal":1})");
+        QTest::newRow("huge period clamped")
+            << QByteArray(R"({"sma_period":1e300})") << QByteArray(R"({"sma_period":400})");
         QTest::newRow("wrong types keep the current value")
             << QByteArray(R"({"sma20":"yes","sma_period":"50","ema_period":true,"vwap":1})")
             << QByteArray(R"({"sma20":false,"sma_period":20,"ema_period":20,"vwap":false})");
-        QTest::newRow("non-integral period is ignored") << QByteArray(R"({"sma_period":20.5})")
-                                                        << QByteArray(R"({"sma_period":20})");
+        QTest::newRow("non-integral period is ignored")
+            << QByteArray(R"({"sma_period":20.5})") << QByteArray(R"({"sma_period":20})");
         QTest::newRow("slow kept above fast") << QByteArray(R"({"macd_fast":30,"macd_slow":10})")
                                               << QByteArray(R"({"macd_fast":30,"macd_slow":31})");
         QTest::newRow("both at the top") << QByteArray(R"({"macd_fast":400,"macd_slow":400})")
@@ -165,7 +168,8 @@ private Q_SLOTS:
     void settingsRoundTrip()
     {
         PriceChart first(nullptr);
-        first.applyIndicatorSettings(json(R"({"sma20":true,"sma_period":33,"vwap_session":true,"draw_trend":false})"));
+        first.applyIndicatorSettings(
+            json(R"({"sma20":true,"sma_period":33,"vwap_session":true,"draw_trend":false})"));
         PriceChart second(nullptr);
         second.applyIndicatorSettings(first.indicatorSettingsToJson());
         QCOMPARE(second.indicatorSettingsToJson(), first.indicatorSettingsToJson());

@@ -15,8 +15,8 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
-#include <QTextBlock>
 #include <QTableWidget>
+#include <QTextBlock>
 
 #include <functional>
 
@@ -103,31 +103,32 @@ private Q_SLOTS:
     void startupLogHasEveryPanelStageInOrder()
     {
         TempHome home;
-        { MainWindow window; }
-        const QStringList expected = {
-            "enter",
-            "before menu setup",
-            "after menu setup",
-            "root layout created",
-            "top layout created",
-            "brand created",
-            "before setupCompleter",
-            "after setupCompleter",
-            "before loadSymbolClassifications",
-            "after loadSymbolClassifications",
-            "top bar created",
-            "table created",
-            "chart toolbar partially created",
-            "chart panel created",
-            "book panel created",
-            "movers panel created",
-            "screener panel created",
-            "news panel created",
-            "portfolio panel created",
-            "tape panel created",
-            "right tabs created",
-            "central widget set",
-            "before signal connects"};
+        {
+            MainWindow window;
+        }
+        const QStringList expected = {"enter",
+                                      "before menu setup",
+                                      "after menu setup",
+                                      "root layout created",
+                                      "top layout created",
+                                      "brand created",
+                                      "before setupCompleter",
+                                      "after setupCompleter",
+                                      "before loadSymbolClassifications",
+                                      "after loadSymbolClassifications",
+                                      "top bar created",
+                                      "table created",
+                                      "chart toolbar partially created",
+                                      "chart panel created",
+                                      "book panel created",
+                                      "movers panel created",
+                                      "screener panel created",
+                                      "news panel created",
+                                      "portfolio panel created",
+                                      "tape panel created",
+                                      "right tabs created",
+                                      "central widget set",
+                                      "before signal connects"};
         QStringList prefixed;
         for (const QString &stage : expected)
             prefixed << QStringLiteral("MainWindow ctor: ") + stage;
@@ -177,9 +178,9 @@ private Q_SLOTS:
         MainWindow window;
         QTableWidget *table = window.quoteTable;
         QCOMPARE(table->columnCount(), 16);
-        QCOMPARE(headers(table), (QStringList{"Symbol", "Asset", "Open", "High", "Low", "Close", "Last", "Change",
-                                              "SMA20", "EMA20", "VWAP", "MACD", "Source", "Latency", "Status",
-                                              "Updated"}));
+        QCOMPARE(headers(table),
+                 (QStringList{"Symbol", "Asset", "Open", "High", "Low", "Close", "Last", "Change", "SMA20",
+                              "EMA20", "VWAP", "MACD", "Source", "Latency", "Status", "Updated"}));
         checkStandardTable(table);
         QCOMPARE(table->selectionMode(), QAbstractItemView::ExtendedSelection);
         QVERIFY(!table->dragEnabled());
@@ -234,7 +235,8 @@ private Q_SLOTS:
         QVERIFY(window.chartSelectButton->isChecked());
         for (QPushButton *other : {window.chartHLineButton, window.chartVLineButton, window.chartTrendButton})
             QVERIFY(!other->isChecked());
-        QCOMPARE(window.chartResetButton->toolTip(), QStringLiteral("Reset zoom to the latest candle (Alt+0)"));
+        QCOMPARE(window.chartResetButton->toolTip(),
+                 QStringLiteral("Reset zoom to the latest candle (Alt+0)"));
         QCOMPARE(gridCell(window.chartTitleLabel), (QList<int>{0, 0, 1, 1}));
         QCOMPARE(gridCell(window.chartModeCombo), (QList<int>{0, 1, 1, 1}));
         QCOMPARE(gridCell(window.chartTimeframeCombo), (QList<int>{0, 2, 1, 1}));
@@ -317,13 +319,10 @@ private Q_SLOTS:
         QCOMPARE(window.askCaptionLabel->text(), QStringLiteral("ASK"));
         QCOMPARE(window.bidCaptionLabel->text(), QStringLiteral("BID"));
         const auto contents = boxContents(panel);
-        const QList<QPair<QWidget *, int>> expected = {{window.bookTitleLabel, 0},
-                                                       {step->parentWidget(), 0},
-                                                       {metricRow, 0},
-                                                       {window.askCaptionLabel, 0},
-                                                       {window.askTable, 1},
-                                                       {window.bidCaptionLabel, 0},
-                                                       {window.bidTable, 1}};
+        const QList<QPair<QWidget *, int>> expected = {
+            {window.bookTitleLabel, 0},  {step->parentWidget(), 0}, {metricRow, 0},
+            {window.askCaptionLabel, 0}, {window.askTable, 1},      {window.bidCaptionLabel, 0},
+            {window.bidTable, 1}};
         QCOMPARE(contents, expected);
         for (QTableWidget *side : {window.askTable, window.bidTable}) {
             QCOMPARE(headers(side), (QStringList{"Price", "Size", "Total"}));
@@ -362,7 +361,9 @@ private Q_SLOTS:
         QCOMPARE(gridCell(window.moversMinVolumeSpin), (QList<int>{1, 0, 1, 2}));
         QCOMPARE(gridCell(window.moversMinTurnoverSpin), (QList<int>{1, 2, 1, 3}));
         QCOMPARE(gridCell(window.moversRefreshButton), (QList<int>{1, 5, 1, 1}));
-        QCOMPARE(static_cast<QGridLayout *>(window.moversTitleLabel->parentWidget()->layout())->columnStretch(2), 1);
+        QCOMPARE(
+            static_cast<QGridLayout *>(window.moversTitleLabel->parentWidget()->layout())->columnStretch(2),
+            1);
 
         QCOMPARE(window.breadthCards.size(), 5);
         const QStringList captions = {"ADV / DEC", "MEDIAN", "BEST", "WORST", "TURNOVER"};
@@ -373,7 +374,8 @@ private Q_SLOTS:
 
         for (QTableWidget *table : {window.gainersTable, window.losersTable}) {
             checkStandardTable(table);
-            QCOMPARE(headers(table), (QStringList{"Symbol", "Last", "Change", "Volume", "Turnover", "Sector"}));
+            QCOMPARE(headers(table),
+                     (QStringList{"Symbol", "Last", "Change", "Volume", "Turnover", "Sector"}));
         }
         QCOMPARE(window.gainersTitleLabel->text(), QStringLiteral("TOP GAINERS"));
         QCOMPARE(window.losersTitleLabel->text(), QStringLiteral("TOP LOSERS"));
@@ -465,7 +467,8 @@ private Q_SLOTS:
         QCOMPARE(window.centralWidget()->layout()->contentsMargins(), QMargins(12, 10, 12, 10));
 
         QCOMPARE(window.mainTabs->objectName(), QStringLiteral("mainTabs"));
-        QCOMPARE(tabTitles(window.mainTabs), (QStringList{"Terminal", "Movers", "Screener", "News", "Portfolio"}));
+        QCOMPARE(tabTitles(window.mainTabs),
+                 (QStringList{"Terminal", "Movers", "Screener", "News", "Portfolio"}));
         QVERIFY(window.mainTabs->widget(1)->isAncestorOf(window.moversMosaic));
         QVERIFY(window.mainTabs->widget(2)->isAncestorOf(window.screenerTable));
         QVERIFY(window.mainTabs->widget(3)->isAncestorOf(window.newsTable));
@@ -613,50 +616,51 @@ private Q_SLOTS:
                                            "Time|Event|Symbol|Condition|Target|Price|Status",
                                            "Terminal|Movers|Screener|News|Portfolio"};
         QTest::newRow("pt_BR") << "pt_BR"
-                               << QStringList{"Buscar ticker: PETR4.SA, AAPL, BTCUSDT, USD/BRL",
-                                              "Adicionar",
-                                              "Atualizar",
-                                              QString::fromUtf8("Gráfico"),
-                                              "Selecionar",
-                                              "Resetar",
-                                              "Selecionar (Alt+1)",
-                                              "Degrau",
-                                              "VENDA",
-                                              "COMPRA",
-                                              "LIVRO DE OFERTAS",
-                                              QString::fromUtf8("Preço|Tamanho|Total"),
-                                              QString::fromUtf8("OSCILAÇÕES DO MERCADO"),
-                                              QString::fromUtf8("Vol Mín "),
-                                              QString::fromUtf8("Giro mín "),
-                                              "ALTAS / BAIXAS\n--",
-                                              "MAIORES ALTAS",
-                                              "MAIORES BAIXAS",
-                                              "Crypto 24h|Hora|Todos os setores",
-                                              QString::fromUtf8("Símbolo|Último|Variação|Volume|Giro|Setor"),
-                                              "RASTREADOR",
-                                              QString::fromUtf8("Variação min "),
-                                              QString::fromUtf8("Filtrar símbolo"),
-                                              "Lista|Todos os ativos",
-                                              QString::fromUtf8("NOTÍCIAS DO MERCADO"),
-                                              "Ticker ou palavra-chave: AAPL, PETR4.SA, BTCUSDT",
-                                              QString::fromUtf8("Automático|Todas"),
-                                              QString::fromUtf8("Horário|Categoria|Fonte|Manchete|Link"),
-                                              "CARTEIRA / RESULTADO",
-                                              QString::fromUtf8("Nova|Renomear|Excluir|Fluxo de caixa|Dividendo|"
-                                                                "Adicionar posição|Remover"),
-                                              QString::fromUtf8("Posições|Caixa e dividendos"),
-                                              QString::fromUtf8("Símbolo|Quantidade|Preço médio|Último|Valor atual|"
-                                                                "Resultado|P&L %"),
-                                              QString::fromUtf8("Horário|Tipo|Símbolo|Valor|Moeda|Observação"),
-                                              QString::fromUtf8("NEGÓCIOS"),
-                                              QString::fromUtf8("Mín "),
-                                              "Limpar",
-                                              "Todos",
-                                              QString::fromUtf8("Horário|Preço|Tamanho|Lado/Fonte"),
-                                              "Livro|Fita",
-                                              QString::fromUtf8("Terminal|Histórico"),
-                                              QString::fromUtf8("Horário|Evento|Símbolo|Condição|Alvo|Preço|Status"),
-                                              QString::fromUtf8("Terminal|Oscilações|Rastreador|Notícias|Carteira")};
+                               << QStringList{
+                                      "Buscar ticker: PETR4.SA, AAPL, BTCUSDT, USD/BRL",
+                                      "Adicionar",
+                                      "Atualizar",
+                                      QString::fromUtf8("Gráfico"),
+                                      "Selecionar",
+                                      "Resetar",
+                                      "Selecionar (Alt+1)",
+                                      "Degrau",
+                                      "VENDA",
+                                      "COMPRA",
+                                      "LIVRO DE OFERTAS",
+                                      QString::fromUtf8("Preço|Tamanho|Total"),
+                                      QString::fromUtf8("OSCILAÇÕES DO MERCADO"),
+                                      QString::fromUtf8("Vol Mín "),
+                                      QString::fromUtf8("Giro mín "),
+                                      "ALTAS / BAIXAS\n--",
+                                      "MAIORES ALTAS",
+                                      "MAIORES BAIXAS",
+                                      "Crypto 24h|Hora|Todos os setores",
+                                      QString::fromUtf8("Símbolo|Último|Variação|Volume|Giro|Setor"),
+                                      "RASTREADOR",
+                                      QString::fromUtf8("Variação min "),
+                                      QString::fromUtf8("Filtrar símbolo"),
+                                      "Lista|Todos os ativos",
+                                      QString::fromUtf8("NOTÍCIAS DO MERCADO"),
+                                      "Ticker ou palavra-chave: AAPL, PETR4.SA, BTCUSDT",
+                                      QString::fromUtf8("Automático|Todas"),
+                                      QString::fromUtf8("Horário|Categoria|Fonte|Manchete|Link"),
+                                      "CARTEIRA / RESULTADO",
+                                      QString::fromUtf8("Nova|Renomear|Excluir|Fluxo de caixa|Dividendo|"
+                                                        "Adicionar posição|Remover"),
+                                      QString::fromUtf8("Posições|Caixa e dividendos"),
+                                      QString::fromUtf8("Símbolo|Quantidade|Preço médio|Último|Valor atual|"
+                                                        "Resultado|P&L %"),
+                                      QString::fromUtf8("Horário|Tipo|Símbolo|Valor|Moeda|Observação"),
+                                      QString::fromUtf8("NEGÓCIOS"),
+                                      QString::fromUtf8("Mín "),
+                                      "Limpar",
+                                      "Todos",
+                                      QString::fromUtf8("Horário|Preço|Tamanho|Lado/Fonte"),
+                                      "Livro|Fita",
+                                      QString::fromUtf8("Terminal|Histórico"),
+                                      QString::fromUtf8("Horário|Evento|Símbolo|Condição|Alvo|Preço|Status"),
+                                      QString::fromUtf8("Terminal|Oscilações|Rastreador|Notícias|Carteira")};
     }
 
     void constructionTextsInBothLanguages()
@@ -694,10 +698,12 @@ private Q_SLOTS:
             window.screenerTitleLabel->text(),
             window.screenerMinChangeSpin->prefix(),
             window.screenerFilterEdit->placeholderText(),
-            QStringList{window.screenerScopeCombo->currentText(), window.screenerAssetCombo->currentText()}.join(bar),
+            QStringList{window.screenerScopeCombo->currentText(), window.screenerAssetCombo->currentText()}
+                .join(bar),
             window.newsTitleLabel->text(),
             window.newsQueryEdit->placeholderText(),
-            QStringList{window.newsSourceCombo->currentText(), window.newsRegionCombo->currentText()}.join(bar),
+            QStringList{window.newsSourceCombo->currentText(), window.newsRegionCombo->currentText()}.join(
+                bar),
             headers(window.newsTable).join(bar),
             window.portfolioTitleLabel->text(),
             QStringList{window.portfolioNewButton->text(), window.portfolioRenameButton->text(),
@@ -760,7 +766,8 @@ private Q_SLOTS:
                                  {"XOM", "Energy"}};
         window.populateMoversSectorCombo(QStringLiteral("Technology"));
         QCOMPARE(comboItems(window.moversSectorCombo),
-                 (QStringList{"All sectors=all", "Energy=Energy", "materials=materials", "Technology=Technology"}));
+                 (QStringList{"All sectors=all", "Energy=Energy", "materials=materials",
+                              "Technology=Technology"}));
         QCOMPARE(window.moversSectorCombo->currentText(), QStringLiteral("Technology"));
         window.sectorBySymbol.clear();
         window.populateMoversSectorCombo(QString()); // the kept sector is gone: back to all

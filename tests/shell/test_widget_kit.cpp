@@ -28,12 +28,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("before"); // key selected before the refill, empty for a new combo
         QTest::addColumn<QString>("preferred");
         QTest::addColumn<QString>("selected");
-        QTest::newRow("preferred key") << "" << "sell" << "sell";
-        QTest::newRow("empty keeps the current key") << "buy" << "" << "buy";
-        QTest::newRow("preferred wins over the current") << "buy" << "all" << "all";
-        QTest::newRow("unknown key falls back to the first") << "buy" << "hold" << "all";
-        QTest::newRow("keys are case-sensitive") << "" << "SELL" << "all";
-        QTest::newRow("new combo with empty key") << "" << "" << "all";
+        QTest::newRow("preferred key") << ""
+                                       << "sell"
+                                       << "sell";
+        QTest::newRow("empty keeps the current key") << "buy"
+                                                     << ""
+                                                     << "buy";
+        QTest::newRow("preferred wins over the current") << "buy"
+                                                         << "all"
+                                                         << "all";
+        QTest::newRow("unknown key falls back to the first") << "buy"
+                                                             << "hold"
+                                                             << "all";
+        QTest::newRow("keys are case-sensitive") << ""
+                                                 << "SELL"
+                                                 << "all";
+        QTest::newRow("new combo with empty key") << ""
+                                                  << ""
+                                                  << "all";
     }
 
     void refillSelects()
@@ -90,9 +102,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("one") << "Cash & dividends" << "Cash && dividends";
-        QTest::newRow("none") << "Caixa e dividendos" << "Caixa e dividendos";
-        QTest::newRow("two") << "P&L & more" << "P&&L && more";
+        QTest::newRow("one") << "Cash & dividends"
+                             << "Cash && dividends";
+        QTest::newRow("none") << "Caixa e dividendos"
+                              << "Caixa e dividendos";
+        QTest::newRow("two") << "P&L & more"
+                             << "P&&L && more";
     }
 
     void ampersands()

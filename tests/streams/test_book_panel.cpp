@@ -40,13 +40,30 @@ private Q_SLOTS:
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("book");
         QTest::addColumn<QString>("tape");
-        QTest::newRow("bare") << "en" << "" << "" << "ORDER BOOK" << "TIME & SALES";
-        QTest::newRow("symbol") << "en" << "BTCUSDT" << "" << "ORDER BOOK  BTCUSDT" << "TIME & SALES  BTCUSDT";
-        QTest::newRow("symbol and status") << "en" << "AAPL" << "live" << "ORDER BOOK  AAPL  live"
+        QTest::newRow("bare") << "en"
+                              << ""
+                              << ""
+                              << "ORDER BOOK"
+                              << "TIME & SALES";
+        QTest::newRow("symbol") << "en"
+                                << "BTCUSDT"
+                                << ""
+                                << "ORDER BOOK  BTCUSDT"
+                                << "TIME & SALES  BTCUSDT";
+        QTest::newRow("symbol and status") << "en"
+                                           << "AAPL"
+                                           << "live"
+                                           << "ORDER BOOK  AAPL  live"
                                            << "TIME & SALES  AAPL  live";
-        QTest::newRow("status without symbol") << "en" << "" << "waiting" << "ORDER BOOK  waiting"
+        QTest::newRow("status without symbol") << "en"
+                                               << ""
+                                               << "waiting"
+                                               << "ORDER BOOK  waiting"
                                                << "TIME & SALES  waiting";
-        QTest::newRow("portuguese") << "pt_BR" << "PETR4.SA" << "" << "LIVRO DE OFERTAS  PETR4.SA"
+        QTest::newRow("portuguese") << "pt_BR"
+                                    << "PETR4.SA"
+                                    << ""
+                                    << "LIVRO DE OFERTAS  PETR4.SA"
                                     << QString::fromUtf8("NEGÓCIOS  PETR4.SA");
     }
 
@@ -95,10 +112,12 @@ private Q_SLOTS:
                                 << QStringList{"BID\n100.0000", "ASK\n100.5000", "SPR\n0.5000", "IMB\n50.0%"}
                                 << "#20c878";
         QTest::newRow("ask heavy") << 2000.0 << 2001.0 << 1.0 << 3.0
-                                   << QStringList{"BID\n2000.00", "ASK\n2001.00", "SPR\n1.0000", "IMB\n-50.0%"}
+                                   << QStringList{"BID\n2000.00", "ASK\n2001.00", "SPR\n1.0000",
+                                                  "IMB\n-50.0%"}
                                    << "#f45d5d";
         QTest::newRow("crossed") << 10.0 << 9.0 << 1.0 << 1.0
-                                 << QStringList{"BID\n10.0000", "ASK\n9.0000", "SPR\n--", "IMB\n0.0%"} << "#20c878";
+                                 << QStringList{"BID\n10.0000", "ASK\n9.0000", "SPR\n--", "IMB\n0.0%"}
+                                 << "#20c878";
         QTest::newRow("empty") << 0.0 << 0.0 << 0.0 << 0.0
                                << QStringList{"BID\n--", "ASK\n--", "SPR\n--", "IMB\n--"} << "#f45d5d";
     }
@@ -115,7 +134,8 @@ private Q_SLOTS:
         MainWindow window;
         window.updateBookSummary(bid, ask, bidVolume, askVolume);
         QCOMPARE(cardTexts(window), cards);
-        QVERIFY(window.bookMetricCards.at(3)->styleSheet().contains(QStringLiteral("color:") + imbalanceColour));
+        QVERIFY(
+            window.bookMetricCards.at(3)->styleSheet().contains(QStringLiteral("color:") + imbalanceColour));
         QVERIFY(window.bookMetricCards.at(0)->styleSheet().contains(QStringLiteral("color:#20c878")));
         QVERIFY(window.bookMetricCards.at(1)->styleSheet().contains(QStringLiteral("color:#f45d5d")));
     }
@@ -130,11 +150,13 @@ private Q_SLOTS:
         QCOMPARE(cardTexts(window),
                  (QStringList{"COMPRA\n1.0000", "VENDA\n2.0000", "SPR\n1.0000", "DESB\n0.0%"}));
         QCOMPARE(window.bookMetricCards.at(2)->styleSheet(),
-                 QStringLiteral("QLabel#bookMetric {background:#ffffff;border:1px solid #d8e5f2;color:#1a1a1a;padding:3px;}"));
+                 QStringLiteral("QLabel#bookMetric {background:#ffffff;border:1px solid "
+                                "#d8e5f2;color:#1a1a1a;padding:3px;}"));
         window.settings.theme = QStringLiteral("coffee_dark");
         window.updateBookSummary(1.0, 2.0, 1.0, 1.0);
         QCOMPARE(window.bookMetricCards.at(2)->styleSheet(),
-                 QStringLiteral("QLabel#bookMetric {background:#1a140d;border:1px solid #3d3530;color:#d8e6e3;padding:3px;}"));
+                 QStringLiteral("QLabel#bookMetric {background:#1a140d;border:1px solid "
+                                "#3d3530;color:#d8e6e3;padding:3px;}"));
     }
 
     void resetEmptiesThePanelAndKeepsItsMode()
@@ -164,7 +186,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("book");
         QTest::addColumn<QStringList>("captions");
         QTest::addColumn<QStringList>("headers");
-        QTest::newRow("book en") << "en" << true << QStringList{"ASK", "BID"} << QStringList{"Price", "Size", "Total"};
+        QTest::newRow("book en") << "en" << true << QStringList{"ASK", "BID"}
+                                 << QStringList{"Price", "Size", "Total"};
         QTest::newRow("book pt") << "pt_BR" << true << QStringList{"VENDA", "COMPRA"}
                                  << QStringList{QString::fromUtf8("Preço"), "Tamanho", "Total"};
         QTest::newRow("snapshot en") << "en" << false << QStringList{"QUOTE", "STATS"}
@@ -214,7 +237,8 @@ private Q_SLOTS:
         QVERIFY(QFontInfo(card->font()).fixedPitch());
         QVERIFY(card->styleSheet().isEmpty()); // no card style until the first styling
 
-        window.styleMetricCard(card, QStringLiteral("BEST"), QStringLiteral("AAPL 3.2%"), QColor(32, 200, 120));
+        window.styleMetricCard(card, QStringLiteral("BEST"), QStringLiteral("AAPL 3.2%"),
+                               QColor(32, 200, 120));
         QCOMPARE(card->text(), QStringLiteral("BEST\nAAPL 3.2%"));
         QVERIFY(card->styleSheet().contains(QStringLiteral("color:#20c878;")));
         window.styleMetricCard(nullptr, QStringLiteral("X"), QStringLiteral("Y"), QColor()); // ignored

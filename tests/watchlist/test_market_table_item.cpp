@@ -36,29 +36,32 @@ private Q_SLOTS:
         QTest::addColumn<bool>("greater");
 
         const QVariant none;
-        QTest::newRow("numbers, not their texts") << "1000.00" << QVariant(1000.0) << "999.9900" << QVariant(999.99)
-                                                  << false << true;
-        QTest::newRow("negative numbers") << "-2.00%" << QVariant(-2.0) << "-0.25%" << QVariant(-0.25) << true
-                                          << false;
-        QTest::newRow("equal numbers, neither first") << "5" << QVariant(5.0) << "5.0000" << QVariant(5.0) << false
-                                                      << false;
-        QTest::newRow("texts when neither has a number") << "AAPL" << none << "BTCUSDT" << none << true << false;
+        QTest::newRow("numbers, not their texts")
+            << "1000.00" << QVariant(1000.0) << "999.9900" << QVariant(999.99) << false << true;
+        QTest::newRow("negative numbers")
+            << "-2.00%" << QVariant(-2.0) << "-0.25%" << QVariant(-0.25) << true << false;
+        QTest::newRow("equal numbers, neither first")
+            << "5" << QVariant(5.0) << "5.0000" << QVariant(5.0) << false << false;
+        QTest::newRow("texts when neither has a number")
+            << "AAPL" << none << "BTCUSDT" << none << true << false;
         QTest::newRow("texts are case-sensitive") << "aapl" << none << "BTCUSDT" << none << false << true;
         QTest::newRow("equal texts, neither first") << "--" << none << "--" << none << false << false;
-        QTest::newRow("number against dash falls back to text") << "12.3400" << QVariant(12.34) << "--" << none
-                                                                << false << true;
-        QTest::newRow("negative number against dash") << "-0.25%" << QVariant(-0.25) << "--" << none << false
-                                                      << true;
-        QTest::newRow("NaN counts as absent") << "b" << QVariant(kNaN) << "a" << QVariant(1.0) << false << true;
-        QTest::newRow("two NaNs sort by text") << "a" << QVariant(kNaN) << "b" << QVariant(kNaN) << true << false;
-        QTest::newRow("infinity counts as absent") << "z" << QVariant(kInf) << "a" << QVariant(-5.0) << false
-                                                   << true;
-        QTest::newRow("minus infinity counts as absent") << "a" << QVariant(-kInf) << "b" << QVariant(1e300) << true
-                                                         << false;
-        QTest::newRow("non-numeric data counts as absent") << "b" << QVariant(QStringLiteral("x")) << "a"
-                                                           << QVariant(1.0) << false << true;
-        QTest::newRow("numeric string data counts") << "b" << QVariant(QStringLiteral("1.5")) << "a"
-                                                    << QVariant(2.0) << true << false;
+        QTest::newRow("number against dash falls back to text")
+            << "12.3400" << QVariant(12.34) << "--" << none << false << true;
+        QTest::newRow("negative number against dash")
+            << "-0.25%" << QVariant(-0.25) << "--" << none << false << true;
+        QTest::newRow("NaN counts as absent")
+            << "b" << QVariant(kNaN) << "a" << QVariant(1.0) << false << true;
+        QTest::newRow("two NaNs sort by text")
+            << "a" << QVariant(kNaN) << "b" << QVariant(kNaN) << true << false;
+        QTest::newRow("infinity counts as absent")
+            << "z" << QVariant(kInf) << "a" << QVariant(-5.0) << false << true;
+        QTest::newRow("minus infinity counts as absent")
+            << "a" << QVariant(-kInf) << "b" << QVariant(1e300) << true << false;
+        QTest::newRow("non-numeric data counts as absent")
+            << "b" << QVariant(QStringLiteral("x")) << "a" << QVariant(1.0) << false << true;
+        QTest::newRow("numeric string data counts")
+            << "b" << QVariant(QStringLiteral("1.5")) << "a" << QVariant(2.0) << true << false;
     }
 
     void ordering()
@@ -101,7 +104,7 @@ private Q_SLOTS:
     {
         QTableWidget table(0, 2);
         const QList<QPair<QString, double>> cells = {
-            {"10.0000", 10.0}, {"--", kNaN}, {"2.0000", 2.0}, {"nan", kNaN}, {"1000.00", 1000.0},
+            {"10.0000", 10.0}, {"--", kNaN}, {"2.0000", 2.0},   {"nan", kNaN},       {"1000.00", 1000.0},
             {"inf", kInf},     {"--", kNaN}, {"-3.0000", -3.0}, {"999.9900", 999.99}};
         for (int i = 0; i < cells.size(); ++i) {
             table.insertRow(i);

@@ -35,13 +35,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("change");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("up") << "0.01%" << "up";
-        QTest::newRow("down") << "-1.50%" << "down";
-        QTest::newRow("zero is flat") << "0.00%" << "flat";
-        QTest::newRow("negative zero is flat") << "-0.00%" << "flat";
-        QTest::newRow("dash is flat") << "--" << "flat";
-        QTest::newRow("empty is flat") << "" << "flat";
-        QTest::newRow("without the percent sign") << "2.5" << "up";
+        QTest::newRow("up") << "0.01%"
+                            << "up";
+        QTest::newRow("down") << "-1.50%"
+                              << "down";
+        QTest::newRow("zero is flat") << "0.00%"
+                                      << "flat";
+        QTest::newRow("negative zero is flat") << "-0.00%"
+                                               << "flat";
+        QTest::newRow("dash is flat") << "--"
+                                      << "flat";
+        QTest::newRow("empty is flat") << ""
+                                       << "flat";
+        QTest::newRow("without the percent sign") << "2.5"
+                                                  << "up";
     }
 
     void direction()

@@ -47,7 +47,8 @@ void fillRows(MainWindow &window, const QList<Row> &rows = kRows)
                 item = MarketTableItem::withNumber(QString::number(row.last, 'f', 4), row.last + column);
             else if (column == QuoteColumnChange)
                 item = std::isfinite(row.change)
-                           ? MarketTableItem::withNumber(QStringLiteral("%1%").arg(row.change, 0, 'f', 2), row.change)
+                           ? MarketTableItem::withNumber(QStringLiteral("%1%").arg(row.change, 0, 'f', 2),
+                                                         row.change)
                            : new MarketTableItem(QStringLiteral("--"));
             else
                 item = new MarketTableItem(row.symbol.left(2) + QString::number(column));
@@ -86,7 +87,8 @@ bool rowsIntact(const MainWindow &window, QString *problem)
 
 QPoint rowCentre(const QTableWidget *table, int row)
 {
-    return QPoint(table->columnViewportPosition(0) + 10, table->rowViewportPosition(row) + table->rowHeight(row) / 2);
+    return QPoint(table->columnViewportPosition(0) + 10,
+                  table->rowViewportPosition(row) + table->rowHeight(row) / 2);
 }
 
 // Runs `choose` on the context menu once it is open, so the modal menu can be driven from a test.
@@ -181,8 +183,10 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("order");
         QTest::newRow("down") << 0 << 2 << QStringList{"AAPL", "BTCUSDT", "PETR4.SA", "USD/BRL", "VALE3.SA"};
         QTest::newRow("up") << 3 << 1 << QStringList{"PETR4.SA", "USD/BRL", "AAPL", "BTCUSDT", "VALE3.SA"};
-        QTest::newRow("to the end") << 0 << 4 << QStringList{"AAPL", "BTCUSDT", "USD/BRL", "VALE3.SA", "PETR4.SA"};
-        QTest::newRow("to the top") << 4 << 0 << QStringList{"VALE3.SA", "PETR4.SA", "AAPL", "BTCUSDT", "USD/BRL"};
+        QTest::newRow("to the end") << 0 << 4
+                                    << QStringList{"AAPL", "BTCUSDT", "USD/BRL", "VALE3.SA", "PETR4.SA"};
+        QTest::newRow("to the top") << 4 << 0
+                                    << QStringList{"VALE3.SA", "PETR4.SA", "AAPL", "BTCUSDT", "USD/BRL"};
     }
 
     void moveRow()
@@ -325,12 +329,14 @@ private Q_SLOTS:
     void dragRow_data()
     {
         QTest::addColumn<int>("from");
-        QTest::addColumn<int>("releaseRow"); // -1: below the last row
+        QTest::addColumn<int>("releaseRow");     // -1: below the last row
         QTest::addColumn<int>("releaseOffsetX"); // extra horizontal travel
         QTest::addColumn<QStringList>("order");
         const QStringList unchanged = {"PETR4.SA", "AAPL", "BTCUSDT", "USD/BRL", "VALE3.SA"};
-        QTest::newRow("down two rows") << 0 << 2 << 0 << QStringList{"AAPL", "BTCUSDT", "PETR4.SA", "USD/BRL", "VALE3.SA"};
-        QTest::newRow("up to the top") << 3 << 0 << 0 << QStringList{"USD/BRL", "PETR4.SA", "AAPL", "BTCUSDT", "VALE3.SA"};
+        QTest::newRow("down two rows")
+            << 0 << 2 << 0 << QStringList{"AAPL", "BTCUSDT", "PETR4.SA", "USD/BRL", "VALE3.SA"};
+        QTest::newRow("up to the top")
+            << 3 << 0 << 0 << QStringList{"USD/BRL", "PETR4.SA", "AAPL", "BTCUSDT", "VALE3.SA"};
         QTest::newRow("below the rows goes to the end")
             << 1 << -1 << 0 << QStringList{"PETR4.SA", "BTCUSDT", "USD/BRL", "VALE3.SA", "AAPL"};
         QTest::newRow("same row moves nothing") << 2 << 2 << 40 << unchanged;
@@ -351,9 +357,10 @@ private Q_SLOTS:
         QTableWidget *table = window.quoteTable;
         QWidget *viewport = table->viewport();
         const QPoint press = rowCentre(table, from);
-        QPoint release = releaseRow >= 0 ? rowCentre(table, releaseRow)
-                                         : QPoint(press.x(), table->rowViewportPosition(table->rowCount() - 1) +
-                                                                 table->rowHeight(0) * 2);
+        QPoint release = releaseRow >= 0
+                             ? rowCentre(table, releaseRow)
+                             : QPoint(press.x(), table->rowViewportPosition(table->rowCount() - 1) +
+                                                     table->rowHeight(0) * 2);
         QVERIFY(release.y() < viewport->height());
         release.rx() += releaseOffsetX;
         QTest::mousePress(viewport, Qt::LeftButton, {}, press);
@@ -397,13 +404,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QStringList>("order");
         const QStringList unchanged = {"PETR4.SA", "AAPL", "BTCUSDT", "USD/BRL", "VALE3.SA"};
-        QTest::newRow("move up") << "en" << 2 << "Move up" << QStringList{"PETR4.SA", "BTCUSDT", "AAPL", "USD/BRL", "VALE3.SA"};
+        QTest::newRow("move up") << "en" << 2 << "Move up"
+                                 << QStringList{"PETR4.SA", "BTCUSDT", "AAPL", "USD/BRL", "VALE3.SA"};
         QTest::newRow("move up on the first row") << "en" << 0 << "Move up" << unchanged;
-        QTest::newRow("move down") << "en" << 0 << "Move down" << QStringList{"AAPL", "PETR4.SA", "BTCUSDT", "USD/BRL", "VALE3.SA"};
+        QTest::newRow("move down") << "en" << 0 << "Move down"
+                                   << QStringList{"AAPL", "PETR4.SA", "BTCUSDT", "USD/BRL", "VALE3.SA"};
         QTest::newRow("move down on the last row") << "en" << 4 << "Move down" << unchanged;
-        QTest::newRow("move to top") << "en" << 3 << "Move to top" << QStringList{"USD/BRL", "PETR4.SA", "AAPL", "BTCUSDT", "VALE3.SA"};
-        QTest::newRow("move to bottom") << "pt_BR" << 1 << "Mover para o fim" << QStringList{"PETR4.SA", "BTCUSDT", "USD/BRL", "VALE3.SA", "AAPL"};
-        QTest::newRow("remove symbol") << "pt_BR" << 3 << QString::fromUtf8("Remover símbolo") << QStringList{"PETR4.SA", "AAPL", "BTCUSDT", "VALE3.SA"};
+        QTest::newRow("move to top") << "en" << 3 << "Move to top"
+                                     << QStringList{"USD/BRL", "PETR4.SA", "AAPL", "BTCUSDT", "VALE3.SA"};
+        QTest::newRow("move to bottom") << "pt_BR" << 1 << "Mover para o fim"
+                                        << QStringList{"PETR4.SA", "BTCUSDT", "USD/BRL", "VALE3.SA", "AAPL"};
+        QTest::newRow("remove symbol") << "pt_BR" << 3 << QString::fromUtf8("Remover símbolo")
+                                       << QStringList{"PETR4.SA", "AAPL", "BTCUSDT", "VALE3.SA"};
         QTest::newRow("below the rows a move does nothing") << "en" << -1 << "Move to top" << unchanged;
         QTest::newRow("create alert moves nothing") << "en" << 1 << "Create alert" << unchanged;
         QTest::newRow("closed without a choice") << "en" << 1 << "" << unchanged;
@@ -438,8 +450,8 @@ private Q_SLOTS:
         window.showWatchlistMenu(pos);
         QCOMPARE(symbolOrder(window), order);
         if (language == QLatin1String("en"))
-            QCOMPARE(shown, (QStringList{"Create alert", "--", "Move up", "Move down", "Move to top", "Move to bottom",
-                                         "--", "Remove symbol"}));
+            QCOMPARE(shown, (QStringList{"Create alert", "--", "Move up", "Move down", "Move to top",
+                                         "Move to bottom", "--", "Remove symbol"}));
         else
             QCOMPARE(shown, (QStringList{"Criar alerta", "--", "Mover para cima", "Mover para baixo",
                                          "Mover para o topo", "Mover para o fim", "--",
@@ -461,7 +473,8 @@ private Q_SLOTS:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         whenMenuOpens([&](QMenu *menu) {
-            window.quoteTable->sortItems(QuoteColumnLast, Qt::AscendingOrder); // AAPL goes from row 1 to row 3
+            window.quoteTable->sortItems(QuoteColumnLast,
+                                         Qt::AscendingOrder); // AAPL goes from row 1 to row 3
             QCOMPARE(window.findSymbolRow(QStringLiteral("AAPL")), 3);
             QVERIFY(choose(menu, QStringLiteral("Move to top")));
         });

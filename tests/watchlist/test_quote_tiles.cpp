@@ -15,7 +15,8 @@ const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // A row with the cells the tiles read; an empty change text leaves the change cell out.
 void addRow(MainWindow &window, const QString &symbol, const QString &last, const QString &change,
-            const QString &source = QStringLiteral("Yahoo"), const QString &status = QStringLiteral("free/delayed"))
+            const QString &source = QStringLiteral("Yahoo"),
+            const QString &status = QStringLiteral("free/delayed"))
 {
     QTableWidget *table = window.quoteTable;
     table->setSortingEnabled(false);
@@ -50,8 +51,8 @@ QList<QPoint> tileCells(const MainWindow &window)
     QList<QPoint> out;
     for (QLabel *tile : window.quoteTileLabels) {
         int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
-        window.quoteTilesLayout->getItemPosition(window.quoteTilesLayout->indexOf(tile), &row, &column, &rowSpan,
-                                                 &columnSpan);
+        window.quoteTilesLayout->getItemPosition(window.quoteTilesLayout->indexOf(tile), &row, &column,
+                                                 &rowSpan, &columnSpan);
         out << QPoint(column, row);
     }
     return out;
@@ -74,7 +75,8 @@ private Q_SLOTS:
                QStringLiteral("BrAPI"), QStringLiteral("pendente"));
         addRow(window, QStringLiteral("AAPL"), QStringLiteral("1000.00"), QStringLiteral("-0.50%"));
         window.updateQuoteTiles();
-        QCOMPARE(tileTexts(window), (QStringList{"PETR4.SA  38.5000  1.25%", "AAPL  1000.00  -0.50%", "--", "--"}));
+        QCOMPARE(tileTexts(window),
+                 (QStringList{"PETR4.SA  38.5000  1.25%", "AAPL  1000.00  -0.50%", "--", "--"}));
         QCOMPARE(tileDirections(window), (QStringList{"up", "down", "flat", "flat"}));
         QCOMPARE(window.quoteTileLabels.at(0)->toolTip(), QStringLiteral("BrAPI | pendente"));
         QCOMPARE(window.quoteTileLabels.at(2)->toolTip(), QString());
@@ -85,11 +87,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("change"); // empty: no change cell at all
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("direction");
-        QTest::newRow("dash") << "--" << "X  1.0000  --" << "flat";
-        QTest::newRow("zero") << "0.00%" << "X  1.0000  0.00%" << "flat";
-        QTest::newRow("smallest rise") << "0.01%" << "X  1.0000  0.01%" << "up";
-        QTest::newRow("fall") << "-3.10%" << "X  1.0000  -3.10%" << "down";
-        QTest::newRow("missing change cell") << "" << "X  1.0000  --" << "flat";
+        QTest::newRow("dash") << "--"
+                              << "X  1.0000  --"
+                              << "flat";
+        QTest::newRow("zero") << "0.00%"
+                              << "X  1.0000  0.00%"
+                              << "flat";
+        QTest::newRow("smallest rise") << "0.01%"
+                                       << "X  1.0000  0.01%"
+                                       << "up";
+        QTest::newRow("fall") << "-3.10%"
+                              << "X  1.0000  -3.10%"
+                              << "down";
+        QTest::newRow("missing change cell") << ""
+                                             << "X  1.0000  --"
+                                             << "flat";
     }
 
     void tileDirectionAndMissingCells()
@@ -141,7 +153,8 @@ private Q_SLOTS:
         window.updateQuoteTiles();
         QVERIFY(window.quoteTileLabels.at(0)->text().startsWith(QStringLiteral("E  ")));
         window.quoteTable->sortItems(QuoteColumnSymbol, Qt::AscendingOrder);
-        QVERIFY(window.quoteTileLabels.at(0)->text().startsWith(QStringLiteral("E  "))); // sorting alone: no refresh
+        QVERIFY(window.quoteTileLabels.at(0)->text().startsWith(
+            QStringLiteral("E  "))); // sorting alone: no refresh
         window.updateQuoteTiles();
         QCOMPARE(tileTexts(window), (QStringList{"A  1.0000  1.00%", "B  1.0000  1.00%", "C  1.0000  1.00%",
                                                  "D  1.0000  1.00%"}));
