@@ -19,6 +19,8 @@ MainWindow::MainWindow()
     // Normalisation completes bare B3 tickers from the built-in universe until the completer takes over.
     b3BaseSymbols = b3BaseSymbolsFrom(defaultSymbolUniverse());
 
+    buildPanels();
+
     writeStartupLog(QStringLiteral("MainWindow ctor: before signal connects"));
 
     writeStartupLog(QStringLiteral("MainWindow ctor: before loadConfig"));

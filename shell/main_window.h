@@ -13,17 +13,23 @@
 #include <QTimer>
 #include <QWebSocket>
 
+class MoversMosaic;
+class PriceChart;
 class QAction;
 class QActionGroup;
+class QColor;
 class QComboBox;
 class QDoubleSpinBox;
 class QGridLayout;
 class QIcon;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMouseEvent;
 class QPlainTextEdit;
 class QPushButton;
+class QResizeEvent;
 class QShortcut;
 class QSplitter;
 class QStringListModel;
@@ -78,6 +84,14 @@ public:
     void onColumnPresetAnalytics();
     void onColumnPresetCompact();
 
+    // ---- shell/: panel construction, the frame around the panels ---------------------------------
+    void buildPanels();
+    QWidget *buildRootWidget();
+    void buildRightTabs(QWidget *root, QWidget *bookPanel, QWidget *tapePage);
+    void buildCentralArea(QWidget *root, QWidget *topBar, QWidget *chartPanel, QWidget *moversPage,
+                          QWidget *screenerPage, QWidget *newsPage, QWidget *portfolioPage);
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
     // ---- watchlist/: symbol rules and the built-in universe ----------------------------------------
     QString normalizeSymbol(const QString &text) const;
     QString parseForexPair(const QString &text) const;
@@ -126,10 +140,85 @@ public:
     void onApiKeyVisibilityToggled(QLineEdit *edit, bool shown);
     QIcon makeEyeIcon(bool shown) const;
 
+    // ---- watchlist/: top bar, quote table, row moves, tiles and the USD/BRL ticker -----------------
+    QWidget *buildTopBar(QWidget *root);
+    void buildQuoteTable(QWidget *root);
+    int findSymbolRow(const QString &symbol) const;
+    QString selectedSymbol() const;
+    void moveWatchlistRow(int from, int to);
+    void removeSelectedSymbol();
+    bool handleQuoteTableKey(QKeyEvent *event);
+    bool handleQuoteTableMouse(QMouseEvent *event);
+    void onWatchlistContextMenu(const QPoint &pos);
+    void showWatchlistMenu(const QPoint &pos);
+    void refreshAllIndicatorColumns();
+    void updateIndicatorColumns(const QString &symbol, int row);
+    void setIndicatorCell(int row, int column, double value);
+    void updateQuoteTiles();
+    void layoutQuoteTiles();
+    void updateFxTicker(double rate, double changePercent);
+    void onUsdBrlTickerTimer();
+    void setupCompleter();            // stub until the symbol universe lands
+    void loadSymbolClassifications(); // stub until the symbol universe lands
+    void saveWatchlist();             // stub until the watchlist file lands
+
     // ---- providers/: catalogue, cascades, limits, health ----------------------------------------
     void showApiHealthDialog();
+    void requestQuote(const QString &symbol); // stub until the quote dispatcher lands
+
+    // ---- chart/: chart panel, candles and indicators -------------------------------------------
+    void createChartSelectionCombos(QWidget *topBar);
+    QWidget *buildChartPanel(QWidget *root);
+    void onChartStatusMessage(const QString &text);
+    void onChartChanged(); // stub until the chart wiring lands
+    void refreshChart();   // stub until the chart history lands
+
+    // ---- streams/: order-book panel, metric cards, tape page -------------------------------------
+    QWidget *buildBookPanel(QWidget *root);
+    QWidget *buildTapePage(QWidget *root);
+    QTableWidget *createBookSideTable(QWidget *parent);
+    void setupBookTables();
+    void setupSnapshotTables();
+    QLabel *createMetricCard(QWidget *parent, const QString &caption);
+    void styleMetricCard(QLabel *card, const QString &caption, const QString &value, const QColor &accent);
+    static QString formatBookPrice(double price);
+    void updateBookSummary(double bestBid, double bestAsk, double bidVolume, double askVolume);
+    void resetBookPanel(const QString &title);
+    QString orderBookTitle(const QString &symbol, const QString &status) const;
+    QString timeAndSalesTitle(const QString &symbol, const QString &status) const;
+    void populateTapeFilterCombo(const QString &preferredKey);
+    void setTapeHeaders();
+    void onBookPresetTriggered(const QString &presetKey);
+    void applyBookPreset(const QString &presetKey); // stub until the book presets land
+    void startBookStream();                         // stub until the streams land
+    void startTickerStream();                       // stub until the streams land
+
+    // ---- movers/: movers and screener pages ------------------------------------------------------
+    QWidget *buildMoversPage(QWidget *root);
+    QWidget *buildScreenerPage(QWidget *root);
+    QTableWidget *createMoversTable(QWidget *parent);
+    void retranslateMoversTables();
+    void retranslateScreenerHeaders();
+    void populateMoversScopeCombo(const QString &preferredKey);
+    void populateMoversIntervalCombo(const QString &preferredKey);
+    void populateMoversSectorCombo(const QString &preferredKey);
+    void populateScreenerAssetCombo(const QString &preferredKey);
+    void populateScreenerScopeCombo(const QString &preferredKey);
+    void refreshScreener(); // stub until the screener lands
+
+    // ---- alerts/ ----------------------------------------------------------------------------------
+    void showCreateAlertDialog(const QString &symbol); // stub until the alerts land
+
+    // ---- portfolio/ -------------------------------------------------------------------------------
+    QWidget *buildPortfolioPage(QWidget *root);
+    void setPortfolioTableHeaders();
+    void refreshPortfolio(); // stub until the portfolio lands
 
     // ---- news/ ------------------------------------------------------------------------------------
+    QWidget *buildNewsPage(QWidget *root);
+    void populateNewsSourceCombo(const QString &preferredKey);
+    void populateNewsRegionCombo(const QString &preferredKey);
+    void retranslateNewsHeaders();
     void refreshNews();
 
     // ---- account/: sign-in and sync -------------------------------------------------------------
@@ -189,6 +278,7 @@ public:
     QPushButton *chartTrendButton = nullptr;
     QComboBox *chartModeCombo = nullptr;
     QComboBox *chartTimeframeCombo = nullptr;
+    PriceChart *priceChart = nullptr;
 
     // Order book panel
     QLabel *bookTitleLabel = nullptr;
@@ -213,6 +303,7 @@ public:
     QDoubleSpinBox *moversMinVolumeSpin = nullptr;
     QDoubleSpinBox *moversMinTurnoverSpin = nullptr;
     QList<QLabel *> breadthCards;
+    MoversMosaic *moversMosaic = nullptr;
     QTableWidget *gainersTable = nullptr;
     QTableWidget *losersTable = nullptr;
 
@@ -325,5 +416,6 @@ public:
     LocalSettings settings;
 
 protected:
+    void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 };

@@ -1,0 +1,5 @@
+#include "shell/main_window.h"
+
+// The chart's history, drawings and change handling arrive with the chart's own work.
+void MainWindow::onChartChanged() {}
+void MainWindow::refreshChart() {}

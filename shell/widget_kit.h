@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class QComboBox;
+class QTableWidget;
+
+// One entry of a selection combo: the key is stored as the item's data and never shown, the label is
+// the text of the current language.
+struct KeyedItem
+{
+    QString key;
+    QString label;
+};
+
+// The key of the combo's current item (its item data), empty when there is no combo or no selection.
+QString currentComboKey(const QComboBox *combo);
+
+// Rebuilds a keyed combo without emitting any change: clears it, adds `items` in order and selects the
+// item whose key equals `preferredKey` exactly, or, when `preferredKey` is empty, the key that was
+// selected before the rebuild; falls back to the first item when the key is not offered.
+void refillKeyedCombo(QComboBox *combo, const QList<KeyedItem> &items, const QString &preferredKey);
+
+// The look most tables of the window share: no row numbers, the last column stretching, columns the
+// user can resize, whole-row selection, no in-place editing, alternating rows, sortable.
+void applyStandardTableSettings(QTableWidget *table);
+
+// Tab and button texts read a single '&' as a keyboard mnemonic and hide it; doubling every '&' makes
+// the character show as written ("Cash & dividends").
+QString withLiteralAmpersands(const QString &text);

@@ -1,0 +1,249 @@
+#include "shell/main_window.h"
+#include "tests/support/test_main.h"
+
+#include <QFontInfo>
+#include <QLabel>
+#include <QTableWidget>
+
+#include <limits>
+
+namespace {
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+
+QStringList headers(const QTableWidget *table)
+{
+    QStringList out;
+    for (int column = 0; column < table->columnCount(); ++column)
+        out << table->horizontalHeaderItem(column)->text();
+    return out;
+}
+
+QStringList cardTexts(const MainWindow &window)
+{
+    QStringList out;
+    for (const QLabel *card : window.bookMetricCards)
+        out << card->text();
+    return out;
+}
+} // namespace
+
+class TestBookPanel : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void titles_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("book");
+        QTest::addColumn<QString>("tape");
+        QTest::newRow("bare") << "en"
+                              << ""
+                              << ""
+                              << "ORDER BOOK"
+                              << "TIME & SALES";
+        QTest::newRow("symbol") << "en"
+                                << "BTCUSDT"
+                                << ""
+                                << "ORDER BOOK  BTCUSDT"
+                                << "TIME & SALES  BTCUSDT";
+        QTest::newRow("symbol and status") << "en"
+                                           << "AAPL"
+                                           << "live"
+                                           << "ORDER BOOK  AAPL  live"
+                                           << "TIME & SALES  AAPL  live";
+        QTest::newRow("status without symbol") << "en"
+                                               << ""
+                                               << "waiting"
+                                               << "ORDER BOOK  waiting"
+                                               << "TIME & SALES  waiting";
+        QTest::newRow("portuguese") << "pt_BR"
+                                    << "PETR4.SA"
+                                    << ""
+                                    << "LIVRO DE OFERTAS  PETR4.SA"
+                                    << QString::fromUtf8("NEGÓCIOS  PETR4.SA");
+    }
+
+    void titles()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, symbol);
+        QFETCH(QString, status);
+        QFETCH(QString, book);
+        QFETCH(QString, tape);
+        TempHome home;
+        MainWindow window;
+        window.settings.language = language;
+        QCOMPARE(window.orderBookTitle(symbol, status), book);
+        QCOMPARE(window.timeAndSalesTitle(symbol, status), tape);
+    }
+
+    void bookPrice_data()
+    {
+        QTest::addColumn<double>("price");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << 0.0 << "--";
+        QTest::newRow("negative") << -1.0 << "--";
+        QTest::newRow("nan") << kNaN << "--";
+        QTest::newRow("infinite") << kInf << "--";
+        QTest::newRow("a thousand") << 1000.0 << "1000.00";
+        QTest::newRow("below a thousand") << 999.5 << "999.5000";
+    }
+
+    void bookPrice()
+    {
+        QFETCH(double, price);
+        QFETCH(QString, text);
+        QCOMPARE(MainWindow::formatBookPrice(price), text);
+    }
+
+    void summary_data()
+    {
+        QTest::addColumn<double>("bid");
+        QTest::addColumn<double>("ask");
+        QTest::addColumn<double>("bidVolume");
+        QTest::addColumn<double>("askVolume");
+        QTest::addColumn<QStringList>("cards");
+        QTest::addColumn<QString>("imbalanceColour");
+        QTest::newRow("normal") << 100.0 << 100.5 << 3.0 << 1.0
+                                << QStringList{"BID\n100.0000", "ASK\n100.5000", "SPR\n0.5000", "IMB\n50.0%"}
+                                << "#20c878";
+        QTest::newRow("ask heavy") << 2000.0 << 2001.0 << 1.0 << 3.0
+                                   << QStringList{"BID\n2000.00", "ASK\n2001.00", "SPR\n1.0000",
+                                                  "IMB\n-50.0%"}
+                                   << "#f45d5d";
+        QTest::newRow("crossed") << 10.0 << 9.0 << 1.0 << 1.0
+                                 << QStringList{"BID\n10.0000", "ASK\n9.0000", "SPR\n--", "IMB\n0.0%"}
+                                 << "#20c878";
+        QTest::newRow("empty") << 0.0 << 0.0 << 0.0 << 0.0
+                               << QStringList{"BID\n--", "ASK\n--", "SPR\n--", "IMB\n--"} << "#f45d5d";
+    }
+
+    void summary()
+    {
+        QFETCH(double, bid);
+        QFETCH(double, ask);
+        QFETCH(double, bidVolume);
+        QFETCH(double, askVolume);
+        QFETCH(QStringList, cards);
+        QFETCH(QString, imbalanceColour);
+        TempHome home;
+        MainWindow window;
+        window.updateBookSummary(bid, ask, bidVolume, askVolume);
+        QCOMPARE(cardTexts(window), cards);
+        QVERIFY(
+            window.bookMetricCards.at(3)->styleSheet().contains(QStringLiteral("color:") + imbalanceColour));
+        QVERIFY(window.bookMetricCards.at(0)->styleSheet().contains(QStringLiteral("color:#20c878")));
+        QVERIFY(window.bookMetricCards.at(1)->styleSheet().contains(QStringLiteral("color:#f45d5d")));
+    }
+
+    void summaryInPortugueseAndLightTheme()
+    {
+        TempHome home;
+        MainWindow window;
+        window.settings.language = QStringLiteral("pt_BR");
+        window.settings.theme = QStringLiteral("mvx_light");
+        window.updateBookSummary(1.0, 2.0, 1.0, 1.0);
+        QCOMPARE(cardTexts(window),
+                 (QStringList{"COMPRA\n1.0000", "VENDA\n2.0000", "SPR\n1.0000", "DESB\n0.0%"}));
+        QCOMPARE(window.bookMetricCards.at(2)->styleSheet(),
+                 QStringLiteral("QLabel#bookMetric {background:#ffffff;border:1px solid "
+                                "#d8e5f2;color:#1a1a1a;padding:3px;}"));
+        window.settings.theme = QStringLiteral("coffee_dark");
+        window.updateBookSummary(1.0, 2.0, 1.0, 1.0);
+        QCOMPARE(window.bookMetricCards.at(2)->styleSheet(),
+                 QStringLiteral("QLabel#bookMetric {background:#1a140d;border:1px solid "
+                                "#3d3530;color:#d8e6e3;padding:3px;}"));
+    }
+
+    void resetEmptiesThePanelAndKeepsItsMode()
+    {
+        TempHome home;
+        MainWindow window;
+        window.setupSnapshotTables();
+        window.bookPending = true;
+        window.bookLive = true;
+        window.updateBookSummary(100.0, 101.0, 2.0, 1.0);
+        window.askTable->setRowCount(4);
+        window.bidTable->setRowCount(4);
+        window.resetBookPanel(window.orderBookTitle(QStringLiteral("AAPL"), QStringLiteral("reset")));
+        QCOMPARE(window.bookTitleLabel->text(), QStringLiteral("ORDER BOOK  AAPL  reset"));
+        QVERIFY(!window.bookPending);
+        QVERIFY(!window.bookLive);
+        QCOMPARE(cardTexts(window), (QStringList{"BID\n--", "ASK\n--", "SPR\n--", "IMB\n--"}));
+        QCOMPARE(window.askTable->rowCount(), 0);
+        QCOMPARE(window.bidTable->rowCount(), 0);
+        QCOMPARE(window.askCaptionLabel->text(), QStringLiteral("QUOTE"));
+        QCOMPARE(headers(window.askTable), (QStringList{"Field", "Value", "Source"}));
+    }
+
+    void tableModes_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<bool>("book");
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<QStringList>("headers");
+        QTest::newRow("book en") << "en" << true << QStringList{"ASK", "BID"}
+                                 << QStringList{"Price", "Size", "Total"};
+        QTest::newRow("book pt") << "pt_BR" << true << QStringList{"VENDA", "COMPRA"}
+                                 << QStringList{QString::fromUtf8("Preço"), "Tamanho", "Total"};
+        QTest::newRow("snapshot en") << "en" << false << QStringList{"QUOTE", "STATS"}
+                                     << QStringList{"Field", "Value", "Source"};
+        QTest::newRow("snapshot pt") << "pt_BR" << false << QStringList{QString::fromUtf8("COTAÇÃO"), "DADOS"}
+                                     << QStringList{"Campo", "Valor", "Fonte"};
+    }
+
+    void tableModes()
+    {
+        QFETCH(QString, language);
+        QFETCH(bool, book);
+        QFETCH(QStringList, captions);
+        QFETCH(QStringList, headers);
+        TempHome home;
+        MainWindow window;
+        window.settings.language = language;
+        window.askTable->setRowCount(2);
+        if (book) {
+            window.setupSnapshotTables();
+            window.setupBookTables();
+        } else {
+            window.setupBookTables();
+            window.setupSnapshotTables();
+        }
+        QCOMPARE((QStringList{window.askCaptionLabel->text(), window.bidCaptionLabel->text()}), captions);
+        QCOMPARE(::headers(window.askTable), headers);
+        QCOMPARE(::headers(window.bidTable), headers);
+        QCOMPARE(window.askTable->rowCount(), 2); // rows are not touched
+    }
+
+    void metricCard()
+    {
+        TempHome home;
+        MainWindow window;
+        QWidget parent;
+        QLabel *card = window.createMetricCard(&parent, QStringLiteral("MEDIAN"));
+        QCOMPARE(card->parent(), &parent);
+        QCOMPARE(card->text(), QStringLiteral("MEDIAN\n--"));
+        QCOMPARE(card->objectName(), QStringLiteral("bookMetric"));
+        QCOMPARE(card->alignment(), Qt::AlignCenter);
+        QCOMPARE(card->minimumHeight(), 38);
+        QCOMPARE(card->sizePolicy().horizontalPolicy(), QSizePolicy::Expanding);
+        QCOMPARE(card->sizePolicy().verticalPolicy(), QSizePolicy::Fixed);
+        QCOMPARE(card->font().pointSize(), 9);
+        QVERIFY(card->font().bold());
+        QVERIFY(QFontInfo(card->font()).fixedPitch());
+        QVERIFY(card->styleSheet().isEmpty()); // no card style until the first styling
+
+        window.styleMetricCard(card, QStringLiteral("BEST"), QStringLiteral("AAPL 3.2%"),
+                               QColor(32, 200, 120));
+        QCOMPARE(card->text(), QStringLiteral("BEST\nAAPL 3.2%"));
+        QVERIFY(card->styleSheet().contains(QStringLiteral("color:#20c878;")));
+        window.styleMetricCard(nullptr, QStringLiteral("X"), QStringLiteral("Y"), QColor()); // ignored
+    }
+};
+
+MVX_TEST_MAIN(TestBookPanel)
+#include "test_book_panel.moc"

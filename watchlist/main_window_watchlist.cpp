@@ -1,0 +1,7 @@
+#include "shell/main_window.h"
+
+// The symbol universe, the classification file and the watchlist file are filled by their own work;
+// until then these members exist so the panels have something to call.
+void MainWindow::setupCompleter() {}
+void MainWindow::loadSymbolClassifications() {}
+void MainWindow::saveWatchlist() {}
