@@ -7,8 +7,10 @@
 #include <QList>
 #include <QPair>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -384,30 +386,58 @@ std::optional<Quote> YahooFetcher::parseReply(const QString &symbol, const QByte
     const QJsonValue marketPrice = member(meta, "regularMarketPrice");
     quote.price = marketPrice.isDouble() ? finiteJsonDouble(marketPrice)
                                          : lastJsonNumber(member(bars, "close").toArray());
-    quote.open = lastJsonNumber(member(bars, "open").toArray());
-    quote.high = lastJsonNumber(member(bars, "high").toArray());
-    quote.low = lastJsonNumber(member(bars, "low").toArray());
-    quote.volume = lastJsonNumber(member(bars, "volume").toArray());
     if (!validPrice(quote.price))
         return std::nullopt;
+
+    const QString replyGranularity = textOr(member(meta, "dataGranularity"), QString());
+    const bool barsOfDays = dailyOrFiner(replyGranularity.isEmpty() ? m_interval : replyGranularity);
+    const qint64 offset = qBound(qint64(-86400), jsonInteger(member(meta, "gmtoffset")), qint64(86400));
+    const auto dayOf = [offset](const Candle &bar) { return localDay(candleSeconds(bar.time), offset); };
+    const QJsonValue marketTime = member(meta, "regularMarketTime");
+    std::optional<qint64> quoteDay;
+    if (marketTime.isDouble())
+        quoteDay = localDay(jsonInteger(marketTime), offset);
+    else if (!quote.candles.isEmpty())
+        quoteDay = dayOf(quote.candles.last());
+
+    // The day's open, high, low and volume: with intraday bars the last bar is only its last minutes.
+    bool dayFound = false;
+    if (barsOfDays && quoteDay) {
+        for (const Candle &bar : std::as_const(quote.candles)) {
+            if (dayOf(bar) != *quoteDay)
+                continue;
+            if (!dayFound) {
+                quote.open = bar.open;
+                quote.high = bar.high;
+                quote.low = bar.low;
+                quote.volume = bar.volume;
+                dayFound = true;
+                continue;
+            }
+            quote.high = std::max(quote.high, bar.high);
+            quote.low = std::min(quote.low, bar.low);
+            quote.volume += bar.volume;
+        }
+        if (!std::isfinite(quote.volume))
+            quote.volume = 0.0;
+    }
+    if (!dayFound) {
+        quote.open = lastJsonNumber(member(bars, "open").toArray());
+        quote.high = lastJsonNumber(member(bars, "high").toArray());
+        quote.low = lastJsonNumber(member(bars, "low").toArray());
+        quote.volume = lastJsonNumber(member(bars, "volume").toArray());
+    }
 
     quote.prevClose = [&]() -> double {
         const double yahooPrevious = finiteJsonDouble(member(meta, "previousClose"));
         if (yahooPrevious > 0.0)
             return yahooPrevious;
-        const QString granularity = textOr(member(meta, "dataGranularity"), QString());
-        if (!dailyOrFiner(granularity.isEmpty() ? m_interval : granularity))
+        if (!barsOfDays)
             return 0.0;
-        const qint64 offset = qBound(qint64(-86400), jsonInteger(member(meta, "gmtoffset")), qint64(86400));
-        const QJsonValue marketTime = member(meta, "regularMarketTime");
-        if (marketTime.isDouble() || !quote.candles.isEmpty()) {
-            const qint64 quoteSeconds =
-                marketTime.isDouble() ? jsonInteger(marketTime) : candleSeconds(quote.candles.last().time);
-            const qint64 quoteDay = localDay(quoteSeconds, offset);
+        if (quoteDay) {
             for (qsizetype i = quote.candles.size() - 1; i >= 0; --i) {
-                const Candle &bar = quote.candles.at(i);
-                if (localDay(candleSeconds(bar.time), offset) < quoteDay)
-                    return bar.close;
+                if (dayOf(quote.candles.at(i)) < *quoteDay)
+                    return quote.candles.at(i).close;
             }
         }
         const QString window = textOr(member(meta, "range"), QString());

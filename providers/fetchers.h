@@ -81,12 +81,14 @@ public:
     YahooFetcher(const QString &interval, const QString &range);
     QString name() const override;
     QNetworkRequest buildRequest(const QString &symbol) const override;
-    // The previous close is the close of the trading day before the quote's day: Yahoo's own
-    // "previousClose" when the reply has it; else the last bar of an earlier day than the quote's; else
-    // "chartPreviousClose" when the window is a single day. "chartPreviousClose" is the close before the
-    // requested window, which for any longer window is far older than yesterday, so it is not used
-    // there; bars coarser than a day hold no previous day at all. Without a previous close the change
-    // stays 0.
+    // Reads the quote of the day the reply's market time falls on (in the exchange's offset). With bars
+    // of a day or finer, open, high, low and volume are those of that day's bars, not of the last bar
+    // alone, which for intraday bars covers only a few minutes. The previous close is the close of the
+    // trading day before: Yahoo's own "previousClose" when the reply has it; else the last bar of an
+    // earlier day; else "chartPreviousClose" when the window is a single day. "chartPreviousClose" is the
+    // close before the requested window, which for any longer window is far older than yesterday, so it
+    // is not used there; bars coarser than a day hold no previous day at all. Without a previous close
+    // the change stays 0.
     std::optional<Quote> parseReply(const QString &symbol, const QByteArray &body) const override;
 
 private:

@@ -370,7 +370,7 @@ private Q_SLOTS:
             << QByteArray(R"({"chart":{"result":[{"meta":{"regularMarketPrice":110,"previousClose":100,
                 "chartPreviousClose":90,"regularMarketTime":1700000000},"timestamp":[1699990000,1699999000],
                 "indicators":{"quote":[{"open":[1,2],"high":[3,4],"low":[0.5,0.7],"close":[2,3],"volume":[10,null]}]}}]}})")
-            << true << "AAPL" << Numbers{110, 10, 2, 4, 0.7, 100, 10} << 2;
+            << true << "AAPL" << Numbers{110, 10, 1, 4, 0.5, 100, 10} << 2;
         QTest::newRow("yahoo price from the last close, no previous close")
             << "yahoo"
             << "X" << QByteArray(R"({"chart":{"result":[{"meta":{},"timestamp":[1,2,3],
@@ -400,6 +400,16 @@ private Q_SLOTS:
                 "gmtoffset":0,"regularMarketTime":1700265600},"timestamp":[1700092800,1700179200],
                 "indicators":{"quote":[{"open":[1,1],"high":[2,2],"low":[1,1],"close":[80,90]}]}}]}})")
             << true << "X" << Numbers{99, 10, 1, 2, 1, 90, 0} << 2;
+        // Five-minute bars over several days: the day's range comes from the quote's day only.
+        QTest::newRow("yahoo intraday bars give the day's range")
+            << "yahoo:5m:5d"
+            << "X"
+            << QByteArray(R"({"chart":{"result":[{"meta":{"regularMarketPrice":12,"chartPreviousClose":3,
+                "range":"5d","dataGranularity":"5m","gmtoffset":-10800,"regularMarketTime":1700254800},
+                "timestamp":[1700168400,1700226000,1700229600,1700233200],
+                "indicators":{"quote":[{"open":[5,10,11,12],"high":[6,13,12.5,12.2],"low":[4,9.5,10.5,11.8],
+                "close":[5.5,11,12,12],"volume":[100,1,2,3]}]}}]}})")
+            << true << "X" << Numbers{12, (12 - 5.5) / 5.5 * 100, 10, 13, 9.5, 5.5, 6} << 4;
         QTest::newRow("yahoo monthly bars know no previous day")
             << "yahoo:1mo:5y"
             << "X"
