@@ -80,9 +80,11 @@ Quote baseQuote(const DataFetcher &fetcher, const QString &symbol)
     return quote;
 }
 
+// The text of a JSON string; the fallback when the value is no string or an empty one.
 QString textOr(const QJsonValue &value, const QString &fallback)
 {
-    return value.isString() ? value.toString() : fallback;
+    const QString text = value.toString();
+    return text.isEmpty() ? fallback : text;
 }
 
 // Days since the epoch in the exchange's local time; offset and time are both bounded, so nothing

@@ -340,6 +340,9 @@ private Q_SLOTS:
         QTest::newRow("twelve data without symbol") << "twelve"
                                                     << "usd/brl" << QByteArray(R"({"close":5.1})") << true
                                                     << "USD/BRL" << Numbers{5.1, 0, 0, 0, 0, 0, 0} << 0;
+        QTest::newRow("twelve data empty symbol") << "twelve"
+                                                  << "aapl" << QByteArray(R"({"symbol":"","close":"3"})")
+                                                  << true << "AAPL" << Numbers{3, 0, 0, 0, 0, 0, 0} << 0;
         QTest::newRow("twelve data text code is no error code")
             << "twelve"
             << "X" << QByteArray(R"({"code":"400","close":"2"})") << true << "X"
