@@ -20,9 +20,9 @@ void require(bool condition)
         std::abort();
 }
 
-std::unique_ptr<DataFetcher> fetcherFor(const QByteArray &spec)
+std::unique_ptr<DataFetcher> fetcherFor(const QByteArray &recipe)
 {
-    const QList<QByteArray> parts = spec.split(':');
+    const QList<QByteArray> parts = recipe.split(':');
     const QByteArray name = parts.first();
     const QString interval = QString::fromUtf8(parts.value(1, "1d"));
     const QString range = QString::fromUtf8(parts.value(2, "1d"));

@@ -16,9 +16,9 @@ const QString kKey = QStringLiteral("k+y/%41 z");
 const QString kKeyOnTheWire = QStringLiteral("k%2By%2F%2541%20z");
 
 // "name" or "name:arg1:arg2" (interval and range for brapi and Yahoo, the token as third for brapi).
-std::shared_ptr<DataFetcher> makeFetcher(const QString &spec)
+std::shared_ptr<DataFetcher> makeFetcher(const QString &recipe)
 {
-    const QStringList parts = spec.split(QLatin1Char(':'));
+    const QStringList parts = recipe.split(QLatin1Char(':'));
     const QString name = parts.first();
     const QString interval = parts.value(1, QStringLiteral("1d"));
     const QString range = parts.value(2, QStringLiteral("1d"));
@@ -36,7 +36,7 @@ std::shared_ptr<DataFetcher> makeFetcher(const QString &spec)
         return std::make_shared<FinancialModelingPrepFetcher>(kKey);
     if (name == QLatin1String("yahoo"))
         return std::make_shared<YahooFetcher>(interval, range);
-    qFatal("unknown fetcher %s", qPrintable(spec));
+    qFatal("unknown fetcher %s", qPrintable(recipe));
     return nullptr;
 }
 
@@ -237,10 +237,10 @@ private Q_SLOTS:
         QVERIFY(server.start());
         setAllEndpoints(server.baseUrl());
         QNetworkAccessManager network;
-        for (const QString &spec :
+        for (const QString &recipe :
              {QStringLiteral("yahoo"), QStringLiteral("fmp"), QStringLiteral("brapi")}) {
             std::unique_ptr<QNetworkReply> reply(
-                network.get(makeFetcher(spec)->buildRequest(QStringLiteral(".."))));
+                network.get(makeFetcher(recipe)->buildRequest(QStringLiteral(".."))));
             QSignalSpy finished(reply.get(), &QNetworkReply::finished);
             QVERIFY(finished.wait(5000));
             QVERIFY(reply->error() != QNetworkReply::NoError);

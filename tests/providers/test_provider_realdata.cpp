@@ -40,9 +40,9 @@ double change(double price, double previous)
     return (price - previous) / previous * 100.0;
 }
 
-std::shared_ptr<DataFetcher> makeFetcher(const QString &spec)
+std::shared_ptr<DataFetcher> makeFetcher(const QString &recipe)
 {
-    const QStringList parts = spec.split(QLatin1Char(':'));
+    const QStringList parts = recipe.split(QLatin1Char(':'));
     const QString name = parts.first();
     if (name == QLatin1String("binance"))
         return std::make_shared<BinanceFetcher>();
