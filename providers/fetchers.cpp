@@ -14,23 +14,6 @@
 
 namespace {
 
-using QueryItems = QList<QPair<QString, QString>>;
-
-// Every byte of a key or value outside the unreserved characters is escaped. QUrlQuery would leave "+",
-// ";", "[" and existing "%xx" sequences as they are, and a server reads "+" as a blank and "%41" as "A":
-// a symbol or a key holding them would ask for something else.
-QUrl withQuery(QUrl url, const QueryItems &items)
-{
-    QByteArray query;
-    for (const auto &item : items) {
-        if (!query.isEmpty())
-            query += '&';
-        query += QUrl::toPercentEncoding(item.first) + '=' + QUrl::toPercentEncoding(item.second);
-    }
-    url.setQuery(QString::fromLatin1(query), QUrl::StrictMode);
-    return url;
-}
-
 // The characters that would end a path segment or change how it is read: they are escaped even where
 // the rest of the segment goes out as given.
 const QByteArray kSegmentBreakers = QByteArrayLiteral("%?#/\\ ");
@@ -44,16 +27,6 @@ QByteArray brapiRawCharacters()
             raw += c;
     }
     return raw;
-}
-
-// Null when the segment would be "." or "..": every request line has its dot segments folded away, so
-// such a symbol would ask for a parent resource instead of its own.
-std::optional<QString> pathSegment(const QString &text, const QByteArray &keepRaw = QByteArray())
-{
-    const QByteArray encoded = QUrl::toPercentEncoding(text, keepRaw);
-    if (encoded == "." || encoded == "..")
-        return std::nullopt;
-    return QString::fromLatin1(encoded);
 }
 
 // A request that goes nowhere: the network layer refuses an empty URL without sending anything.
@@ -118,6 +91,31 @@ bool dailyOrFiner(const QString &granularity)
 
 } // namespace
 
+// Every byte of a key or value outside the unreserved characters is escaped. QUrlQuery would leave "+",
+// ";", "[" and existing "%xx" sequences as they are, and a server reads "+" as a blank and "%41" as "A":
+// a symbol or a key holding them would ask for something else.
+QUrl urlWithQuery(QUrl url, const QueryItems &items)
+{
+    QByteArray query;
+    for (const auto &item : items) {
+        if (!query.isEmpty())
+            query += '&';
+        query += QUrl::toPercentEncoding(item.first) + '=' + QUrl::toPercentEncoding(item.second);
+    }
+    url.setQuery(QString::fromLatin1(query), QUrl::StrictMode);
+    return url;
+}
+
+// Dot segments are refused: every request line has them folded away, so such a symbol would ask for a
+// parent resource instead of its own.
+std::optional<QString> encodedPathSegment(const QString &text, const QByteArray &keepRaw)
+{
+    const QByteArray encoded = QUrl::toPercentEncoding(text, keepRaw);
+    if (encoded == "." || encoded == "..")
+        return std::nullopt;
+    return QString::fromLatin1(encoded);
+}
+
 // ---- Binance ------------------------------------------------------------------------------------
 
 QString BinanceFetcher::name() const
@@ -128,7 +126,7 @@ QString BinanceFetcher::name() const
 QNetworkRequest BinanceFetcher::buildRequest(const QString &symbol) const
 {
     const QUrl url = endpointUrl(Endpoint::BinanceRest, QStringLiteral("/api/v3/ticker/24hr"));
-    return makeFetcherRequest(withQuery(url, {{QStringLiteral("symbol"), symbol.toUpper()}}));
+    return makeFetcherRequest(urlWithQuery(url, {{QStringLiteral("symbol"), symbol.toUpper()}}));
 }
 
 std::optional<Quote> BinanceFetcher::parseReply(const QString &symbol, const QByteArray &body) const
@@ -162,14 +160,14 @@ QString BrAPIFetcher::name() const
 QNetworkRequest BrAPIFetcher::buildRequest(const QString &symbol) const
 {
     static const QByteArray raw = brapiRawCharacters();
-    const std::optional<QString> segment = pathSegment(stripSaSuffix(symbol), raw);
+    const std::optional<QString> segment = encodedPathSegment(stripSaSuffix(symbol), raw);
     if (!segment)
         return unsendableRequest();
     const QUrl url = endpointUrl(Endpoint::Brapi, QStringLiteral("/api/quote/") + *segment);
     QueryItems items{{QStringLiteral("interval"), m_interval}, {QStringLiteral("range"), m_range}};
     if (!m_token.isEmpty())
         items.append({QStringLiteral("token"), m_token});
-    return makeFetcherRequest(withQuery(url, items));
+    return makeFetcherRequest(urlWithQuery(url, items));
 }
 
 std::optional<Quote> BrAPIFetcher::parseReply(const QString &symbol, const QByteArray &body) const
@@ -222,9 +220,9 @@ QString AlphaVantageFetcher::name() const
 QNetworkRequest AlphaVantageFetcher::buildRequest(const QString &symbol) const
 {
     const QUrl url = endpointUrl(Endpoint::AlphaVantage, QStringLiteral("/query"));
-    return makeFetcherRequest(withQuery(url, {{QStringLiteral("function"), QStringLiteral("GLOBAL_QUOTE")},
-                                              {QStringLiteral("symbol"), symbol},
-                                              {QStringLiteral("apikey"), m_apiKey}}));
+    return makeFetcherRequest(urlWithQuery(url, {{QStringLiteral("function"), QStringLiteral("GLOBAL_QUOTE")},
+                                                 {QStringLiteral("symbol"), symbol},
+                                                 {QStringLiteral("apikey"), m_apiKey}}));
 }
 
 std::optional<Quote> AlphaVantageFetcher::parseReply(const QString &symbol, const QByteArray &body) const
@@ -256,7 +254,7 @@ QNetworkRequest FinnhubFetcher::buildRequest(const QString &symbol) const
 {
     const QUrl url = endpointUrl(Endpoint::Finnhub, QStringLiteral("/api/v1/quote"));
     return makeFetcherRequest(
-        withQuery(url, {{QStringLiteral("symbol"), symbol}, {QStringLiteral("token"), m_apiKey}}));
+        urlWithQuery(url, {{QStringLiteral("symbol"), symbol}, {QStringLiteral("token"), m_apiKey}}));
 }
 
 std::optional<Quote> FinnhubFetcher::parseReply(const QString &symbol, const QByteArray &body) const
@@ -287,7 +285,7 @@ QNetworkRequest TwelveDataFetcher::buildRequest(const QString &symbol) const
 {
     const QUrl url = endpointUrl(Endpoint::TwelveData, QStringLiteral("/quote"));
     return makeFetcherRequest(
-        withQuery(url, {{QStringLiteral("symbol"), symbol}, {QStringLiteral("apikey"), m_apiKey}}));
+        urlWithQuery(url, {{QStringLiteral("symbol"), symbol}, {QStringLiteral("apikey"), m_apiKey}}));
 }
 
 std::optional<Quote> TwelveDataFetcher::parseReply(const QString &symbol, const QByteArray &body) const
@@ -320,11 +318,11 @@ QString FinancialModelingPrepFetcher::name() const
 
 QNetworkRequest FinancialModelingPrepFetcher::buildRequest(const QString &symbol) const
 {
-    const std::optional<QString> segment = pathSegment(symbol);
+    const std::optional<QString> segment = encodedPathSegment(symbol);
     if (!segment)
         return unsendableRequest();
     const QUrl url = endpointUrl(Endpoint::Fmp, QStringLiteral("/api/v3/quote/") + *segment);
-    return makeFetcherRequest(withQuery(url, {{QStringLiteral("apikey"), m_apiKey}}));
+    return makeFetcherRequest(urlWithQuery(url, {{QStringLiteral("apikey"), m_apiKey}}));
 }
 
 std::optional<Quote> FinancialModelingPrepFetcher::parseReply(const QString &symbol,
@@ -361,13 +359,14 @@ QString YahooFetcher::name() const
 
 QNetworkRequest YahooFetcher::buildRequest(const QString &symbol) const
 {
-    const std::optional<QString> segment = pathSegment(symbol);
+    const std::optional<QString> segment = encodedPathSegment(symbol);
     if (!segment)
         return unsendableRequest();
     const QUrl url = endpointUrl(Endpoint::Yahoo, QStringLiteral("/v8/finance/chart/") + *segment);
-    return makeFetcherRequest(withQuery(url, {{QStringLiteral("range"), m_range},
-                                              {QStringLiteral("interval"), m_interval},
-                                              {QStringLiteral("includePrePost"), QStringLiteral("false")}}));
+    return makeFetcherRequest(
+        urlWithQuery(url, {{QStringLiteral("range"), m_range},
+                           {QStringLiteral("interval"), m_interval},
+                           {QStringLiteral("includePrePost"), QStringLiteral("false")}}));
 }
 
 std::optional<Quote> YahooFetcher::parseReply(const QString &symbol, const QByteArray &body) const

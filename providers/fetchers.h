@@ -2,6 +2,22 @@
 
 #include "providers/data_fetcher.h"
 
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+
+#include <optional>
+
+using QueryItems = QList<QPair<QString, QString>>;
+
+// `url` with the query made of `items` in their order, every byte outside the unreserved characters of
+// each key and value percent-encoded, so no value can add an item or change another.
+QUrl urlWithQuery(QUrl url, const QueryItems &items);
+
+// `text` as one path segment: percent-encoded except for the bytes in `keepRaw`. Nothing when the
+// segment would be "." or "..", which would name another resource.
+std::optional<QString> encodedPathSegment(const QString &text, const QByteArray &keepRaw = QByteArray());
+
 // The seven quote providers. Each keeps the configuration it was built with and nothing else.
 
 class BinanceFetcher final : public DataFetcher

@@ -93,6 +93,9 @@ void MainWindow::showApiKeysDialog()
     if (saveLocalApiKeys())
         appendEventLog(localizedText(QStringLiteral("API keys saved locally"),
                                      QStringLiteral("Chaves de API salvas localmente")));
+    // The keys are in memory whether or not the file took them: use them at once.
+    refreshMarketMovers();
+    refreshAllQuotes();
 }
 
 void MainWindow::addApiKeyVisibilityToggle(QLineEdit *edit)

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "chart/candle.h"
+#include "providers/quote_routing.h"
 #include "settings/api_keys.h"
 #include "settings/local_settings.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QMainWindow>
 #include <QMap>
@@ -15,6 +17,7 @@
 
 class MoversMosaic;
 class PriceChart;
+struct Quote;
 class QAction;
 class QActionGroup;
 class QColor;
@@ -27,6 +30,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QMouseEvent;
+class QNetworkReply;
 class QPlainTextEdit;
 class QPushButton;
 class QResizeEvent;
@@ -161,17 +165,99 @@ public:
     void setupCompleter();            // stub until the symbol universe lands
     void loadSymbolClassifications(); // stub until the symbol universe lands
     void saveWatchlist();             // stub until the watchlist file lands
+    void refreshAllQuotes();          // stub until the quote refreshes land
+
+    // ---- watchlist/: applying quotes to rows, the Status vocabulary, the table readers ------------
+    void applyQuote(const QString &symbol, const QString &providerKey, const Quote &quote, qint64 latencyMs);
+    void updateQuoteRow(const QString &symbol, double last, double changePercent, const QString &source,
+                        const QString &latencyText, const QString &status);
+    void applyPriceToLastCandle(const QString &symbol, double price);
+    void setQuoteCell(int row, int column, const QString &text);
+    void setQuoteNumberCell(int row, int column, const QString &text, double value);
+    void setQuoteStatus(const QString &symbol, const QString &status);
+    void setQuoteLatency(const QString &symbol, const QString &latencyText);
+    void setCryptoRowsStatus(const QString &status);
+    void writeQuoteOhlc(const QString &symbol, int row);
+    void colorQuoteRow(int row, double changePercent);
+    void setRowToolTip(const QString &symbol);
+    QString chartTooltipText(const QString &symbol) const;
+    QString providerStatusText(const QString &key) const;
+    QString statusKeyFromText(const QString &text) const;
+    void retranslateStatusColumn();
+    QString providerDisplayName(const QString &symbol, const QString &providerKey) const;
+    double lastPriceForSymbol(const QString &symbol) const;
+    double tableNumber(int row, int column, bool *ok = nullptr) const;
 
     // ---- providers/: catalogue, cascades, limits, health ----------------------------------------
     void showApiHealthDialog();
-    void requestQuote(const QString &symbol); // stub until the quote dispatcher lands
+
+    // The quote dispatcher and the four market cascades. Each run captures the symbol's generation;
+    // a reply whose generation is no longer current is dropped without effect.
+    void requestQuote(const QString &symbol);
+    int historySourceForClass(const QString &symbol) const;
+    void fetchUsQuoteCascade(const QString &symbol, const QStringList &providerKeys);
+    void fetchB3QuoteCascade(const QString &symbol, const QStringList &providerKeys);
+    void fetchForexQuoteCascade(const QString &symbol, const QStringList &providerKeys);
+    void fetchCryptoHttpQuote(const QString &symbol);
+    void startQuoteCascade(int market, const QString &symbol, const QStringList &providerKeys);
+    void startUsQuoteAttempt(const QuoteCascadeRun &run, const QString &providerKey,
+                             const AsyncProviderCompletion &done);
+    void startB3QuoteAttempt(const QuoteCascadeRun &run, const QString &providerKey,
+                             const AsyncProviderCompletion &done);
+    void startForexQuoteAttempt(const QuoteCascadeRun &run, const QString &providerKey,
+                                const AsyncProviderCompletion &done);
+    void startCryptoQuoteAttempt(const QuoteCascadeRun &run, const QString &providerKey,
+                                 const AsyncProviderCompletion &done);
+    void sendQuoteAttempt(int market, const QuoteCascadeRun &run, const QString &providerKey,
+                          const QString &requestSymbol, const AsyncProviderCompletion &done);
+    void onUsQuoteAttemptReply(QNetworkReply *reply, const QuoteAttemptContext &context);
+    void onB3QuoteAttemptReply(QNetworkReply *reply, const QuoteAttemptContext &context);
+    void onForexQuoteAttemptReply(QNetworkReply *reply, const QuoteAttemptContext &context);
+    void onCryptoQuoteAttemptReply(QNetworkReply *reply, const QuoteAttemptContext &context);
+    void handleQuoteAttemptReply(int market, QNetworkReply *reply, const QuoteAttemptContext &context);
+    void onQuoteCascadeSucceeded(const QString &symbol, AsyncProviderCascade *cascade,
+                                 const QString &providerKey);
+    void onUsQuoteCascadeFailed(const QString &symbol, AsyncProviderCascade *cascade,
+                                const QStringList &errors);
+    void onB3QuoteCascadeFailed(const QString &symbol, AsyncProviderCascade *cascade,
+                                const QStringList &errors);
+    void onForexQuoteCascadeFailed(const QString &symbol, AsyncProviderCascade *cascade,
+                                   const QStringList &errors);
+    void onCryptoQuoteCascadeFailed(const QString &symbol, AsyncProviderCascade *cascade,
+                                    const QStringList &errors);
+    bool releaseQuoteCascade(const QString &symbol, AsyncProviderCascade *cascade);
+    static ProviderReplyHeaders replyHeaders(const QNetworkReply *reply);
+    QString providerSymbol(const QString &providerKey, const QString &symbol) const;
+    QString defaultProviderForSymbol(const QString &symbol) const;
+
+    // The direct chart request, chart history, provider limits and the Alpha Vantage reply cache.
+    void requestYahooChart(const QString &symbol, bool asQuote);
+    void onYahooChartReply(QNetworkReply *reply, const QString &symbol, qint64 startMs, bool asQuote,
+                           const QString &timeframe);
+    void requestChartHistory(const QString &symbol);
+    bool allowProviderRequest(const QString &key);
+    void setProviderCooldown(const QString &key, int seconds);
+    void clearProviderCooldown(const QString &key);
+    bool readCachedReply(const QString &symbol);
+    QString alphaVantageCacheReadPath(const QString &symbol) const;
+    QString alphaVantageCacheWritePath(const QString &symbol) const;
+    void writeAlphaVantageCache(const QString &symbol, const QByteArray &body);
+    bool applyAlphaVantageQuote(const QString &symbol, const QByteArray &body);
+
+    // Replies of the direct chart request.
+    void refreshRowFromCandles(const QString &symbol); // open to close, indicators and tooltip
+    void parseYahooChart(const QString &symbol, const QByteArray &body, qint64 latencyMs, bool asQuote);
+    static CandleList yahooChartCandles(const QJsonArray &timestamps, const QJsonArray &opens,
+                                        const QJsonArray &highs, const QJsonArray &lows,
+                                        const QJsonArray &closes, const QJsonArray &volumes);
 
     // ---- chart/: chart panel, candles and indicators -------------------------------------------
     void createChartSelectionCombos(QWidget *topBar);
     QWidget *buildChartPanel(QWidget *root);
     void onChartStatusMessage(const QString &text);
-    void onChartChanged(); // stub until the chart wiring lands
-    void refreshChart();   // stub until the chart history lands
+    void onChartChanged();                            // stub until the chart wiring lands
+    void refreshChart();                              // stub until the chart history lands
+    void requestBinanceKlines(const QString &symbol); // stub until the chart history lands
 
     // ---- streams/: order-book panel, metric cards, tape page -------------------------------------
     QWidget *buildBookPanel(QWidget *root);
@@ -204,7 +290,8 @@ public:
     void populateMoversSectorCombo(const QString &preferredKey);
     void populateScreenerAssetCombo(const QString &preferredKey);
     void populateScreenerScopeCombo(const QString &preferredKey);
-    void refreshScreener(); // stub until the screener lands
+    void refreshScreener();     // stub until the screener lands
+    void refreshMarketMovers(); // stub until the movers land
 
     // ---- alerts/ ----------------------------------------------------------------------------------
     void showCreateAlertDialog(const QString &symbol); // stub until the alerts land
@@ -405,6 +492,10 @@ public:
     bool portfolioCombosUpdating = false;
     double usdBrlRate = 0.0;
     QMap<QString, quint64> quoteGenerations;
+    QMap<QString, QPointer<AsyncProviderCascade>> quoteCascades;
+    // Each quote attempt's limit and each quote request's transfer limit; only tests shorten them.
+    int quoteAttemptLimitMs = 11000;
+    int quoteTransferLimitMs = 10000;
     int pendingMoversReplies = 0;
     qint64 alphaVantageLastCallMs = 0;
     qint64 alphaVantageCooldownUntilMs = 0;

@@ -5,3 +5,6 @@
 void MainWindow::setupCompleter() {}
 void MainWindow::loadSymbolClassifications() {}
 void MainWindow::saveWatchlist() {}
+
+// The quote refreshes arrive with the running terminal; until then nothing is refreshed.
+void MainWindow::refreshAllQuotes() {}
