@@ -186,7 +186,7 @@ public:
 
     // ---- providers/: catalogue, cascades, limits, health ----------------------------------------
     void showApiHealthDialog();
-    void requestQuote(const QString &symbol); // stub until the quote dispatcher lands
+    void requestQuote(const QString &symbol);                      // stub until the quote dispatcher lands
     QString defaultProviderForSymbol(const QString &symbol) const; // stub until the dispatcher lands
     void requestYahooChart(const QString &symbol, bool asQuote);   // stub until the chart request lands
 
@@ -237,7 +237,7 @@ public:
     void refreshScreener();     // stub until the screener lands
 
     // ---- alerts/ ----------------------------------------------------------------------------------
-    void showCreateAlertDialog(const QString &symbol); // stub until the alerts land
+    void showCreateAlertDialog(const QString &symbol);    // stub until the alerts land
     void checkAlerts(const QString &symbol, double last); // stub until the alerts land
 
     // ---- portfolio/ -------------------------------------------------------------------------------

@@ -73,8 +73,8 @@ void MainWindow::applyPriceToLastCandle(const QString &symbol, double price)
     ::applyPriceToLastCandle(candlesBySymbol[symbol], price, QDateTime::currentSecsSinceEpoch());
 }
 
-void MainWindow::updateQuoteRow(const QString &symbol, double last, double changePercent, const QString &source,
-                                const QString &latencyText, const QString &status)
+void MainWindow::updateQuoteRow(const QString &symbol, double last, double changePercent,
+                                const QString &source, const QString &latencyText, const QString &status)
 {
     int row = findSymbolRow(symbol);
     if (row < 0)
@@ -129,8 +129,8 @@ void MainWindow::setQuoteCell(int row, int column, const QString &text)
         return;
     // Provider texts end up here; a provider that echoes the caller's key must not get it shown.
     const QString shown = redactedText(text);
-    auto *item = new MarketTableItem(column == QuoteColumnStatus ? providerStatusText(statusKeyFromText(shown))
-                                                                 : shown);
+    auto *item = new MarketTableItem(
+        column == QuoteColumnStatus ? providerStatusText(statusKeyFromText(shown)) : shown);
     if (column == QuoteColumnSymbol) {
         QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         font.setBold(true);
@@ -209,7 +209,8 @@ void MainWindow::setRowToolTip(const QString &symbol)
 
 QString MainWindow::chartTooltipText(const QString &symbol) const
 {
-    const QString timeframe = chartTimeframeCombo ? chartTimeframeCombo->currentText() : settings.chartTimeframe;
+    const QString timeframe =
+        chartTimeframeCombo ? chartTimeframeCombo->currentText() : settings.chartTimeframe;
     return candleTooltipText(symbol, timeframe, candlesBySymbol.value(symbol));
 }
 
