@@ -15,6 +15,7 @@
 
 class MoversMosaic;
 class PriceChart;
+struct Quote;
 class QAction;
 class QActionGroup;
 class QColor;
@@ -162,9 +163,32 @@ public:
     void loadSymbolClassifications(); // stub until the symbol universe lands
     void saveWatchlist();             // stub until the watchlist file lands
 
+    // ---- watchlist/: applying quotes to rows, the Status vocabulary, the table readers ------------
+    void applyQuote(const QString &symbol, const QString &providerKey, const Quote &quote, qint64 latencyMs);
+    void updateQuoteRow(const QString &symbol, double last, double changePercent, const QString &source,
+                        const QString &latencyText, const QString &status);
+    void applyPriceToLastCandle(const QString &symbol, double price);
+    void setQuoteCell(int row, int column, const QString &text);
+    void setQuoteNumberCell(int row, int column, const QString &text, double value);
+    void setQuoteStatus(const QString &symbol, const QString &status);
+    void setQuoteLatency(const QString &symbol, const QString &latencyText);
+    void setCryptoRowsStatus(const QString &status);
+    void writeQuoteOhlc(const QString &symbol, int row);
+    void colorQuoteRow(int row, double changePercent);
+    void setRowToolTip(const QString &symbol);
+    QString chartTooltipText(const QString &symbol) const;
+    QString providerStatusText(const QString &key) const;
+    QString statusKeyFromText(const QString &text) const;
+    void retranslateStatusColumn();
+    QString providerDisplayName(const QString &symbol, const QString &providerKey) const;
+    double lastPriceForSymbol(const QString &symbol) const;
+    double tableNumber(int row, int column, bool *ok = nullptr) const;
+
     // ---- providers/: catalogue, cascades, limits, health ----------------------------------------
     void showApiHealthDialog();
-    void requestQuote(const QString &symbol); // stub until the quote dispatcher lands
+    void requestQuote(const QString &symbol);                      // stub until the quote dispatcher lands
+    QString defaultProviderForSymbol(const QString &symbol) const; // stub until the dispatcher lands
+    void requestYahooChart(const QString &symbol, bool asQuote);   // stub until the chart request lands
 
     // ---- chart/: chart panel, candles and indicators -------------------------------------------
     void createChartSelectionCombos(QWidget *topBar);
@@ -192,6 +216,10 @@ public:
     void applyBookPreset(const QString &presetKey); // stub until the book presets land
     void startBookStream();                         // stub until the streams land
     void startTickerStream();                       // stub until the streams land
+    void appendQuoteTapeRow(const QString &symbol, double last, double changePercent, const QString &source,
+                            const QString &latencyText, const QString &status); // stub until the tape lands
+    void showB3BookFallback(const QString &symbol); // stub until the quote snapshot lands
+    void showQuoteSnapshot(const QString &symbol);  // stub until the quote snapshot lands
 
     // ---- movers/: movers and screener pages ------------------------------------------------------
     QWidget *buildMoversPage(QWidget *root);
@@ -204,10 +232,13 @@ public:
     void populateMoversSectorCombo(const QString &preferredKey);
     void populateScreenerAssetCombo(const QString &preferredKey);
     void populateScreenerScopeCombo(const QString &preferredKey);
-    void refreshScreener(); // stub until the screener lands
+    QString currentMoversScope() const;
+    void loadWatchlistMovers(); // stub until the movers land
+    void refreshScreener();     // stub until the screener lands
 
     // ---- alerts/ ----------------------------------------------------------------------------------
-    void showCreateAlertDialog(const QString &symbol); // stub until the alerts land
+    void showCreateAlertDialog(const QString &symbol);    // stub until the alerts land
+    void checkAlerts(const QString &symbol, double last); // stub until the alerts land
 
     // ---- portfolio/ -------------------------------------------------------------------------------
     QWidget *buildPortfolioPage(QWidget *root);
