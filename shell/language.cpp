@@ -30,6 +30,7 @@ void MainWindow::retranslateUi()
 {
     setWindowTitle(appTitle());
     retranslateMenus();
+    retranslateStatusColumn();
 }
 
 void MainWindow::retranslateMenus()

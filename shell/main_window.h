@@ -278,6 +278,10 @@ public:
     void applyBookPreset(const QString &presetKey); // stub until the book presets land
     void startBookStream();                         // stub until the streams land
     void startTickerStream();                       // stub until the streams land
+    void appendQuoteTapeRow(const QString &symbol, double last, double changePercent, const QString &source,
+                            const QString &latencyText, const QString &status); // stub until the tape lands
+    void showB3BookFallback(const QString &symbol); // stub until the quote snapshot lands
+    void showQuoteSnapshot(const QString &symbol);  // stub until the quote snapshot lands
 
     // ---- movers/: movers and screener pages ------------------------------------------------------
     QWidget *buildMoversPage(QWidget *root);
@@ -290,11 +294,14 @@ public:
     void populateMoversSectorCombo(const QString &preferredKey);
     void populateScreenerAssetCombo(const QString &preferredKey);
     void populateScreenerScopeCombo(const QString &preferredKey);
+    QString currentMoversScope() const;
+    void loadWatchlistMovers(); // stub until the movers land
     void refreshScreener();     // stub until the screener lands
     void refreshMarketMovers(); // stub until the movers land
 
     // ---- alerts/ ----------------------------------------------------------------------------------
-    void showCreateAlertDialog(const QString &symbol); // stub until the alerts land
+    void showCreateAlertDialog(const QString &symbol);    // stub until the alerts land
+    void checkAlerts(const QString &symbol, double last); // stub until the alerts land
 
     // ---- portfolio/ -------------------------------------------------------------------------------
     QWidget *buildPortfolioPage(QWidget *root);

@@ -9,3 +9,24 @@ void MainWindow::applyBookPreset(const QString &presetKey)
 
 void MainWindow::startBookStream() {}
 void MainWindow::startTickerStream() {}
+
+void MainWindow::appendQuoteTapeRow(const QString &symbol, double last, double changePercent,
+                                    const QString &source, const QString &latencyText, const QString &status)
+{
+    Q_UNUSED(symbol);
+    Q_UNUSED(last);
+    Q_UNUSED(changePercent);
+    Q_UNUSED(source);
+    Q_UNUSED(latencyText);
+    Q_UNUSED(status);
+}
+
+void MainWindow::showB3BookFallback(const QString &symbol)
+{
+    Q_UNUSED(symbol);
+}
+
+void MainWindow::showQuoteSnapshot(const QString &symbol)
+{
+    Q_UNUSED(symbol);
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "chart/candle.h"
+
 #include <QString>
 
 // Prices in the quote table: 2 decimals from 1000 up, 4 below (negative values always get 4).
@@ -15,3 +17,17 @@ int quoteTileColumns(int windowWidth);
 
 // "USD/BRL 5.4321 -0.50%"; the change part is left out when the change is not finite.
 QString fxTickerText(double rate, double changePercent);
+
+// The Change column: "1.50%", "-0.25%" (no plus sign); "--" when the change is not finite.
+QString formatChangePercent(double changePercent);
+
+// The colour of a Change cell: up "#20c878" from 0 on, down "#f45d5d", neutral "#d8e6e3" when the
+// change is not finite.
+QString changeColorName(double changePercent);
+
+// A number as a table cell shows it, with any "%" removed; `ok` tells whether it read.
+double displayedNumber(const QString &text, bool *ok = nullptr);
+
+// The tooltip of a quote row: the last candle's local time, open, high, low, close (4 decimals) and
+// compact volume under the symbol and the chart's timeframe, or a note that no candle exists yet.
+QString candleTooltipText(const QString &symbol, const QString &timeframe, const CandleList &candles);

@@ -1,6 +1,8 @@
 #include "tests/support/test_main.h"
 #include "watchlist/quote_display.h"
 
+#include <QDateTime>
+
 #include <limits>
 
 namespace {
@@ -92,6 +94,81 @@ private Q_SLOTS:
         QFETCH(double, change);
         QFETCH(QString, expected);
         QCOMPARE(fxTickerText(rate, change), expected);
+    }
+
+    void changeCell_data()
+    {
+        QTest::addColumn<double>("change");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("colour");
+        QTest::newRow("rise, no plus sign") << 1.5 << QStringLiteral("1.50%") << QStringLiteral("#20c878");
+        QTest::newRow("fall") << -0.25 << QStringLiteral("-0.25%") << QStringLiteral("#f45d5d");
+        QTest::newRow("zero is a rise") << 0.0 << QStringLiteral("0.00%") << QStringLiteral("#20c878");
+        QTest::newRow("rounds to 2 decimals")
+            << 2.345678 << QStringLiteral("2.35%") << QStringLiteral("#20c878");
+        QTest::newRow("unknown") << kNaN << QStringLiteral("--") << QStringLiteral("#d8e6e3");
+        QTest::newRow("infinite") << -kInf << QStringLiteral("--") << QStringLiteral("#d8e6e3");
+    }
+
+    void changeCell()
+    {
+        QFETCH(double, change);
+        QFETCH(QString, text);
+        QFETCH(QString, colour);
+        QCOMPARE(formatChangePercent(change), text);
+        QCOMPARE(changeColorName(change), colour);
+    }
+
+    void displayedNumber_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<double>("value");
+        QTest::newRow("change text") << "1.50%" << true << 1.5;
+        QTest::newRow("negative change") << "-0.25%" << true << -0.25;
+        QTest::newRow("price") << "38.5000" << true << 38.5;
+        QTest::newRow("dash") << "--" << false << 0.0;
+        QTest::newRow("empty") << "" << false << 0.0;
+        QTest::newRow("word") << "pending" << false << 0.0;
+        // A cell showing these holds no number a caller could compute with.
+        QTest::newRow("nan text") << "nan" << false << 0.0;
+        QTest::newRow("inf text") << "inf" << false << 0.0;
+    }
+
+    void displayedNumber()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(double, value);
+        bool parsed = !ok;
+        QCOMPARE(::displayedNumber(text, &parsed), value);
+        QCOMPARE(parsed, ok);
+    }
+
+    void tooltipWithoutCandles()
+    {
+        QCOMPARE(candleTooltipText(QStringLiteral("AAPL"), QStringLiteral("1h"), {}),
+                 QStringLiteral("AAPL\nNo OHLC data yet"));
+    }
+
+    void tooltipReadsTheLastCandle_data()
+    {
+        QTest::addColumn<qint64>("time");
+        QTest::newRow("seconds") << qint64(1700000000);
+        QTest::newRow("milliseconds") << qint64(1700000000000);
+    }
+
+    void tooltipReadsTheLastCandle()
+    {
+        QFETCH(qint64, time);
+        const CandleList candles = {{1600000000, 1, 2, 0.5, 1.5, 10},
+                                    {time, 1234.5, 1300.123456, 1200.0, 1250.25, 2500000.0}};
+        const QString when =
+            QDateTime::fromSecsSinceEpoch(1700000000).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        QCOMPARE(candleTooltipText(QStringLiteral("MSFT"), QStringLiteral("4h"), candles),
+                 QStringLiteral("MSFT  4h\nTime: %1\nOpen: 1234.5000\nHigh: 1300.1235\nLow: 1200.0000\n"
+                                "Close: 1250.2500\nVolume: 2.50M")
+                     .arg(when));
     }
 };
 
