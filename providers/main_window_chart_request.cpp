@@ -45,7 +45,8 @@ void MainWindow::onYahooChartReply(QNetworkReply *reply, const QString &symbol, 
                                    const QString &timeframe)
 {
     const qint64 latencyMs = QDateTime::currentMSecsSinceEpoch() - startMs;
-    const QByteArray body = reply->readAll();
+    // An aborted reply (transfer limit) is closed and has no body to read.
+    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
     const bool failed = reply->error() != QNetworkReply::NoError;
     reply->deleteLater();
 

@@ -244,7 +244,8 @@ void MainWindow::handleQuoteAttemptReply(int market, QNetworkReply *reply, const
 {
     const qint64 now = nowMs();
     const qint64 latencyMs = now - context.startMs;
-    const QByteArray body = reply->readAll();
+    // An aborted reply (transfer limit) is closed and has no body to read.
+    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const ProviderReplyCheck check =
         evaluateProviderReply(context.providerKey, status, replyHeaders(reply), body);
