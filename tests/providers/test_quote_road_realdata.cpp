@@ -1,0 +1,197 @@
+#include "tests/providers/quote_road_fixture.h"
+#include "tests/support/test_main.h"
+
+#include <QElapsedTimer>
+#include <QRegularExpression>
+
+namespace {
+
+using Keys = QMap<QString, QString>;
+
+QByteArray recorded(const QString &relative)
+{
+    return TempHome::readFile(realDataDirectory() + QLatin1Char('/') + relative);
+}
+
+FakeReply recordedReply(const QString &relative, int status = 200)
+{
+    return FakeReply::json(recorded(relative), status);
+}
+
+const QString kAlphaKey = QStringLiteral("AVKEY1234567890X");
+
+} // namespace
+
+// The whole road of a quote against a loopback server that replays provider replies recorded by others.
+class TestQuoteRoadRealdata : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        if (realDataDirectory().isEmpty())
+            QSKIP("no recorded replies");
+    }
+
+    void recordedQuotesFillTheRows_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<Keys>("keys");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("last");
+
+        QTest::newRow("US from Yahoo") << "AAPL" << Keys{} << RoadPath::yahoo("AAPL")
+                                       << "yahoo/chart_AAPL_1m_intraday_2024-10-02_previousClose.json"
+                                       << "Yahoo Public"
+                                       << "free/delayed"
+                                       << "225.6700";
+        QTest::newRow("US from Finnhub") << "AAPL" << Keys{{"finnhub_api_key", "fh-recorded-01"}}
+                                         << RoadPath::finnhub << "finnhub/quote_AAPL_docs_sample_no_d_dp.json"
+                                         << "Finnhub"
+                                         << "key/delayed"
+                                         << "261.7400";
+        QTest::newRow("US from Twelve Data") << "AAPL" << Keys{{"twelvedata_api_key", "td-recorded-01"}}
+                                             << RoadPath::twelve << "twelvedata/quote_AAPL_docs_example.json"
+                                             << "Twelve Data"
+                                             << "key/delayed"
+                                             << "148.8500";
+        QTest::newRow("US from Financial Modeling Prep")
+            << "AAPL" << Keys{{"financial_modeling_prep_api_key", "fmp-recorded-01"}} << RoadPath::fmp("AAPL")
+            << "fmp/v3_quote_AAPL_legacy_docs_example.json"
+            << "Financial Modeling Prep"
+            << "key/delayed"
+            << "145.7750";
+        QTest::newRow("US from Alpha Vantage")
+            << "MSFT" << Keys{{"alpha_vantage_api_key", kAlphaKey}} << RoadPath::alpha
+            << "alphavantage/global_quote_MSFT_2018-10-05_fixture.json"
+            << "Alpha Vantage"
+            << "key/delayed"
+            << "112.1300";
+        QTest::newRow("B3 from brapi")
+            << "PETR4.SA" << Keys{} << RoadPath::brapi("PETR4")
+            << "brapi/quote_PETR4+BVSP_range_interval_modules_docs_example_200.json"
+            << "BrAPI"
+            << "free/delayed"
+            << "36.7100";
+        QTest::newRow("B3 from Yahoo")
+            << "PETR4.SA" << Keys{} << RoadPath::yahoo("PETR4.SA")
+            << "yahoo/chart_PETR4.SA_B3_1d_period1-period2_2022-11-23_2022-12-22.json"
+            << "Yahoo Public"
+            << "free/delayed"
+            << "25.1200";
+        QTest::newRow("forex from Yahoo") << "EURUSD=X" << Keys{} << RoadPath::yahoo("EURUSD%3DX")
+                                          << "yahoo/chart_EURUSD_X_forex_1d_2020-01-01_2020-01-03.json"
+                                          << "Yahoo Public"
+                                          << "free/delayed"
+                                          << "1.1131";
+        QTest::newRow("crypto from Binance") << "BTCUSDT" << Keys{} << RoadPath::binance
+                                             << "binance/rest_ticker_24hr_BTCUSDT_testnet_recorded.json"
+                                             << "Binance Public"
+                                             << "key/delayed"
+                                             << "65861.66";
+    }
+
+    void recordedQuotesFillTheRows()
+    {
+        QFETCH(QString, symbol);
+        QFETCH(Keys, keys);
+        QFETCH(QString, path);
+        QFETCH(QString, file);
+        QFETCH(QString, source);
+        QFETCH(QString, status);
+        QFETCH(QString, last);
+
+        QuoteRoad road;
+        for (auto it = keys.cbegin(); it != keys.cend(); ++it)
+            road.w().setApiKey(it.key(), it.value());
+        road.server.setReply(path, recordedReply(file));
+        road.addRow(symbol);
+        road.w().requestQuote(symbol);
+        QTRY_COMPARE(road.status(symbol), status);
+        QCOMPARE(road.source(symbol), source);
+        QCOMPARE(road.cell(symbol, QuoteColumnLast), last);
+        QVERIFY(QRegularExpression(QStringLiteral("^\\d+ ms$"))
+                    .match(road.cell(symbol, QuoteColumnLatency))
+                    .hasMatch());
+        QVERIFY(!road.w().candlesBySymbol.value(symbol).isEmpty());
+        QVERIFY(!road.console().contains(QStringLiteral("failed")));
+    }
+
+    // With the server answering nothing but the providers' recorded errors, every row ends "all providers
+    // failed", well within its attempts' limits, and no key reaches the console.
+    void recordedErrorsFailEveryRow()
+    {
+        QuoteRoad road;
+        const Keys keys = {{"finnhub_api_key", "fh-recorded-01"},
+                           {"twelvedata_api_key", "td-recorded-01"},
+                           {"financial_modeling_prep_api_key", "fmp-recorded-01"},
+                           {"alpha_vantage_api_key", kAlphaKey},
+                           {"brapi_token", "brapi-recorded-01"}};
+        for (auto it = keys.cbegin(); it != keys.cend(); ++it)
+            road.w().setApiKey(it.key(), it.value());
+
+        // Alpha Vantage's daily-limit text echoes the caller's key; the recording has it masked, the live
+        // reply does not.
+        QByteArray information =
+            recorded("alphavantage/information_daily_limit_25_requests_key_redacted.json");
+        information.replace("XXXXXXXXXXXXXXXX", kAlphaKey.toLatin1());
+        road.server.setHandler([&](const RecordedRequest &request) {
+            const QString &path = request.path;
+            if (path == RoadPath::finnhub)
+                return recordedReply("finnhub/error_429_api_limit_reached_observed.json", 429);
+            if (path == RoadPath::twelve)
+                return recordedReply("twelvedata/error_429_out_of_api_credits_recorded.json");
+            if (path.startsWith("/api/v3/quote/"))
+                return recordedReply("fmp/error_401_invalid_api_key_recorded.json", 401);
+            if (path == RoadPath::alpha)
+                return FakeReply::json(information);
+            if (path.startsWith("/api/quote/"))
+                return recordedReply("brapi/quote_error_402_rate_limit_docs_example.json", 402);
+            if (path == RoadPath::binance)
+                return recordedReply("binance/rest_error_generic_-1121_doc.json", 400);
+            return recordedReply("yahoo/chart_error_404_SI_no_data_found.json", 404);
+        });
+
+        const QStringList symbols = {"AAPL", "PETR4.SA", "BRL=X", "BTCUSDT"};
+        for (const QString &symbol : symbols)
+            road.addRow(symbol);
+        QElapsedTimer clock;
+        clock.start();
+        for (const QString &symbol : symbols)
+            road.w().requestQuote(symbol);
+        for (const QString &symbol : symbols)
+            QTRY_COMPARE_WITH_TIMEOUT(road.status(symbol), QStringLiteral("all providers failed"), 5 * 11000);
+        // Every provider answered: no attempt needed its limit.
+        QVERIFY2(clock.elapsed() < 11000, qPrintable(QString::number(clock.elapsed())));
+
+        const QString console = road.console();
+        // The forex run reaches Twelve Data first; the US run then finds its gate closed.
+        QVERIFY2(console.contains(
+                     "All quote providers failed for AAPL: finnhub: HTTP 429 rate limit [rate limited] | "
+                     "twelvedata: local throttle [rate limited] | fmp: HTTP 401 | alpha_vantage: We have "
+                     "detected your API key as [redacted] and our standard API rate limit is 25 "
+                     "requests per day."),
+                 qPrintable(console));
+        QVERIFY(console.contains("| yahoo_us: HTTP 404"));
+        QVERIFY(console.contains(
+            "All B3 providers failed for PETR4.SA: brapi_keyed: HTTP 402 | brapi_public: HTTP "
+            "402 | yahoo_b3: HTTP 404"));
+        QVERIFY(console.contains(
+            "Forex quote failed for BRL=X: twelvedata: You have run out of API credits for the "
+            "current minute."));
+        QVERIFY(console.contains("[rate limited] | yahoo_fx: HTTP 404"));
+        QVERIFY(!console.contains("BTCUSDT"));
+        for (const QString &secret : keys)
+            QVERIFY2(!console.contains(secret), qPrintable(secret));
+        // Each limited keyed provider is cooling down.
+        QVERIFY(road.w().alphaVantageCooldownUntilMs > QDateTime::currentMSecsSinceEpoch());
+        QVERIFY(road.w().providerCooldownUntilMs.value("twelvedata") > QDateTime::currentMSecsSinceEpoch());
+    }
+};
+
+MVX_TEST_MAIN(TestQuoteRoadRealdata)
+#include "test_quote_road_realdata.moc"
