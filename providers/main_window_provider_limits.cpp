@@ -37,8 +37,11 @@ QString MainWindow::alphaVantageCacheReadPath(const QString &symbol) const
 
 void MainWindow::writeAlphaVantageCache(const QString &symbol, const QByteArray &body)
 {
+    // Kept byte for byte, unless the provider echoed a key in it: no key is stored outside the key file.
+    const QString text = QString::fromUtf8(body);
+    const QString redacted = redactedText(text);
     // A cache that cannot be written only means the next throttled attempt finds nothing fresh.
-    writeReplyCacheFile(alphaVantageCacheWritePath(symbol), body);
+    writeReplyCacheFile(alphaVantageCacheWritePath(symbol), redacted == text ? body : redacted.toUtf8());
 }
 
 bool MainWindow::readCachedReply(const QString &symbol)

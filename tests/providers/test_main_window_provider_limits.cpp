@@ -171,6 +171,23 @@ private Q_SLOTS:
         QCOMPARE(road.w().candlesBySymbol.value("MSFT").size(), 1);
     }
 
+    // A reply that echoes a configured key is stored without it; any other is stored as it came.
+    void cacheNeverStoresAKey()
+    {
+        QuoteRoad road;
+        MainWindow &w = road.w();
+        w.setApiKey("alpha_vantage_api_key", "AVKEY1234567890X");
+        w.writeAlphaVantageCache("AAPL", kCachedBody);
+        QCOMPARE(TempHome::readFile(w.alphaVantageCacheWritePath("AAPL")), kCachedBody);
+        const QByteArray echoing =
+            "{\"Global Quote\":{\"05. price\":\"2\",\"note\":\"key AVKEY1234567890X\"}}";
+        w.writeAlphaVantageCache("MSFT", echoing);
+        const QByteArray stored = TempHome::readFile(w.alphaVantageCacheWritePath("MSFT"));
+        QVERIFY(!stored.contains("AVKEY1234567890X"));
+        QVERIFY(stored.contains("key ***"));
+        QVERIFY(w.readCachedReply("MSFT"));
+    }
+
     // A cache directory that cannot be made is not reported; the next read simply finds nothing.
     void unwritableCacheIsSilent()
     {
