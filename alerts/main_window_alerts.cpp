@@ -1,7 +1,40 @@
 #include "shell/main_window.h"
 
-// The create-alert dialog arrives with the alerts; until then the row menu's entry opens nothing.
+// The alerts arrive with their own work; until then the create-alert entry opens nothing and the stored
+// alerts and history are kept as read so that a save writes them back unchanged.
 void MainWindow::showCreateAlertDialog(const QString &symbol)
 {
     Q_UNUSED(symbol);
+}
+
+void MainWindow::showAlertHistoryMenu(const QPoint &pos)
+{
+    Q_UNUSED(pos);
+}
+
+void MainWindow::refreshAlertHistoryTable() {}
+
+void MainWindow::loadAlerts(const QJsonArray &array)
+{
+    alertsAsRead = array;
+}
+
+QJsonArray MainWindow::alertsToJsonArray() const
+{
+    return alertsAsRead;
+}
+
+void MainWindow::loadAlertHistory(const QJsonArray &array)
+{
+    alertHistoryAsRead = array;
+}
+
+QJsonArray MainWindow::alertHistoryToJsonArray() const
+{
+    return alertHistoryAsRead;
+}
+
+void MainWindow::onAlertHistoryContextMenu(const QPoint &pos)
+{
+    showAlertHistoryMenu(pos);
 }

@@ -1,4 +1,23 @@
 #include "shell/main_window.h"
 
-// The screener rebuild arrives with the screener; until then its table stays as built.
+// The movers and the screener arrive with their own work; until then these members exist so the
+// wiring, the refreshes and the data start have something to call.
 void MainWindow::refreshScreener() {}
+void MainWindow::refreshMarketMovers() {}
+void MainWindow::loadWatchlistMovers() {}
+
+void MainWindow::activateScreenerRow(int row)
+{
+    Q_UNUSED(row);
+}
+
+void MainWindow::addMoverToWatchlist(const QString &symbol)
+{
+    Q_UNUSED(symbol);
+}
+
+void MainWindow::showMoversMenu(QTableWidget *table, const QPoint &pos)
+{
+    Q_UNUSED(table);
+    Q_UNUSED(pos);
+}

@@ -5,3 +5,24 @@ void MainWindow::requestQuote(const QString &symbol)
 {
     Q_UNUSED(symbol);
 }
+
+// Interim until the dispatcher lands: the provider a symbol is fetched from by default.
+QString MainWindow::defaultProviderForSymbol(const QString &symbol) const
+{
+    const QString asset = classifySymbol(symbol);
+    if (asset == QLatin1String("Crypto"))
+        return QStringLiteral("binance");
+    if (asset == QLatin1String("BR Equity") && !settings.brapiToken.isEmpty())
+        return QStringLiteral("brapi");
+    return QStringLiteral("yahoo");
+}
+
+void MainWindow::fetchCryptoHttpQuote(const QString &symbol)
+{
+    Q_UNUSED(symbol);
+}
+
+void MainWindow::requestChartHistory(const QString &symbol)
+{
+    Q_UNUSED(symbol);
+}
