@@ -8,10 +8,10 @@
 // What reading a JSON file gave.
 struct JsonFileRead
 {
-    bool opened = false;   // the file could be opened for reading
-    bool parsed = false;   // its content is one JSON object
-    QByteArray content;    // the bytes read (empty when not opened)
-    QJsonObject object;    // the object; empty when the content is not a JSON object
+    bool opened = false; // the file could be opened for reading
+    bool parsed = false; // its content is one JSON object
+    QByteArray content;  // the bytes read (empty when not opened)
+    QJsonObject object;  // the object; empty when the content is not a JSON object
 };
 
 // Reads `path` as one JSON object. A file that is not valid JSON, or whose document is not an object,

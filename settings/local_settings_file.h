@@ -22,7 +22,8 @@ QString acceptedTheme(const QJsonValue &value, const QString &current);
 // "line" or "candle", exactly; anything else keeps `current`.
 QString acceptedChartMode(const QJsonValue &value, const QString &current);
 // One of `timeframes` (the chart's items), compared exactly; anything else keeps `current`.
-QString acceptedChartTimeframe(const QJsonValue &value, const QString &current, const QStringList &timeframes);
+QString acceptedChartTimeframe(const QJsonValue &value, const QString &current,
+                               const QStringList &timeframes);
 
 // The window geometry blob as stored: standard Base64 of the toolkit's bytes, and back from a stored
 // string's Latin-1 bytes (empty when the value is no string or decodes to nothing).

@@ -21,7 +21,8 @@ void MainWindow::saveLocalSettings()
     object.insert(QStringLiteral("chart_timeframe"), settings.chartTimeframe);
     object.insert(QStringLiteral("window_geometry"), geometryToText(saveGeometry()));
     object.insert(QStringLiteral("hidden_columns"), hiddenColumnsText());
-    object.insert(QStringLiteral("indicators"), priceChart ? priceChart->indicatorSettingsToJson() : QJsonObject());
+    object.insert(QStringLiteral("indicators"),
+                  priceChart ? priceChart->indicatorSettingsToJson() : QJsonObject());
     object.insert(QStringLiteral("shortcuts"), shortcutsToJson());
     object.insert(QStringLiteral("alerts"), alertsToJsonArray());
     object.insert(QStringLiteral("alert_history"), alertHistoryToJsonArray());
@@ -50,7 +51,8 @@ void MainWindow::saveLocalSettings()
     if (leftSplitter)
         object.insert(QStringLiteral("left_splitter_sizes"), intsToJsonArray(leftSplitter->sizes()));
     if (workspaceSplitter)
-        object.insert(QStringLiteral("workspace_splitter_sizes"), intsToJsonArray(workspaceSplitter->sizes()));
+        object.insert(QStringLiteral("workspace_splitter_sizes"),
+                      intsToJsonArray(workspaceSplitter->sizes()));
     storeChartDrawings();
     object.insert(QStringLiteral("drawings"), chartDrawings);
     // The file holds the account session: it is readable by its owner only. A failed write is silent and
@@ -75,7 +77,8 @@ void MainWindow::loadLocalSettings()
         else
             appendEventLog(localizedText(
                 QStringLiteral("Settings file %1 could not be read; a copy was kept at %2").arg(path, copy),
-                QString::fromUtf8("Não foi possível ler o arquivo de configurações %1; uma cópia foi mantida em %2")
+                QString::fromUtf8(
+                    "Não foi possível ler o arquivo de configurações %1; uma cópia foi mantida em %2")
                     .arg(path, copy)));
     }
     const QJsonObject object = read.object;
@@ -84,9 +87,9 @@ void MainWindow::loadLocalSettings()
     // construction values) nor fetch: the widgets whose handlers do either stay silent meanwhile.
     std::vector<QSignalBlocker> quiet;
     for (QObject *widget : std::initializer_list<QObject *>{
-             bookStepSpin, moversMinVolumeSpin, moversMinTurnoverSpin, screenerMinChangeSpin, moversScopeCombo,
-             moversIntervalCombo, moversSectorCombo, screenerAssetCombo, screenerScopeCombo, chartModeCombo,
-             chartTimeframeCombo, leftSplitter, workspaceSplitter}) {
+             bookStepSpin, moversMinVolumeSpin, moversMinTurnoverSpin, screenerMinChangeSpin,
+             moversScopeCombo, moversIntervalCombo, moversSectorCombo, screenerAssetCombo, screenerScopeCombo,
+             chartModeCombo, chartTimeframeCombo, leftSplitter, workspaceSplitter}) {
         if (widget)
             quiet.emplace_back(widget);
     }
@@ -126,16 +129,19 @@ void MainWindow::loadLocalSettings()
     if (moversMinTurnoverSpin)
         moversMinTurnoverSpin->setValue(numberSetting(object.value(QStringLiteral("movers_min_turnover"))));
     populateMoversScopeCombo(object.value(QStringLiteral("movers_scope")).toString(QStringLiteral("crypto")));
-    populateMoversIntervalCombo(object.value(QStringLiteral("movers_interval")).toString(QStringLiteral("hour")));
+    populateMoversIntervalCombo(
+        object.value(QStringLiteral("movers_interval")).toString(QStringLiteral("hour")));
     populateMoversSectorCombo(object.value(QStringLiteral("movers_sector")).toString(QStringLiteral("all")));
     if (screenerAssetCombo)
-        populateScreenerAssetCombo(object.value(QStringLiteral("screener_asset")).toString(QStringLiteral("all")));
+        populateScreenerAssetCombo(
+            object.value(QStringLiteral("screener_asset")).toString(QStringLiteral("all")));
     if (screenerScopeCombo)
         populateScreenerScopeCombo(
             object.value(QStringLiteral("screener_scope")).toString(QStringLiteral("watchlist")));
     if (screenerMinChangeSpin)
         screenerMinChangeSpin->setValue(numberSetting(object.value(QStringLiteral("screener_min_change"))));
-    settings.leftSplitterSizes = positiveIntsFromJson(object.value(QStringLiteral("left_splitter_sizes")).toArray());
+    settings.leftSplitterSizes =
+        positiveIntsFromJson(object.value(QStringLiteral("left_splitter_sizes")).toArray());
     settings.workspaceSplitterSizes =
         positiveIntsFromJson(object.value(QStringLiteral("workspace_splitter_sizes")).toArray());
 
@@ -201,7 +207,8 @@ void MainWindow::syncChartCombos()
     }
     if (chartTimeframeCombo) {
         const QSignalBlocker quiet(chartTimeframeCombo);
-        const int index = chartTimeframeCombo->findText(settings.chartTimeframe, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        const int index =
+            chartTimeframeCombo->findText(settings.chartTimeframe, Qt::MatchExactly | Qt::MatchCaseSensitive);
         chartTimeframeCombo->setCurrentIndex(index >= 0 ? index : 0);
     }
 }

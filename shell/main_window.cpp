@@ -52,7 +52,8 @@ MainWindow::MainWindow()
     refreshAlertHistoryTable();
     writeStartupLog(QStringLiteral("MainWindow ctor: after refreshAlertHistoryTable"));
 
-    appendEventLog(localizedText(QStringLiteral("Terminal initialized"), QStringLiteral("Terminal inicializado")));
+    appendEventLog(
+        localizedText(QStringLiteral("Terminal initialized"), QStringLiteral("Terminal inicializado")));
     const int savedAlerts = static_cast<int>(alertsToJsonArray().size());
     if (savedAlerts > 0)
         appendEventLog(localizedText(QStringLiteral("Loaded %1 saved alert(s)"),
@@ -121,13 +122,15 @@ void MainWindow::closeEvent(QCloseEvent *event)
     QMessageBox box(this);
     box.setIcon(QMessageBox::Question);
     box.setWindowTitle(appTitle());
-    box.setText(localizedText(QStringLiteral("What do you want to do?"), QString::fromUtf8("O que você quer fazer?")));
-    QPushButton *logoutButton =
-        box.addButton(localizedText(QStringLiteral("Logout"), QStringLiteral("Sair")), QMessageBox::ActionRole);
-    QPushButton *closeButton = box.addButton(
-        localizedText(QStringLiteral("Close app"), QStringLiteral("Fechar aplicativo")), QMessageBox::AcceptRole);
-    QPushButton *cancelButton =
-        box.addButton(localizedText(QStringLiteral("Cancel"), QStringLiteral("Cancelar")), QMessageBox::RejectRole);
+    box.setText(localizedText(QStringLiteral("What do you want to do?"),
+                              QString::fromUtf8("O que você quer fazer?")));
+    QPushButton *logoutButton = box.addButton(localizedText(QStringLiteral("Logout"), QStringLiteral("Sair")),
+                                              QMessageBox::ActionRole);
+    QPushButton *closeButton =
+        box.addButton(localizedText(QStringLiteral("Close app"), QStringLiteral("Fechar aplicativo")),
+                      QMessageBox::AcceptRole);
+    QPushButton *cancelButton = box.addButton(
+        localizedText(QStringLiteral("Cancel"), QStringLiteral("Cancelar")), QMessageBox::RejectRole);
     box.setEscapeButton(cancelButton);
     box.exec();
     const QAbstractButton *chosen = box.clickedButton();

@@ -144,10 +144,11 @@ public:
     void onSaveSettingsTimeout();
     QList<ShortcutDefinition> defaultShortcutDefinitions() const;
     QString shortcutText(const QString &id) const;
-    void applyConfiguredShortcuts();    // stub until the shortcut keys land
-    void applyColumnVisibilityConfig(); // stub until the column presets land
-    void showColumnMenu(const QPoint &pos); // stub until the column presets land
     void onQuoteHeaderContextMenu(const QPoint &pos);
+    // Stubs until the shortcut keys and the column presets land.
+    void applyConfiguredShortcuts();
+    void applyColumnVisibilityConfig();
+    void showColumnMenu(const QPoint &pos);
     void showApiKeysDialog();
     void showShortcutsDialog();
     void saveWorkspaceSnapshot();
@@ -186,10 +187,11 @@ public:
     void onUsdBrlTickerTimer();
     void setupCompleter();            // stub until the symbol universe lands
     void loadSymbolClassifications(); // stub until the symbol universe lands
-    void requestCryptoUniverse();     // stub until the symbol universe lands
-    void requestSymbolSearch(const QString &text); // stub until the symbol universe lands
     void onSymbolSearchEdited(const QString &text);
     void onSymbolSearchTimer();
+    // Stubs until the symbol universe lands.
+    void requestCryptoUniverse();
+    void requestSymbolSearch(const QString &text);
 
     // ---- watchlist/: the watchlist file and its rows ----------------------------------------------
     QString watchlistWritePath() const;
@@ -224,11 +226,13 @@ public:
     // ---- providers/: catalogue, cascades, limits, health ----------------------------------------
     void showApiHealthDialog();
     void requestQuote(const QString &symbol); // stub until the quote dispatcher lands
-    QString defaultProviderForSymbol(const QString &symbol) const; // stub until the dispatcher lands
-    void fetchCryptoHttpQuote(const QString &symbol);              // stub until the dispatcher lands
-    void requestChartHistory(const QString &symbol);               // stub until the chart request lands
-    QJsonObject providerHealthToJson() const;          // stub until provider health lands
-    void loadProviderHealth(const QJsonObject &object); // stub until provider health lands
+
+    // Stubs until the dispatcher, the direct chart request and provider health land.
+    QString defaultProviderForSymbol(const QString &symbol) const;
+    void fetchCryptoHttpQuote(const QString &symbol);
+    void requestChartHistory(const QString &symbol);
+    QJsonObject providerHealthToJson() const;
+    void loadProviderHealth(const QJsonObject &object);
 
     // ---- chart/: chart panel, candles and indicators -------------------------------------------
     void createChartSelectionCombos(QWidget *topBar);
@@ -236,8 +240,11 @@ public:
     void onChartStatusMessage(const QString &text);
     void onChartChanged(); // stub until the chart wiring lands
     void refreshChart();   // stub until the chart history lands
-    void storeChartDrawings();                       // stub until the drawings land
-    void requestBinanceKlines(const QString &symbol); // stub until the chart history lands
+
+    // Stubs until the drawings and the chart history land.
+    void storeChartDrawings();
+    void requestBinanceKlines(const QString &symbol);
+
     QString currentChartMode() const;
     void storeChartSelection();
     void onChartToolSelect();
@@ -370,6 +377,7 @@ public:
     void populateNewsRegionCombo(const QString &preferredKey);
     void retranslateNewsHeaders();
     void refreshNews(); // does nothing until the news feeds land
+
     void openNewsLink(int row); // stub until the news feeds land
     void onNewsRefreshRequested();
     void onNewsCellActivated(int row, int column);

@@ -48,7 +48,8 @@ void MainWindow::connectSignals()
             [this](int row, int column) { onPositionDoubleClicked(row, column); });
     for (QComboBox *combo : {screenerScopeCombo, screenerAssetCombo})
         connect(combo, &QComboBox::currentTextChanged, this, [this]() { onScreenerFilterChanged(); });
-    connect(screenerMinChangeSpin, &QDoubleSpinBox::valueChanged, this, [this]() { onScreenerFilterChanged(); });
+    connect(screenerMinChangeSpin, &QDoubleSpinBox::valueChanged, this,
+            [this]() { onScreenerFilterChanged(); });
     connect(screenerFilterEdit, &QLineEdit::textChanged, this, [this]() { onScreenerRefreshRequested(); });
     connect(screenerTable, &QTableWidget::cellDoubleClicked, this,
             [this](int row, int column) { onScreenerCellActivated(row, column); });
@@ -90,14 +91,16 @@ void MainWindow::connectSignals()
     connect(chartTrendButton, &QPushButton::clicked, this, [this]() { onChartToolTrend(); });
     priceChart->setDrawModeCallback([this](PriceChart::DrawMode mode) { onChartDrawModeChanged(mode); });
     connect(symbolInput, &QLineEdit::returnPressed, this, [this]() { onAddSymbolClicked(); });
-    connect(symbolInput, &QLineEdit::textEdited, this, [this](const QString &text) { onSymbolSearchEdited(text); });
+    connect(symbolInput, &QLineEdit::textEdited, this,
+            [this](const QString &text) { onSymbolSearchEdited(text); });
     connect(quoteTable, &QTableWidget::itemSelectionChanged, this, [this]() { onQuoteSelectionChanged(); });
     connect(quoteTable, &QTableWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { onWatchlistContextMenu(pos); });
     connect(quoteTable->horizontalHeader(), &QHeaderView::customContextMenuRequested, this,
             [this](const QPoint &pos) { onQuoteHeaderContextMenu(pos); });
     connect(chartModeCombo, &QComboBox::currentIndexChanged, this, [this]() { onChartModeChanged(); });
-    connect(chartTimeframeCombo, &QComboBox::currentTextChanged, this, [this]() { onChartTimeframeChanged(); });
+    connect(chartTimeframeCombo, &QComboBox::currentTextChanged, this,
+            [this]() { onChartTimeframeChanged(); });
 
     connect(&tickerSocket, &QWebSocket::connected, this, [this]() { onTickerSocketConnected(); });
     connect(&tickerSocket, &QWebSocket::disconnected, this, [this]() { onTickerSocketDisconnected(); });

@@ -1,6 +1,5 @@
 #include "shell/main_window.h"
 
-
 // The streams and the book presets arrive with their own work; until then these members exist so the
 // panels, the quote table and the wiring have something to call.
 void MainWindow::applyBookPreset(const QString &presetKey)

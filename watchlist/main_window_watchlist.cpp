@@ -64,7 +64,8 @@ void MainWindow::loadWatchlist()
         else
             appendEventLog(localizedText(
                 QStringLiteral("Watchlist file %1 could not be read; a copy was kept at %2").arg(path, copy),
-                QString::fromUtf8("Não foi possível ler a lista %1; uma cópia foi mantida em %2").arg(path, copy)));
+                QString::fromUtf8("Não foi possível ler a lista %1; uma cópia foi mantida em %2")
+                    .arg(path, copy)));
     }
     addDefaultWatchlistSymbols();
     saveWatchlist();
