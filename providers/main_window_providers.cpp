@@ -6,11 +6,25 @@ void MainWindow::requestQuote(const QString &symbol)
     Q_UNUSED(symbol);
 }
 
-// The provider tag of a symbol comes with the dispatcher; until then every symbol reads as Yahoo's.
+// Interim until the dispatcher lands: the provider a symbol is fetched from by default.
 QString MainWindow::defaultProviderForSymbol(const QString &symbol) const
 {
-    Q_UNUSED(symbol);
+    const QString asset = classifySymbol(symbol);
+    if (asset == QLatin1String("Crypto"))
+        return QStringLiteral("binance");
+    if (asset == QLatin1String("BR Equity") && !settings.brapiToken.isEmpty())
+        return QStringLiteral("brapi");
     return QStringLiteral("yahoo");
+}
+
+void MainWindow::fetchCryptoHttpQuote(const QString &symbol)
+{
+    Q_UNUSED(symbol);
+}
+
+void MainWindow::requestChartHistory(const QString &symbol)
+{
+    Q_UNUSED(symbol);
 }
 
 // The direct chart request comes with the provider engine; until then history is not fetched.

@@ -34,6 +34,10 @@ const QList<Row> kRows = {{"PETR4.SA", 38.5, 1.25},
 void fillRows(MainWindow &window, const QList<Row> &rows = kRows)
 {
     QTableWidget *table = window.quoteTable;
+    // The initial loading seeds the default watchlist and greets in the console; these tests start from
+    // their own rows and a quiet console.
+    table->setRowCount(0);
+    window.eventConsole->clear();
     const bool sorting = table->isSortingEnabled();
     table->setSortingEnabled(false);
     for (const Row &row : rows) {
@@ -136,6 +140,7 @@ private Q_SLOTS:
     {
         TempHome home;
         MainWindow window;
+        window.quoteTable->setRowCount(0);
         QCOMPARE(window.findSymbolRow(QStringLiteral("AAPL")), -1);
         fillRows(window);
         QCOMPARE(window.findSymbolRow(QStringLiteral("PETR4.SA")), 0);
@@ -293,6 +298,7 @@ private Q_SLOTS:
     {
         TempHome home;
         MainWindow window;
+        window.quoteTable->setRowCount(0);
         window.removeSelectedSymbol(); // empty table
         fillRows(window);
         window.removeSelectedSymbol();
