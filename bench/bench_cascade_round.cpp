@@ -11,9 +11,8 @@
 // time; the rest wait in its queue.
 
 #include "app/app_identity.h"
-#include "app/endpoints.h"
 #include "shell/main_window.h"
-#include "tests/support/fake_http_server.h"
+#include "tests/support/loopback_services.h"
 #include "watchlist/quote_columns.h"
 
 #include <QApplication>
@@ -106,11 +105,13 @@ int unfinishedReplies(const MainWindow &window)
 
 void BM_CascadeRound(benchmark::State &state)
 {
-    FakeHttpServer server;
-    if (!server.start()) {
+    // Every service, streams included, is the loopback server while this lives.
+    LoopbackServices services;
+    if (!services.isRunning()) {
         state.SkipWithError("no loopback port");
         return;
     }
+    FakeHttpServer &server = services.server();
     const QByteArray yahoo = yahooChart();
     const QByteArray brapi = brapiQuote();
     const QByteArray binance = binanceTicker();
@@ -123,17 +124,18 @@ void BM_CascadeRound(benchmark::State &state)
             return FakeReply::json(binance);
         return FakeReply::json("{}", 404);
     });
-    for (const EndpointInfo &info : endpointTable()) {
-        if (QByteArray(info.defaultUrl).startsWith("http"))
-            qputenv(info.envVar, server.baseUrl().toLatin1());
-    }
-
     auto window = std::make_unique<MainWindow>();
+    // Only the rounds below ask for quotes: no data start, no poll, and the default watchlist (whose
+    // first row was asked for at construction) makes way for the bench's rows once that request ends.
+    window->marketDataStarted = true;
     window->resize(1320, 820);
     window->show();
+    while (!window->quoteCascades.isEmpty() || unfinishedReplies(*window) > 0)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     const QStringList symbols = benchSymbols();
     QTableWidget *table = window->quoteTable;
     table->setSortingEnabled(false);
+    table->setRowCount(0);
     for (int i = 0; i < symbols.size(); ++i) {
         table->insertRow(i);
         window->setQuoteCell(i, QuoteColumnSymbol, symbols.at(i));
@@ -173,8 +175,6 @@ void BM_CascadeRound(benchmark::State &state)
     state.counters["peak_in_flight"] = peak;
     state.counters["failed_quotes"] = double(failed);
     window.reset();
-    for (const EndpointInfo &info : endpointTable())
-        qunsetenv(info.envVar);
 }
 
 // The offscreen platform warns on every re-polish of a tile; the figures matter here, not that.

@@ -41,15 +41,7 @@ QStringList moversHeaders(const MainWindow &window)
 
 QWidget *MainWindow::buildMoversPage(QWidget *root)
 {
-    auto *page = new QWidget(root);
-    auto *pageLayout = new QVBoxLayout(page);
-    pageLayout->setContentsMargins(0, 0, 0, 0);
-    pageLayout->setSpacing(6);
-
-    auto *header = new QWidget(page);
-    auto *grid = new QGridLayout(header);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(6);
+    auto [page, pageLayout, header, grid] = makePanelPage(root);
     moversTitleLabel = new QLabel(
         localizedText(QStringLiteral("MARKET MOVERS"), QString::fromUtf8("OSCILAÇÕES DO MERCADO")), header);
     moversTitleLabel->setObjectName(QStringLiteral("panelTitle"));

@@ -13,15 +13,7 @@
 
 QWidget *MainWindow::buildScreenerPage(QWidget *root)
 {
-    auto *page = new QWidget(root);
-    auto *pageLayout = new QVBoxLayout(page);
-    pageLayout->setContentsMargins(0, 0, 0, 0);
-    pageLayout->setSpacing(6);
-
-    auto *header = new QWidget(page);
-    auto *grid = new QGridLayout(header);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(6);
+    auto [page, pageLayout, header, grid] = makePanelPage(root);
     screenerTitleLabel =
         new QLabel(localizedText(QStringLiteral("SCREENER"), QStringLiteral("RASTREADOR")), header);
     screenerTitleLabel->setObjectName(QStringLiteral("panelTitle"));

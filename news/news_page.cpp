@@ -12,15 +12,7 @@
 
 QWidget *MainWindow::buildNewsPage(QWidget *root)
 {
-    auto *page = new QWidget(root);
-    auto *pageLayout = new QVBoxLayout(page);
-    pageLayout->setContentsMargins(0, 0, 0, 0);
-    pageLayout->setSpacing(6);
-
-    auto *header = new QWidget(page);
-    auto *grid = new QGridLayout(header);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(6);
+    auto [page, pageLayout, header, grid] = makePanelPage(root);
     newsTitleLabel = new QLabel(
         localizedText(QStringLiteral("MARKET NEWS"), QString::fromUtf8("NOTÍCIAS DO MERCADO")), header);
     newsTitleLabel->setObjectName(QStringLiteral("panelTitle"));

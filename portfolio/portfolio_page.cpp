@@ -28,14 +28,7 @@ QTableWidget *portfolioTable(int columns, QWidget *parent)
 
 QWidget *MainWindow::buildPortfolioPage(QWidget *root)
 {
-    auto *page = new QWidget(root);
-    auto *pageLayout = new QVBoxLayout(page);
-    pageLayout->setContentsMargins(0, 0, 0, 0);
-    pageLayout->setSpacing(6);
-
-    auto *header = new QWidget(page);
-    auto *grid = new QGridLayout(header);
-    grid->setContentsMargins(0, 0, 0, 0);
+    auto [page, pageLayout, header, grid] = makePanelPage(root, -1);
     portfolioTitleLabel = new QLabel(
         localizedText(QStringLiteral("PORTFOLIO / P&L"), QStringLiteral("CARTEIRA / RESULTADO")), header);
     portfolioTitleLabel->setObjectName(QStringLiteral("panelTitle"));

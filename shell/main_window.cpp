@@ -1,9 +1,15 @@
 #include "shell/main_window.h"
 
 #include "app/startup_log.h"
+#include "chart/price_chart.h"
+#include "movers/movers_mosaic.h"
 #include "watchlist/symbol_rules.h"
 
 #include <QCloseEvent>
+#include <QMessageBox>
+#include <QNetworkReply>
+#include <QPushButton>
+#include <QTableWidget>
 
 MainWindow::MainWindow()
 {
@@ -22,16 +28,120 @@ MainWindow::MainWindow()
     buildPanels();
 
     writeStartupLog(QStringLiteral("MainWindow ctor: before signal connects"));
+    connectSignals();
 
     writeStartupLog(QStringLiteral("MainWindow ctor: before loadConfig"));
     loadConfig();
-
+    writeStartupLog(QStringLiteral("MainWindow ctor: before loadLocalSettings"));
+    loadLocalSettings();
+    writeStartupLog(QStringLiteral("MainWindow ctor: before applyConfiguredShortcuts"));
+    applyConfiguredShortcuts();
+    writeStartupLog(QStringLiteral("MainWindow ctor: before retranslateUi"));
     retranslateUi();
+    writeStartupLog(QStringLiteral("MainWindow ctor: before applyColumnVisibilityConfig"));
+    applyColumnVisibilityConfig();
+    writeStartupLog(QStringLiteral("MainWindow ctor: before loadWatchlist"));
+    loadWatchlist();
+    writeStartupLog(QStringLiteral("MainWindow ctor: before refreshPortfolio"));
+    refreshPortfolio();
+    writeStartupLog(QStringLiteral("MainWindow ctor: before applyTheme"));
+    applyTheme();
+    writeStartupLog(QStringLiteral("MainWindow ctor: before updateThemedWidgets"));
+    updateThemedWidgets();
+    writeStartupLog(QStringLiteral("MainWindow ctor: before refreshAlertHistoryTable"));
+    refreshAlertHistoryTable();
+    writeStartupLog(QStringLiteral("MainWindow ctor: after refreshAlertHistoryTable"));
+
+    appendEventLog(
+        localizedText(QStringLiteral("Terminal initialized"), QStringLiteral("Terminal inicializado")));
+    const int savedAlerts = static_cast<int>(alertsToJsonArray().size());
+    if (savedAlerts > 0)
+        appendEventLog(localizedText(QStringLiteral("Loaded %1 saved alert(s)"),
+                                     QStringLiteral("%1 alerta(s) salvo(s) carregado(s)"))
+                           .arg(savedAlerts));
+    // The selection handler runs at once: the first row's quote, chart and book are asked for here.
+    if (quoteTable && quoteTable->rowCount() > 0)
+        quoteTable->selectRow(0);
+    QTimer::singleShot(250, this, [this]() { startMarketData(); });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // Members go before the window base, so a socket, timer or reply that still reported to the window
+    // while being destroyed would reach members that are already gone. Everything that can call back
+    // is cut off first, and the open connections and requests are dropped without a word.
+    for (QTimer *timer : {&quotePollTimer, &moversTimer, &newsTimer, &symbolSearchTimer, &settingsSaveTimer,
+                          &usdBrlTimer, &itickPingTimer, &itickDepthTimer, &itickRetryTimer}) {
+        timer->stop();
+        disconnect(timer, nullptr, this, nullptr);
+    }
+    for (QWebSocket *socket : {&tickerSocket, &depthSocket, &itickSocket, &tradeSocket}) {
+        disconnect(socket, nullptr, this, nullptr);
+        socket->abort();
+    }
+    const QList<QNetworkReply *> replies = networkManager.findChildren<QNetworkReply *>();
+    for (QNetworkReply *reply : replies) {
+        reply->disconnect();
+        reply->abort();
+    }
+    const QList<QObject *> children = findChildren<QObject *>();
+    for (QObject *child : children)
+        disconnect(child, nullptr, this, nullptr);
+    if (priceChart) {
+        priceChart->setStatusCallback({});
+        priceChart->setChangedCallback({});
+        priceChart->setDrawModeCallback({});
+    }
+    if (moversMosaic)
+        moversMosaic->setActivationCallback({});
+}
+
+void MainWindow::startMarketData()
+{
+    if (marketDataStarted)
+        return;
+    marketDataStarted = true;
+    requestCryptoUniverse();
+    refreshAllQuotes();
+    refreshMarketMovers();
+    refreshNews();
+    dispatchQuote(QStringLiteral("BRL=X"));
+    quotePollTimer.start();
+    moversTimer.start();
+    newsTimer.start();
+    usdBrlTimer.start();
+}
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    event->accept();
+    if (quitting || settings.authToken.trimmed().isEmpty()) {
+        saveLocalSettings();
+        event->accept();
+        return;
+    }
+    QMessageBox box(this);
+    box.setIcon(QMessageBox::Question);
+    box.setWindowTitle(appTitle());
+    box.setText(localizedText(QStringLiteral("What do you want to do?"),
+                              QString::fromUtf8("O que você quer fazer?")));
+    QPushButton *logoutButton = box.addButton(localizedText(QStringLiteral("Logout"), QStringLiteral("Sair")),
+                                              QMessageBox::ActionRole);
+    QPushButton *closeButton =
+        box.addButton(localizedText(QStringLiteral("Close app"), QStringLiteral("Fechar aplicativo")),
+                      QMessageBox::AcceptRole);
+    QPushButton *cancelButton = box.addButton(
+        localizedText(QStringLiteral("Cancel"), QStringLiteral("Cancelar")), QMessageBox::RejectRole);
+    box.setEscapeButton(cancelButton);
+    box.exec();
+    const QAbstractButton *chosen = box.clickedButton();
+    if (chosen == logoutButton) {
+        event->ignore();
+        logout();
+    } else if (chosen == closeButton) {
+        saveLocalSettings();
+        quitting = true;
+        event->accept();
+    } else {
+        event->ignore();
+    }
 }

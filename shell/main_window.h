@@ -4,7 +4,10 @@
 #include "providers/quote_routing.h"
 #include "settings/api_keys.h"
 #include "settings/local_settings.h"
+#include "settings/shortcuts.h"
 
+#include <QAbstractSocket>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QMainWindow>
@@ -64,6 +67,11 @@ public:
     void applyTheme();
     void applyLayoutPreset(const QString &presetKey);
     void moveToNextMonitor();
+    void updateThemedWidgets(); // stub until the themes land
+
+    // ---- shell/: signal wiring, timers, the data start -------------------------------------------
+    void connectSignals();
+    void startMarketData();
 
     // Menu actions, in menu order; each calls the one operation of the same meaning.
     void onSyncNowTriggered();
@@ -126,6 +134,24 @@ public:
     QString workspaceSnapshotWritePath() const;
     QString workspaceSnapshotReadPath() const;
     void saveLocalSettings();
+    void loadLocalSettings();
+    QString hiddenColumnsText() const;
+    static QList<int> positiveIntsFromJson(const QJsonArray &array);
+    static QJsonArray intsToJsonArray(const QList<int> &values);
+    QJsonObject syncVersionsToJson() const;
+    QJsonObject shortcutsToJson() const;
+    void loadShortcuts(const QJsonObject &object);
+    void restoreSplitterSizes();
+    void syncChartCombos();
+    void onSplitterMoved();
+    void onSaveSettingsTimeout();
+    QList<ShortcutDefinition> defaultShortcutDefinitions() const;
+    QString shortcutText(const QString &id) const;
+    void onQuoteHeaderContextMenu(const QPoint &pos);
+    // Stubs until the shortcut keys and the column presets land.
+    void applyConfiguredShortcuts();
+    void applyColumnVisibilityConfig();
+    void showColumnMenu(const QPoint &pos);
     void showApiKeysDialog();
     void showShortcutsDialog();
     void saveWorkspaceSnapshot();
@@ -164,8 +190,36 @@ public:
     void onUsdBrlTickerTimer();
     void setupCompleter();            // stub until the symbol universe lands
     void loadSymbolClassifications(); // stub until the symbol universe lands
-    void saveWatchlist();             // stub until the watchlist file lands
-    void refreshAllQuotes();          // stub until the quote refreshes land
+    void onSymbolSearchEdited(const QString &text);
+    void onSymbolSearchTimer();
+    // Stubs until the symbol universe lands.
+    void requestCryptoUniverse();
+    void requestSymbolSearch(const QString &text);
+
+    // ---- watchlist/: the watchlist file and its rows ----------------------------------------------
+    QString watchlistWritePath() const;
+    QString watchlistReadPath() const;
+    QJsonObject buildWatchlistJson() const;
+    void saveWatchlist();
+    void loadWatchlist();
+    void addDefaultWatchlistSymbols();
+    void applyWatchlistJson(const QJsonObject &object);
+    int appendWatchlistEntries(const QJsonObject &object); // rows added from a file's "symbols"
+    void addWatchlistRow(const QString &symbol, const QString &asset, const QString &source,
+                         const QString &status, bool select);
+    void addSymbolFromInput();
+    void onAddSymbolClicked();
+
+    // ---- watchlist/: quote refresh scheduling and selection ---------------------------------------
+    void onQuoteSelectionChanged();
+    void onQuotePollTimer();
+    void onRefreshQuotesClicked();
+    void refreshAllQuotes();
+    void refreshHttpQuotes();
+    void refreshCryptoCandles();
+    void refreshCryptoRestQuotes();
+    void refreshSymbolQuote(const QString &symbol);
+    void dispatchQuote(const QString &symbol); // requestQuote, counted in quoteRequestCounts
 
     // ---- watchlist/: applying quotes to rows, the Status vocabulary, the table readers ------------
     void applyQuote(const QString &symbol, const QString &providerKey, const Quote &quote, qint64 latencyMs);
@@ -251,13 +305,31 @@ public:
                                         const QJsonArray &highs, const QJsonArray &lows,
                                         const QJsonArray &closes, const QJsonArray &volumes);
 
+    // Stubs until provider health lands.
+    QJsonObject providerHealthToJson() const;
+    void loadProviderHealth(const QJsonObject &object);
+
     // ---- chart/: chart panel, candles and indicators -------------------------------------------
     void createChartSelectionCombos(QWidget *topBar);
     QWidget *buildChartPanel(QWidget *root);
     void onChartStatusMessage(const QString &text);
-    void onChartChanged();                            // stub until the chart wiring lands
-    void refreshChart();                              // stub until the chart history lands
-    void requestBinanceKlines(const QString &symbol); // stub until the chart history lands
+    void onChartChanged(); // stub until the chart wiring lands
+    void refreshChart();   // stub until the chart history lands
+
+    // Stubs until the drawings and the chart history land.
+    void storeChartDrawings();
+    void requestBinanceKlines(const QString &symbol);
+
+    QString currentChartMode() const;
+    void storeChartSelection();
+    void onChartToolSelect();
+    void onChartResetZoom();
+    void onChartToolHLine();
+    void onChartToolVLine();
+    void onChartToolTrend();
+    void onChartDrawModeChanged(int mode);
+    void onChartModeChanged();
+    void onChartTimeframeChanged();
 
     // ---- streams/: order-book panel, metric cards, tape page -------------------------------------
     QWidget *buildBookPanel(QWidget *root);
@@ -283,6 +355,31 @@ public:
     void showB3BookFallback(const QString &symbol); // stub until the quote snapshot lands
     void showQuoteSnapshot(const QString &symbol);  // stub until the quote snapshot lands
 
+    void stopAllStreams();
+    void updateBookPresetButtons(); // stub until the book presets land
+    void onBookStepChanged();
+    void onTapeClearClicked();
+    void onTapeFilterChanged();
+    void appendQuoteTapeRowFromWatchlist(const QString &symbol, const QString &source); // stub
+    // Stream handlers: stubs until the streams land.
+    void onTickerSocketConnected();
+    void onTickerSocketDisconnected();
+    void onTickerSocketMessage(const QString &message);
+    void onDepthSocketConnected();
+    void onDepthSocketDisconnected();
+    void onDepthSocketMessage(const QString &message);
+    void onTradeSocketConnected();
+    void onTradeSocketDisconnected();
+    void onTradeSocketMessage(const QString &message);
+    void onItickSocketConnected();
+    void onItickSocketDisconnected();
+    void onItickSocketError(QAbstractSocket::SocketError error);
+    void onItickSocketMessage(const QString &message);
+    void sendItickPing();
+    void onItickPingTimer();
+    void onItickDepthTimeout();
+    void onItickRetryTimer();
+
     // ---- movers/: movers and screener pages ------------------------------------------------------
     QWidget *buildMoversPage(QWidget *root);
     QWidget *buildScreenerPage(QWidget *root);
@@ -297,28 +394,86 @@ public:
     QString currentMoversScope() const;
     void loadWatchlistMovers(); // stub until the movers land
     void refreshScreener();     // stub until the screener lands
-    void refreshMarketMovers(); // stub until the movers land
 
     // ---- alerts/ ----------------------------------------------------------------------------------
     void showCreateAlertDialog(const QString &symbol);    // stub until the alerts land
     void checkAlerts(const QString &symbol, double last); // stub until the alerts land
 
+    QString currentMoversInterval() const;
+    QString currentMoversSector() const;
+    QString currentScreenerAsset() const;
+    QString currentScreenerScope() const;
+    void onMoversRefreshRequested();
+    void onMoversFilterChanged();
+    void onScreenerRefreshRequested();
+    void onScreenerFilterChanged();
+    void onScreenerCellActivated(int row, int column);
+    void onMosaicTileActivated(const QString &symbol);
+    void onGainersDoubleClicked(int row, int column);
+    void onLosersDoubleClicked(int row, int column);
+    void onGainersContextMenu(const QPoint &pos);
+    void onLosersContextMenu(const QPoint &pos);
+    // Stubs until the movers and screener land.
+    void refreshMarketMovers();
+    void activateScreenerRow(int row);
+    void addMoverToWatchlist(const QString &symbol);
+    void showMoversMenu(QTableWidget *table, const QPoint &pos);
+
+    // ---- alerts/ ----------------------------------------------------------------------------------
+    void onAlertHistoryContextMenu(const QPoint &pos);
+    // Stubs until the alerts land; the loaders keep what they are given for the writers.
+    void showAlertHistoryMenu(const QPoint &pos);
+    void refreshAlertHistoryTable();
+    void loadAlerts(const QJsonArray &array);
+    QJsonArray alertsToJsonArray() const;
+    void loadAlertHistory(const QJsonArray &array);
+    QJsonArray alertHistoryToJsonArray() const;
+
     // ---- portfolio/ -------------------------------------------------------------------------------
     QWidget *buildPortfolioPage(QWidget *root);
     void setPortfolioTableHeaders();
     void refreshPortfolio(); // stub until the portfolio lands
+    void onAddPositionClicked();
+    void onRemovePositionClicked();
+    void onNewPortfolioClicked();
+    void onRenamePortfolioClicked();
+    void onDeletePortfolioClicked();
+    void onAddCashFlowClicked();
+    void onAddDividendClicked();
+    // Stubs until the portfolio lands; the loader keeps what it is given for the writer.
+    void onPortfolioCurrencyChanged(const QString &text);
+    void onPortfolioSelected(const QString &text);
+    void onTransactionsContextMenu(const QPoint &pos);
+    void onPositionDoubleClicked(int row, int column);
+    void addPortfolioPosition();
+    void removeSelectedPosition();
+    void createPortfolio();
+    void renamePortfolio();
+    void deletePortfolio();
+    void addPortfolioCashFlow(const QString &type);
+    void editPositionRow(int row);
+    void loadPortfolios(const QJsonObject &portfolios, const QJsonArray &legacyPortfolio);
+    QJsonObject portfoliosToJson() const;
 
     // ---- news/ ------------------------------------------------------------------------------------
     QWidget *buildNewsPage(QWidget *root);
     void populateNewsSourceCombo(const QString &preferredKey);
     void populateNewsRegionCombo(const QString &preferredKey);
     void retranslateNewsHeaders();
-    void refreshNews();
+    void refreshNews(); // does nothing until the news feeds land
+
+    void openNewsLink(int row); // stub until the news feeds land
+    void onNewsRefreshRequested();
+    void onNewsCellActivated(int row, int column);
+    void onNewsTabShown(int index, QWidget *newsPage);
 
     // ---- account/: sign-in and sync -------------------------------------------------------------
     void pullAccountSync();
     void showSyncStatusDialog();
     void logout();
+    void logoutRemote(); // stub until the account service lands
+    void clearSession();
+    void loadSyncVersions(const QJsonObject &object);
 
     // ======================================== state ===============================================
 
@@ -511,7 +666,15 @@ public:
     QString pendingMoversScope;
     QJsonObject chartDrawings; // drawings per "symbol|timeframe"
     QString currentDrawingsKey;
+    QHash<QString, int> quoteRequestCounts; // quote requests issued per symbol by the refresh roads
     LocalSettings settings;
+
+    // What the settings file holds for subsystems not built yet, kept as read so that every save
+    // writes it back unchanged. Their loaders and writers replace these.
+    QJsonArray alertsAsRead;
+    QJsonArray alertHistoryAsRead;
+    QJsonObject portfoliosAsRead;
+    QJsonObject providerHealthAsRead;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -18,3 +18,5 @@ void MainWindow::applyTheme()
     if (themeDarkAction)
         themeDarkAction->setChecked(!light);
 }
+
+void MainWindow::updateThemedWidgets() {}

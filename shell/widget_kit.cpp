@@ -4,7 +4,9 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QSignalBlocker>
+#include <QGridLayout>
 #include <QTableWidget>
+#include <QVBoxLayout>
 
 QString currentComboKey(const QComboBox *combo)
 {
@@ -46,4 +48,18 @@ QString withLiteralAmpersands(const QString &text)
     QString escaped = text;
     escaped.replace(QLatin1Char('&'), QLatin1String("&&"));
     return escaped;
+}
+
+PanelPage makePanelPage(QWidget *parent, int headerSpacing)
+{
+    auto *page = new QWidget(parent);
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+    auto *header = new QWidget(page);
+    auto *grid = new QGridLayout(header);
+    grid->setContentsMargins(0, 0, 0, 0);
+    if (headerSpacing >= 0)
+        grid->setSpacing(headerSpacing);
+    return {page, layout, header, grid};
 }

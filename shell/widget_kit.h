@@ -29,3 +29,18 @@ void applyStandardTableSettings(QTableWidget *table);
 // Tab and button texts read a single '&' as a keyboard mnemonic and hide it; doubling every '&' makes
 // the character show as written ("Cash & dividends").
 QString withLiteralAmpersands(const QString &text);
+
+class QGridLayout;
+class QVBoxLayout;
+class QWidget;
+
+// The frame every page of the window shares: a column without margins whose first row is a header
+// grid for the page's title and controls. The caller adds the header to the column when it is filled.
+struct PanelPage
+{
+    QWidget *page;
+    QVBoxLayout *layout;
+    QWidget *header;
+    QGridLayout *grid;
+};
+PanelPage makePanelPage(QWidget *parent, int headerSpacing = 6);

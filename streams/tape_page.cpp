@@ -14,15 +14,7 @@
 
 QWidget *MainWindow::buildTapePage(QWidget *root)
 {
-    auto *page = new QWidget(root);
-    auto *pageLayout = new QVBoxLayout(page);
-    pageLayout->setContentsMargins(0, 0, 0, 0);
-    pageLayout->setSpacing(6);
-
-    auto *header = new QWidget(page);
-    auto *grid = new QGridLayout(header);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(6);
+    auto [page, pageLayout, header, grid] = makePanelPage(root);
     tapeTitleLabel = new QLabel(timeAndSalesTitle(QString(), QString()), header);
     tapeTitleLabel->setObjectName(QStringLiteral("panelTitle"));
     tapeFilterCombo = new QComboBox(header);

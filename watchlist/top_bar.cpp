@@ -87,6 +87,9 @@ void MainWindow::buildQuoteTable(QWidget *root)
     quoteTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     quoteTable->setAlternatingRowColors(true);
     quoteTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // No sort column until the user clicks a header: restoring sorting after a row is written must keep
+    // the rows in the order the watchlist gives them.
+    quoteTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     quoteTable->setSortingEnabled(true);
     // Rows are moved by the window's own drag handling, never by the view's drag and drop.
     quoteTable->setDragEnabled(false);

@@ -6,6 +6,8 @@ class TestEndpoints : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Every test here starts from the program's own defaults, not the harness's refusing addresses.
+    void init() { clearMurvexEnvironment(); }
     void cleanup() { clearMurvexEnvironment(); }
 
     void tableRowsFollowTheEnumOrder()

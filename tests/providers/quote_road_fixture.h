@@ -4,39 +4,58 @@
 #include "providers/quote.h"
 #include "shell/main_window.h"
 #include "tests/support/fake_http_server.h"
+#include "tests/support/loopback_services.h"
 #include "tests/support/temp_home.h"
 #include "watchlist/market_table_item.h"
 #include "watchlist/quote_columns.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QNetworkReply>
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 // A window whose every web service is one loopback fake server, in a private home. Nothing a test
-// does can leave the machine: each HTTP endpoint variable names the fake server while the fixture lives.
+// does can leave the machine: each endpoint variable names the fake server while the fixture lives.
+// The window starts as the program does (default watchlist, first row selected and asked for); the
+// fixture lets that first request end, then hands the test an empty table, an empty console and a
+// server that has recorded nothing. The deferred data start is kept from running.
 class QuoteRoad
 {
 public:
     explicit QuoteRoad(int attemptLimitMs = 11000, int transferLimitMs = 10000)
     {
-        QVERIFY(server.start());
-        for (const EndpointInfo &info : endpointTable()) {
-            if (QByteArray(info.defaultUrl).startsWith("http"))
-                qputenv(info.envVar, server.baseUrl().toLatin1());
-        }
+        QVERIFY(services.isRunning());
         window = std::make_unique<MainWindow>();
+        window->marketDataStarted = true;
+        QTRY_VERIFY(window->quoteCascades.isEmpty() && unfinishedRequests() == 0);
+        window->quoteTable->setRowCount(0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        server.clearRequests();
+        window->eventConsole->clear();
         window->quoteAttemptLimitMs = attemptLimitMs;
         window->quoteTransferLimitMs = transferLimitMs;
     }
 
-    ~QuoteRoad()
+    ~QuoteRoad() { window.reset(); }
+
+    // Choosing a timeframe refreshes every quote; the test starts once that refresh has ended.
+    void setTimeframe(const QString &text)
     {
-        window.reset();
-        for (const EndpointInfo &info : endpointTable())
-            qunsetenv(info.envVar);
+        window->chartTimeframeCombo->setCurrentText(text);
+        QTRY_VERIFY(window->quoteCascades.isEmpty() && unfinishedRequests() == 0);
+        server.clearRequests();
+    }
+
+    int unfinishedRequests() const
+    {
+        const auto replies = window->networkManager.findChildren<QNetworkReply *>();
+        return int(std::count_if(replies.cbegin(), replies.cend(),
+                                 [](const QNetworkReply *reply) { return !reply->isFinished(); }));
     }
 
     QuoteRoad(const QuoteRoad &) = delete;
@@ -87,7 +106,8 @@ public:
     static void settle(int ms = 50) { QTest::qWait(ms); }
 
     TempHome home;
-    FakeHttpServer server;
+    LoopbackServices services;
+    FakeHttpServer &server = services.server();
     std::unique_ptr<MainWindow> window;
 };
 

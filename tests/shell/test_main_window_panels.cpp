@@ -71,7 +71,7 @@ QList<QPair<QWidget *, int>> boxContents(const QWidget *owner)
     return out;
 }
 
-void checkStandardTable(const QTableWidget *table)
+void checkStandardTable(const QTableWidget *table, int rows = 0)
 {
     QVERIFY(!table->verticalHeader()->isVisible());
     QVERIFY(table->horizontalHeader()->stretchLastSection());
@@ -80,7 +80,7 @@ void checkStandardTable(const QTableWidget *table)
     QCOMPARE(table->editTriggers(), QAbstractItemView::NoEditTriggers);
     QVERIFY(table->alternatingRowColors());
     QVERIFY(table->isSortingEnabled());
-    QCOMPARE(table->rowCount(), 0);
+    QCOMPARE(table->rowCount(), rows);
 }
 
 QStringList startupStages(const QString &logPath)
@@ -181,7 +181,7 @@ private Q_SLOTS:
         QCOMPARE(headers(table),
                  (QStringList{"Symbol", "Asset", "Open", "High", "Low", "Close", "Last", "Change", "SMA20",
                               "EMA20", "VWAP", "MACD", "Source", "Latency", "Status", "Updated"}));
-        checkStandardTable(table);
+        checkStandardTable(table, 7); // the initial loading seeds the default watchlist
         QCOMPARE(table->selectionMode(), QAbstractItemView::ExtendedSelection);
         QVERIFY(!table->dragEnabled());
         QVERIFY(!table->acceptDrops());

@@ -1,5 +1,7 @@
 #include "tests/support/temp_home.h"
 
+#include "app/endpoints.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -79,6 +81,17 @@ void clearMurvexEnvironment()
     for (const QString &key : keys) {
         if (key.startsWith(QLatin1String("MVX_")) && key != QLatin1String("MVX_REALDATA_DIR"))
             qunsetenv(key.toLocal8Bit().constData());
+    }
+}
+
+void pointServicesAtNothing()
+{
+    for (const EndpointInfo &info : endpointTable()) {
+        // The maker's service already defaults to an address that is never sent to.
+        if (info.endpoint == Endpoint::Service)
+            continue;
+        const bool stream = QByteArray(info.defaultUrl).startsWith("ws");
+        qputenv(info.envVar, stream ? "ws://127.0.0.1:1" : "http://127.0.0.1:1");
     }
 }
 

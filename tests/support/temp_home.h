@@ -38,5 +38,10 @@ private:
 // never leak real keys or hosts into a test.
 void clearMurvexEnvironment();
 
+// Points every market-data and news service of the endpoint table at a loopback port where nothing listens, so a window that
+// asks for data in a test without its own fake services is refused at once instead of reaching a real
+// host. Every test process starts this way.
+void pointServicesAtNothing();
+
 // Folder of recorded provider replies beside the checkout, or empty when it is not there.
 QString realDataDirectory();

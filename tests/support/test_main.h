@@ -13,6 +13,7 @@
     int main(int argc, char *argv[])                                                                   \
     {                                                                                                  \
         clearMurvexEnvironment();                                                                      \
+        pointServicesAtNothing();                                                                      \
         TempHome processHome;                                                                          \
         QApplication app(argc, argv);                                                                  \
         applyApplicationIdentity(app);                                                                 \

@@ -23,6 +23,13 @@ const qint64 kBucketStart = 1700006400; // a multiple of four hours
 
 // A freshly added watchlist row: the symbol, its class, "--" values, the default source, "pending".
 // The Asset cell is never rewritten by a quote, so its tag tells whose row it is after any sort.
+// A fresh window seeds the default watchlist; these tests build their own rows.
+void clearSeededRows(MainWindow &window)
+{
+    window.quoteTable->setRowCount(0);
+    window.updateQuoteTiles();
+}
+
 void addRow(MainWindow &window, const QString &symbol)
 {
     QTableWidget *table = window.quoteTable;
@@ -288,6 +295,7 @@ private Q_SLOTS:
 
         TempHome home;
         MainWindow window;
+        clearSeededRows(window);
         keepInsertionOrder(window);
         addRow(window, symbol);
         addRow(window, QStringLiteral("NVDA"));
@@ -361,6 +369,7 @@ private Q_SLOTS:
     {
         TempHome home;
         MainWindow window;
+        clearSeededRows(window);
         addRow(window, QStringLiteral("AAPL"));
         window.applyQuote(
             QStringLiteral("NFLX"), QStringLiteral("yahoo_us"),
@@ -408,6 +417,7 @@ private Q_SLOTS:
         QFETCH(qint64, lastTime);
         TempHome home;
         MainWindow window;
+        clearSeededRows(window);
         addRow(window, QStringLiteral("MSFT"));
         window.chartTimeframeCombo->setCurrentText(timeframe);
         CandleList history = hourlyCandles(30, 100.0, 0);
@@ -438,6 +448,7 @@ private Q_SLOTS:
     {
         TempHome home;
         MainWindow window;
+        clearSeededRows(window);
         addRow(window, QStringLiteral("PETR4.SA"));
         window.applyQuote(QStringLiteral("PETR4.SA"), QStringLiteral("brapi_public"),
                           makeQuote(QStringLiteral("PETR4.SA"), 38.0, 0.1), 30);
@@ -478,6 +489,7 @@ private Q_SLOTS:
         const auto sortOrder = Qt::SortOrder(order);
         TempHome home;
         MainWindow window;
+        clearSeededRows(window);
         keepInsertionOrder(window);
         for (const Feed &feed : kFeeds)
             addRow(window, feed.symbol);
@@ -513,6 +525,7 @@ private Q_SLOTS:
         QFETCH(int, order);
         TempHome home;
         MainWindow window;
+        clearSeededRows(window);
         const QList<QPair<QString, QString>> statuses = {
             {"AAPL", "http error"},      {"MSFT", "loading"},         {"PETR4.SA", "pending"},
             {"BTCUSDT", "realtime"},     {"EURUSD=X", "key/delayed"}, {"ETHUSDT", "ws disconnected"},
@@ -552,6 +565,7 @@ private Q_SLOTS:
         QFETCH(QString, shown);
         TempHome home;
         MainWindow window;
+        clearSeededRows(window);
         window.setLanguage(language);
         const QStringList crypto = {"BTCUSDT", "ETHUSDT", "SOLUSDT", "XRPBUSD"};
         for (const QString &symbol : crypto)
@@ -576,6 +590,7 @@ private Q_SLOTS:
     {
         TempHome home;
         MainWindow window;
+        clearSeededRows(window);
         addRow(window, QStringLiteral("AAPL"));
         window.setQuoteStatus(QStringLiteral("MSFT"), QStringLiteral("loading"));
         window.setQuoteLatency(QStringLiteral("MSFT"), QStringLiteral("5 ms"));
@@ -599,6 +614,7 @@ private Q_SLOTS:
     {
         TempHome home;
         MainWindow window;
+        clearSeededRows(window);
         addRow(window, QStringLiteral("AAPL"));
         const QFont font = window.quoteTable->item(0, QuoteColumnSymbol)->font();
         QVERIFY(font.bold());
@@ -630,6 +646,7 @@ private Q_SLOTS:
         QFETCH(bool, ok);
         TempHome home;
         MainWindow window;
+        clearSeededRows(window);
         addRow(window, QStringLiteral("AAPL"));
         auto *item = new MarketTableItem(text);
         if (value.isValid())
@@ -645,6 +662,7 @@ private Q_SLOTS:
     {
         TempHome home;
         MainWindow window;
+        clearSeededRows(window);
         bool ok = true;
         QCOMPARE(window.tableNumber(0, QuoteColumnLast, &ok), 0.0);
         QVERIFY(!ok);
@@ -654,6 +672,7 @@ private Q_SLOTS:
     {
         TempHome home;
         MainWindow window;
+        clearSeededRows(window);
         addRow(window, QStringLiteral("AAPL"));
         QCOMPARE(window.lastPriceForSymbol(QStringLiteral("AAPL")), 0.0); // "--"
         window.updateQuoteRow(QStringLiteral("AAPL"), 12.345678, 1.0, QStringLiteral("Yahoo"),
@@ -688,6 +707,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         TempHome home;
         MainWindow window;
+        clearSeededRows(window);
         QCOMPARE(window.providerDisplayName(QStringLiteral("BTCUSDT"), tag), name);
     }
 
@@ -697,6 +717,7 @@ private Q_SLOTS:
     {
         TempHome home;
         MainWindow window;
+        clearSeededRows(window);
         const QString secret = QStringLiteral("AVSECRET12345");
         window.setApiKey(QStringLiteral("alpha_vantage_api_key"), secret);
         keepInsertionOrder(window);

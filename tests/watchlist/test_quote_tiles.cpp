@@ -14,6 +14,12 @@ namespace {
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // A row with the cells the tiles read; an empty change text leaves the change cell out.
+// The initial loading seeds the default watchlist; these tests start from their own rows.
+void clearRows(MainWindow &window)
+{
+    window.quoteTable->setRowCount(0);
+}
+
 void addRow(MainWindow &window, const QString &symbol, const QString &last, const QString &change,
             const QString &source = QStringLiteral("Yahoo"),
             const QString &status = QStringLiteral("free/delayed"))
@@ -71,6 +77,7 @@ private Q_SLOTS:
     {
         TempHome home;
         MainWindow window;
+        clearRows(window);
         addRow(window, QStringLiteral("PETR4.SA"), QStringLiteral("38.5000"), QStringLiteral("1.25%"),
                QStringLiteral("BrAPI"), QStringLiteral("pendente"));
         addRow(window, QStringLiteral("AAPL"), QStringLiteral("1000.00"), QStringLiteral("-0.50%"));
@@ -111,6 +118,7 @@ private Q_SLOTS:
         QFETCH(QString, direction);
         TempHome home;
         MainWindow window;
+        clearRows(window);
         addRow(window, QStringLiteral("X"), QStringLiteral("1.0000"), change);
         window.updateQuoteTiles();
         QCOMPARE(window.quoteTileLabels.at(0)->text(), text);
@@ -121,6 +129,7 @@ private Q_SLOTS:
     {
         TempHome home;
         MainWindow window;
+        clearRows(window);
         addRow(window, QStringLiteral("X"), QStringLiteral("1.0000"), QStringLiteral("1.00%"));
         delete window.quoteTable->takeItem(0, QuoteColumnSource);
         delete window.quoteTable->takeItem(0, QuoteColumnStatus);
@@ -134,6 +143,7 @@ private Q_SLOTS:
     {
         TempHome home;
         MainWindow window;
+        clearRows(window);
         addRow(window, QStringLiteral("X"), QStringLiteral("1.0000"), QStringLiteral("1.00%"));
         window.updateQuoteTiles();
         delete window.quoteTable->takeItem(0, QuoteColumnSymbol);
@@ -147,6 +157,7 @@ private Q_SLOTS:
     {
         TempHome home;
         MainWindow window;
+        clearRows(window);
         const QStringList symbols = {"E", "D", "C", "B", "A"};
         for (const QString &symbol : symbols)
             addRow(window, symbol, QStringLiteral("1.0000"), QStringLiteral("1.00%"));

@@ -1,0 +1,224 @@
+#include "chart/price_chart.h"
+#include "settings/json_file.h"
+#include "settings/local_settings_file.h"
+#include "shell/main_window.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QDoubleSpinBox>
+#include <QSignalBlocker>
+#include <QSplitter>
+
+#include <vector>
+
+void MainWindow::saveLocalSettings()
+{
+    storeChartSelection();
+    QJsonObject object;
+    object.insert(QStringLiteral("language"), settings.language);
+    object.insert(QStringLiteral("theme"), settings.theme);
+    object.insert(QStringLiteral("chart_mode"), settings.chartMode);
+    object.insert(QStringLiteral("chart_timeframe"), settings.chartTimeframe);
+    object.insert(QStringLiteral("window_geometry"), geometryToText(saveGeometry()));
+    object.insert(QStringLiteral("hidden_columns"), hiddenColumnsText());
+    object.insert(QStringLiteral("indicators"),
+                  priceChart ? priceChart->indicatorSettingsToJson() : QJsonObject());
+    object.insert(QStringLiteral("shortcuts"), shortcutsToJson());
+    object.insert(QStringLiteral("alerts"), alertsToJsonArray());
+    object.insert(QStringLiteral("alert_history"), alertHistoryToJsonArray());
+    object.insert(QStringLiteral("portfolios"), portfoliosToJson());
+    object.insert(QStringLiteral("api_health"), providerHealthToJson());
+    object.insert(QStringLiteral("auth"), authToJson(settings));
+    object.insert(QStringLiteral("sync_versions"), syncVersionsToJson());
+    object.insert(QStringLiteral("sync_last_unix"), settings.syncLastUnix);
+    object.insert(QStringLiteral("sync_last_status"), settings.syncLastStatus);
+    if (bookStepSpin)
+        object.insert(QStringLiteral("book_step"), bookStepSpin->value());
+    object.insert(QStringLiteral("book_preset"), bookPresetKey);
+    if (moversMinVolumeSpin)
+        object.insert(QStringLiteral("movers_min_volume"), moversMinVolumeSpin->value());
+    if (moversMinTurnoverSpin)
+        object.insert(QStringLiteral("movers_min_turnover"), moversMinTurnoverSpin->value());
+    object.insert(QStringLiteral("movers_scope"), currentMoversScope());
+    object.insert(QStringLiteral("movers_interval"), currentMoversInterval());
+    object.insert(QStringLiteral("movers_sector"), currentMoversSector());
+    if (screenerAssetCombo)
+        object.insert(QStringLiteral("screener_asset"), currentScreenerAsset());
+    if (screenerScopeCombo)
+        object.insert(QStringLiteral("screener_scope"), currentScreenerScope());
+    if (screenerMinChangeSpin)
+        object.insert(QStringLiteral("screener_min_change"), screenerMinChangeSpin->value());
+    if (leftSplitter)
+        object.insert(QStringLiteral("left_splitter_sizes"), intsToJsonArray(leftSplitter->sizes()));
+    if (workspaceSplitter)
+        object.insert(QStringLiteral("workspace_splitter_sizes"),
+                      intsToJsonArray(workspaceSplitter->sizes()));
+    storeChartDrawings();
+    object.insert(QStringLiteral("drawings"), chartDrawings);
+    // The file holds the account session: it is readable by its owner only. A failed write is silent and
+    // leaves the previous file whole; the next save tries again.
+    writeJsonObjectFile(localSettingsWritePath(), object, true);
+}
+
+void MainWindow::loadLocalSettings()
+{
+    const QString path = localSettingsReadPath();
+    const JsonFileRead read = readJsonObjectFile(path);
+    if (!read.opened)
+        return;
+    if (!read.parsed && !read.content.trimmed().isEmpty()) {
+        // What follows treats the file as empty and the next save replaces it: keep the user's bytes.
+        const QString copy = preserveUnreadableFile(path, read.content, QDateTime::currentDateTime(), true);
+        if (copy.isEmpty())
+            appendEventLog(localizedText(
+                QStringLiteral("Settings file %1 could not be read, nor copied aside").arg(path),
+                QString::fromUtf8("Não foi possível ler o arquivo de configurações %1, nem guardar uma cópia")
+                    .arg(path)));
+        else
+            appendEventLog(localizedText(
+                QStringLiteral("Settings file %1 could not be read; a copy was kept at %2").arg(path, copy),
+                QString::fromUtf8(
+                    "Não foi possível ler o arquivo de configurações %1; uma cópia foi mantida em %2")
+                    .arg(path, copy)));
+    }
+    const QJsonObject object = read.object;
+
+    // Applying the file must neither save (a save now would write keys not yet applied with their
+    // construction values) nor fetch: the widgets whose handlers do either stay silent meanwhile.
+    std::vector<QSignalBlocker> quiet;
+    for (QObject *widget : std::initializer_list<QObject *>{
+             bookStepSpin, moversMinVolumeSpin, moversMinTurnoverSpin, screenerMinChangeSpin,
+             moversScopeCombo, moversIntervalCombo, moversSectorCombo, screenerAssetCombo, screenerScopeCombo,
+             chartModeCombo, chartTimeframeCombo, leftSplitter, workspaceSplitter}) {
+        if (widget)
+            quiet.emplace_back(widget);
+    }
+
+    settings.language = acceptedLanguage(object.value(QStringLiteral("language")), settings.language);
+    settings.theme = acceptedTheme(object.value(QStringLiteral("theme")), settings.theme);
+    const QByteArray geometry = geometryFromText(object.value(QStringLiteral("window_geometry")));
+    if (!geometry.isEmpty())
+        restoreGeometry(geometry);
+    settings.chartMode = acceptedChartMode(object.value(QStringLiteral("chart_mode")), settings.chartMode);
+    if (chartTimeframeCombo) {
+        QStringList timeframes;
+        for (int index = 0; index < chartTimeframeCombo->count(); ++index)
+            timeframes << chartTimeframeCombo->itemText(index);
+        settings.chartTimeframe = acceptedChartTimeframe(object.value(QStringLiteral("chart_timeframe")),
+                                                         settings.chartTimeframe, timeframes);
+    }
+    parseHiddenColumns(object.value(QStringLiteral("hidden_columns")).toString());
+    if (priceChart)
+        priceChart->applyIndicatorSettings(object.value(QStringLiteral("indicators")).toObject());
+    chartDrawings = object.value(QStringLiteral("drawings")).toObject();
+    loadShortcuts(object.value(QStringLiteral("shortcuts")).toObject());
+    loadAlerts(object.value(QStringLiteral("alerts")).toArray());
+    loadAlertHistory(object.value(QStringLiteral("alert_history")).toArray());
+    loadPortfolios(object.value(QStringLiteral("portfolios")).toObject(),
+                   object.value(QStringLiteral("portfolio")).toArray());
+    loadProviderHealth(object.value(QStringLiteral("api_health")).toObject());
+    readAuthJson(object.value(QStringLiteral("auth")), settings);
+    loadSyncVersions(object.value(QStringLiteral("sync_versions")).toObject());
+    settings.syncLastUnix = syncLastUnixFromJson(object.value(QStringLiteral("sync_last_unix")));
+    settings.syncLastStatus = object.value(QStringLiteral("sync_last_status")).toString();
+    if (bookStepSpin)
+        bookStepSpin->setValue(numberSetting(object.value(QStringLiteral("book_step"))));
+    bookPresetKey = object.value(QStringLiteral("book_preset")).toString();
+    if (moversMinVolumeSpin)
+        moversMinVolumeSpin->setValue(numberSetting(object.value(QStringLiteral("movers_min_volume"))));
+    if (moversMinTurnoverSpin)
+        moversMinTurnoverSpin->setValue(numberSetting(object.value(QStringLiteral("movers_min_turnover"))));
+    populateMoversScopeCombo(object.value(QStringLiteral("movers_scope")).toString(QStringLiteral("crypto")));
+    populateMoversIntervalCombo(
+        object.value(QStringLiteral("movers_interval")).toString(QStringLiteral("hour")));
+    populateMoversSectorCombo(object.value(QStringLiteral("movers_sector")).toString(QStringLiteral("all")));
+    if (screenerAssetCombo)
+        populateScreenerAssetCombo(
+            object.value(QStringLiteral("screener_asset")).toString(QStringLiteral("all")));
+    if (screenerScopeCombo)
+        populateScreenerScopeCombo(
+            object.value(QStringLiteral("screener_scope")).toString(QStringLiteral("watchlist")));
+    if (screenerMinChangeSpin)
+        screenerMinChangeSpin->setValue(numberSetting(object.value(QStringLiteral("screener_min_change"))));
+    settings.leftSplitterSizes =
+        positiveIntsFromJson(object.value(QStringLiteral("left_splitter_sizes")).toArray());
+    settings.workspaceSplitterSizes =
+        positiveIntsFromJson(object.value(QStringLiteral("workspace_splitter_sizes")).toArray());
+
+    syncChartCombos();
+    restoreSplitterSizes();
+    applyConfiguredShortcuts();
+}
+
+QString MainWindow::hiddenColumnsText() const
+{
+    return ::hiddenColumnsText(settings.hiddenColumns);
+}
+
+QList<int> MainWindow::positiveIntsFromJson(const QJsonArray &array)
+{
+    return ::positiveIntsFromJson(array);
+}
+
+QJsonArray MainWindow::intsToJsonArray(const QList<int> &values)
+{
+    return ::intsToJsonArray(values);
+}
+
+QJsonObject MainWindow::syncVersionsToJson() const
+{
+    return ::syncVersionsToJson(settings.syncVersions);
+}
+
+QJsonObject MainWindow::shortcutsToJson() const
+{
+    return shortcutOverridesToJson(settings.shortcutOverrides);
+}
+
+void MainWindow::loadShortcuts(const QJsonObject &object)
+{
+    settings.shortcutOverrides = shortcutOverridesFromJson(object);
+}
+
+QList<ShortcutDefinition> MainWindow::defaultShortcutDefinitions() const
+{
+    return ::defaultShortcutDefinitions();
+}
+
+QString MainWindow::shortcutText(const QString &id) const
+{
+    return shortcutKeyText(settings.shortcutOverrides, id);
+}
+
+void MainWindow::restoreSplitterSizes()
+{
+    if (leftSplitter && settings.leftSplitterSizes.size() == leftSplitter->count())
+        leftSplitter->setSizes(settings.leftSplitterSizes);
+    if (workspaceSplitter && settings.workspaceSplitterSizes.size() == workspaceSplitter->count())
+        workspaceSplitter->setSizes(settings.workspaceSplitterSizes);
+}
+
+void MainWindow::syncChartCombos()
+{
+    if (chartModeCombo) {
+        const QSignalBlocker quiet(chartModeCombo);
+        const int index = chartModeCombo->findData(settings.chartMode);
+        chartModeCombo->setCurrentIndex(index >= 0 ? index : 0);
+    }
+    if (chartTimeframeCombo) {
+        const QSignalBlocker quiet(chartTimeframeCombo);
+        const int index =
+            chartTimeframeCombo->findText(settings.chartTimeframe, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        chartTimeframeCombo->setCurrentIndex(index >= 0 ? index : 0);
+    }
+}
+
+void MainWindow::onSplitterMoved()
+{
+    settingsSaveTimer.start();
+}
+
+void MainWindow::onSaveSettingsTimeout()
+{
+    saveLocalSettings();
+}

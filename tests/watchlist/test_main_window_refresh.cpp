@@ -1,0 +1,129 @@
+#include "shell/main_window.h"
+#include "tests/support/loopback_services.h"
+#include "tests/support/test_main.h"
+#include "watchlist/quote_columns.h"
+
+#include <QLineEdit>
+#include <QTableWidget>
+
+// Which rows ask the quote dispatcher for a quote, and when. The window counts every request its
+// refresh roads make per symbol; the fake services keep anything that does go out on this machine.
+class TestMainWindowRefresh : public QObject
+{
+    Q_OBJECT
+
+    using Counts = QHash<QString, int>;
+
+private Q_SLOTS:
+    void selectingARowAsksForItsQuoteUnlessCrypto_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<int>("requests");
+        QTest::newRow("us equity") << "AAPL" << 1;
+        QTest::newRow("b3 equity") << "VALE3.SA" << 1;
+        QTest::newRow("forex") << "BRL=X" << 1;
+        QTest::newRow("crypto") << "BTCUSDT" << 0;
+    }
+
+    void selectingARowAsksForItsQuoteUnlessCrypto()
+    {
+        QFETCH(QString, symbol);
+        QFETCH(int, requests);
+        TempHome home;
+        LoopbackServices services;
+        MainWindow window;
+        window.quoteRequestCounts.clear();
+        window.quoteTable->selectRow(window.findSymbolRow(symbol));
+        QCOMPARE(window.selectedSymbol(), symbol);
+        QCOMPARE(window.quoteRequestCounts, (requests ? Counts{{symbol, requests}} : Counts{}));
+
+        window.quoteTable->setCurrentItem(nullptr); // no row any more: only the chart and book follow
+        window.quoteTable->clearSelection();
+        QCOMPARE(window.selectedSymbol(), QString());
+        QCOMPARE(window.quoteRequestCounts, (requests ? Counts{{symbol, requests}} : Counts{}));
+    }
+
+    void thePollAsksForTheNonCryptoRowsOnly()
+    {
+        TempHome home;
+        LoopbackServices services;
+        MainWindow window;
+        window.quoteRequestCounts.clear();
+        window.refreshHttpQuotes();
+        QCOMPARE(window.quoteRequestCounts,
+                 (Counts{{"PETR4.SA", 1}, {"VALE3.SA", 1}, {"AAPL", 1}, {"NVDA", 1}, {"BRL=X", 1}}));
+
+        // A watchlist of crypto rows only sends nothing at all.
+        for (const char *symbol : {"PETR4.SA", "VALE3.SA", "AAPL", "NVDA", "BRL=X"}) {
+            window.quoteTable->selectRow(window.findSymbolRow(QString::fromLatin1(symbol)));
+            window.removeSelectedSymbol();
+        }
+        window.quoteRequestCounts.clear();
+        window.refreshHttpQuotes();
+        QVERIFY(window.quoteRequestCounts.isEmpty());
+    }
+
+    void theRunningPollTimerDrivesThePoll()
+    {
+        TempHome home;
+        LoopbackServices services;
+        MainWindow window;
+        QTRY_VERIFY(window.marketDataStarted);
+        QVERIFY(window.quotePollTimer.isActive());
+        QCOMPARE(window.quotePollTimer.interval(), 15000);
+        QVERIFY(!window.quotePollTimer.isSingleShot());
+        // Fifteen seconds are too long to wait for here: the same timer, sooner.
+        window.quoteRequestCounts.clear();
+        window.quotePollTimer.start(20);
+        QTRY_VERIFY(window.quoteRequestCounts.value(QStringLiteral("AAPL")) >= 2);
+        QCOMPARE(window.quoteRequestCounts.value(QStringLiteral("BTCUSDT")), 0);
+        QCOMPARE(window.quoteRequestCounts.value(QStringLiteral("ETHUSDT")), 0);
+        QVERIFY(window.quoteRequestCounts.value(QStringLiteral("PETR4.SA")) >= 2);
+    }
+
+    void aFullRefreshAsksForTheRowsAndTheUsdBrlRate()
+    {
+        TempHome home;
+        LoopbackServices services;
+        MainWindow window;
+        window.quoteRequestCounts.clear();
+        window.refreshAllQuotes();
+        // BRL=X is asked for twice: as a row and for the ticker.
+        QCOMPARE(window.quoteRequestCounts,
+                 (Counts{{"PETR4.SA", 1}, {"VALE3.SA", 1}, {"AAPL", 1}, {"NVDA", 1}, {"BRL=X", 2}}));
+    }
+
+    void anAddedSymbolIsFetchedAtOnce()
+    {
+        TempHome home;
+        LoopbackServices services;
+        MainWindow window;
+        window.quoteRequestCounts.clear();
+        window.symbolInput->setText(QStringLiteral("msft"));
+        window.addSymbolFromInput();
+        // Once for the selection of the new row, once as the added symbol.
+        QCOMPARE(window.quoteRequestCounts, (Counts{{"MSFT", 2}}));
+
+        window.quoteRequestCounts.clear();
+        window.symbolInput->setText(QStringLiteral("solusdt"));
+        window.addSymbolFromInput();
+        QCOMPARE(window.findSymbolRow(QStringLiteral("SOLUSDT")), 8);
+        QVERIFY(window.quoteRequestCounts.isEmpty()); // crypto goes by its own HTTP road and the stream
+    }
+
+    void typingSearchesOnceAfterAPause()
+    {
+        TempHome home;
+        MainWindow window;
+        QCOMPARE(window.symbolSearchTimer.interval(), 350);
+        QVERIFY(window.symbolSearchTimer.isSingleShot());
+        QTest::keyClicks(window.symbolInput, QStringLiteral(" ab"));
+        QCOMPARE(window.symbolSearchText, QStringLiteral("ab"));
+        QVERIFY(window.symbolSearchTimer.isActive());
+        window.symbolInput->setText(QStringLiteral("program text")); // not an edit by the user
+        QCOMPARE(window.symbolSearchText, QStringLiteral("ab"));
+    }
+};
+
+MVX_TEST_MAIN(TestMainWindowRefresh)
+#include "test_main_window_refresh.moc"

@@ -1,0 +1,120 @@
+#include "shell/main_window.h"
+#include "watchlist/quote_columns.h"
+
+#include <QComboBox>
+#include <QTableWidget>
+
+namespace {
+bool isCrypto(const MainWindow &window, const QString &symbol)
+{
+    return window.classifySymbol(symbol) == QLatin1String("Crypto");
+}
+} // namespace
+
+void MainWindow::onQuoteSelectionChanged()
+{
+    const QString symbol = selectedSymbol();
+    // Crypto rows follow the ticker stream; only the chart and the book move to them.
+    if (!symbol.isEmpty() && !isCrypto(*this, symbol))
+        dispatchQuote(symbol);
+    refreshChart();
+    startBookStream();
+}
+
+void MainWindow::onQuotePollTimer()
+{
+    refreshHttpQuotes();
+}
+
+void MainWindow::onRefreshQuotesClicked()
+{
+    refreshAllQuotes();
+}
+
+void MainWindow::refreshAllQuotes()
+{
+    refreshHttpQuotes();
+    refreshCryptoCandles();
+    dispatchQuote(QStringLiteral("BRL=X"));
+    if (tickerSocket.state() != QAbstractSocket::ConnectedState)
+        refreshCryptoRestQuotes();
+    const QString selected = selectedSymbol();
+    if (!selected.isEmpty() && !isCrypto(*this, selected))
+        requestChartHistory(selected);
+    startTickerStream();
+    if (moversScopeCombo && currentMoversScope() == QLatin1String("watchlist"))
+        loadWatchlistMovers();
+    refreshScreener();
+}
+
+void MainWindow::refreshHttpQuotes()
+{
+    if (!quoteTable)
+        return;
+    // Symbols are read first: a request may answer at once and re-sort the rows under the loop.
+    QStringList symbols;
+    for (int row = 0; row < quoteTable->rowCount(); ++row) {
+        const QTableWidgetItem *item = quoteTable->item(row, QuoteColumnSymbol);
+        if (item && !isCrypto(*this, item->text()))
+            symbols << item->text();
+    }
+    for (const QString &symbol : symbols)
+        dispatchQuote(symbol);
+}
+
+void MainWindow::refreshCryptoCandles()
+{
+    if (!quoteTable)
+        return;
+    QStringList symbols;
+    for (int row = 0; row < quoteTable->rowCount(); ++row) {
+        const QTableWidgetItem *item = quoteTable->item(row, QuoteColumnSymbol);
+        if (item && isCrypto(*this, item->text()))
+            symbols << item->text();
+    }
+    for (const QString &symbol : symbols)
+        requestBinanceKlines(symbol);
+}
+
+void MainWindow::refreshCryptoRestQuotes()
+{
+    if (!quoteTable)
+        return;
+    QStringList symbols;
+    for (int row = 0; row < quoteTable->rowCount(); ++row) {
+        const QTableWidgetItem *item = quoteTable->item(row, QuoteColumnSymbol);
+        if (item && isCrypto(*this, item->text()))
+            symbols << item->text();
+    }
+    for (const QString &symbol : symbols)
+        fetchCryptoHttpQuote(symbol);
+}
+
+void MainWindow::refreshSymbolQuote(const QString &symbol)
+{
+    if (isCrypto(*this, symbol)) {
+        fetchCryptoHttpQuote(symbol);
+        requestBinanceKlines(symbol);
+        startTickerStream();
+        return;
+    }
+    dispatchQuote(symbol);
+    requestChartHistory(symbol);
+}
+
+void MainWindow::dispatchQuote(const QString &symbol)
+{
+    ++quoteRequestCounts[symbol];
+    requestQuote(symbol);
+}
+
+void MainWindow::onSymbolSearchEdited(const QString &text)
+{
+    symbolSearchText = text.trimmed();
+    symbolSearchTimer.start();
+}
+
+void MainWindow::onSymbolSearchTimer()
+{
+    requestSymbolSearch(symbolSearchText);
+}
