@@ -7,7 +7,7 @@ class TestEndpoints : public QObject
 
 private Q_SLOTS:
     // Every test here starts from the program's own defaults, not the harness's refusing addresses.
-    void init() { clearMurvexEnvironment(); }
+    void init() { useDefaultEndpoints(); }
     void cleanup() { clearMurvexEnvironment(); }
 
     void tableRowsFollowTheEnumOrder()

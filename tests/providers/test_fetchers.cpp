@@ -64,7 +64,7 @@ class TestFetchers : public QObject
 
 private Q_SLOTS:
     // Requests are compared against the program's own default hosts, not the harness's refusing addresses.
-    void init() { clearMurvexEnvironment(); }
+    void init() { useDefaultEndpoints(); }
     void cleanup() { clearMurvexEnvironment(); }
 
     void requestUrlIsExact_data()

@@ -82,6 +82,7 @@ void clearMurvexEnvironment()
         if (key.startsWith(QLatin1String("MVX_")) && key != QLatin1String("MVX_REALDATA_DIR"))
             qunsetenv(key.toLocal8Bit().constData());
     }
+    pointServicesAtNothing();
 }
 
 void pointServicesAtNothing()
@@ -93,6 +94,12 @@ void pointServicesAtNothing()
         const bool stream = QByteArray(info.defaultUrl).startsWith("ws");
         qputenv(info.envVar, stream ? "ws://127.0.0.1:1" : "http://127.0.0.1:1");
     }
+}
+
+void useDefaultEndpoints()
+{
+    for (const EndpointInfo &info : endpointTable())
+        qunsetenv(info.envVar);
 }
 
 QString realDataDirectory()

@@ -35,13 +35,17 @@ private:
 };
 
 // Clears every MVX_* variable (API keys, endpoint overrides) so a developer's own environment can
-// never leak real keys or hosts into a test.
+// never leak real keys or hosts into a test, then points the services at nothing (below).
 void clearMurvexEnvironment();
 
-// Points every market-data and news service of the endpoint table at a loopback port where nothing listens, so a window that
-// asks for data in a test without its own fake services is refused at once instead of reaching a real
-// host. Every test process starts this way.
+// Points every market-data and news service of the endpoint table at a loopback port where nothing
+// listens, so a window that asks for data in a test without its own fake services is refused at once
+// instead of reaching a real host. Every test process starts this way.
 void pointServicesAtNothing();
+
+// Removes the endpoint variables, for tests that check requests against the program's default hosts
+// and send nothing.
+void useDefaultEndpoints();
 
 // Folder of recorded provider replies beside the checkout, or empty when it is not there.
 QString realDataDirectory();

@@ -13,7 +13,6 @@
     int main(int argc, char *argv[])                                                                   \
     {                                                                                                  \
         clearMurvexEnvironment();                                                                      \
-        pointServicesAtNothing();                                                                      \
         TempHome processHome;                                                                          \
         QApplication app(argc, argv);                                                                  \
         applyApplicationIdentity(app);                                                                 \
