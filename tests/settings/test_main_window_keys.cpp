@@ -1,6 +1,7 @@
 #include "settings/api_keys.h"
 #include "settings/api_keys_dialog.h"
 #include "shell/main_window.h"
+#include "tests/support/loopback_services.h"
 #include "tests/support/test_main.h"
 
 #include <QAction>
@@ -246,6 +247,41 @@ private Q_SLOTS:
         QVERIFY(text.contains(QStringLiteral("\nfinnhub_api_key=\n")));
         QVERIFY(text.contains(QStringLiteral("\nnewsapi_api_key=news=1\n")));
         QVERIFY(!text.contains(QStringLiteral("my_own_key")));
+    }
+
+    // Saved keys are used at once: every quote is asked for again, through the providers the new keys
+    // open, even when the key file could not take them.
+    void savedKeysAreUsedAtOnce_data()
+    {
+        QTest::addColumn<bool>("fileWritable");
+        QTest::newRow("saved") << true;
+        QTest::newRow("not saved") << false;
+    }
+
+    void savedKeysAreUsedAtOnce()
+    {
+        QFETCH(bool, fileWritable);
+        TempHome home;
+        LoopbackServices services;
+        MainWindow window;
+        window.marketDataStarted = true; // only the dialog asks for quotes here
+        if (!fileWritable)
+            QVERIFY(QDir().mkpath(window.configFileWritePath()));
+        QTRY_VERIFY(window.quoteCascades.isEmpty());
+        window.quoteRequestCounts.clear();
+        services.server().clearRequests();
+        whenModal<ApiKeysDialog>([](ApiKeysDialog *dialog) {
+            dialog->fieldFor(QStringLiteral("finnhub_api_key"))->setText(QStringLiteral("fresh-finnhub-key"));
+            saveButton(dialog)->click();
+        });
+        window.showApiKeysDialog();
+        QCOMPARE(window.quoteRequestCounts.value(QStringLiteral("AAPL")), 1);
+        QCOMPARE(window.quoteRequestCounts.value(QStringLiteral("PETR4.SA")), 1);
+        QVERIFY(window.quoteRequestCounts.value(QStringLiteral("BRL=X")) >= 1);
+        QVERIFY(services.server().waitForRequests(1));
+        QTRY_VERIFY(!services.server().requestsFor(QStringLiteral("/api/v1/quote")).isEmpty());
+        QVERIFY(services.server().requestsFor(QStringLiteral("/api/v1/quote")).first().query.contains(
+            QStringLiteral("token=fresh-finnhub-key")));
     }
 
     void cancelledDialogChangesNothing()
