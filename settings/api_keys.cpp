@@ -127,11 +127,11 @@ bool containsLineBreak(const QString &value)
 QString keyFileText(const LocalSettings &settings)
 {
     QString text = QString::fromLatin1(kKeyFileHeader) + QLatin1Char('\n');
-    for (const ApiKeySpec &spec : apiKeyCatalog()) {
-        const QString value = apiKeyValue(settings, spec.configKey);
+    for (const ApiKeySpec &keySpec : apiKeyCatalog()) {
+        const QString value = apiKeyValue(settings, keySpec.configKey);
         if (containsLineBreak(value))
             continue;
-        text += spec.configKey + QLatin1Char('=') + value + QLatin1Char('\n');
+        text += keySpec.configKey + QLatin1Char('=') + value + QLatin1Char('\n');
     }
     return text;
 }

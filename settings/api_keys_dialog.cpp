@@ -29,18 +29,18 @@ ApiKeysDialog::ApiKeysDialog(MainWindow *window) : QDialog(window), m_window(win
     layout->addWidget(intro);
 
     auto *form = new QFormLayout;
-    for (const ApiKeySpec &spec : window->apiKeyCatalog()) {
+    for (const ApiKeySpec &keySpec : window->apiKeyCatalog()) {
         auto *edit = new QLineEdit(this);
         edit->setEchoMode(QLineEdit::Password);
         edit->setClearButtonEnabled(true);
-        edit->setPlaceholderText(spec.description);
-        const QString current = window->apiKeyFor(spec.configKey);
+        edit->setPlaceholderText(keySpec.description);
+        const QString current = window->apiKeyFor(keySpec.configKey);
         edit->setText(current);
         window->addApiKeyVisibilityToggle(edit);
-        form->addRow(spec.displayName, edit);
+        form->addRow(keySpec.displayName, edit);
         // The field's own text is kept, not the stored value, so an untouched field is recognised even
         // if the line edit normalised what it was given.
-        m_fields.append({spec.configKey, spec.displayName, edit->text(), edit});
+        m_fields.append({keySpec.configKey, keySpec.displayName, edit->text(), edit});
     }
     layout->addLayout(form);
 

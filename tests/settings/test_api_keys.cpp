@@ -34,8 +34,8 @@ private Q_SLOTS:
         const QList<ApiKeySpec> catalogue = apiKeyCatalog();
         qunsetenv("MVX_SERVICE_URL");
         QStringList keys;
-        for (const ApiKeySpec &spec : catalogue)
-            keys << spec.configKey;
+        for (const ApiKeySpec &keySpec : catalogue)
+            keys << keySpec.configKey;
         QCOMPARE(keys,
                  (QStringList{"alpha_vantage_api_key", "itick_api_key", "brapi_token", "polygon_api_key",
                               "finnhub_api_key", "twelvedata_api_key", "iex_cloud_api_key",
@@ -45,8 +45,8 @@ private Q_SLOTS:
         QCOMPARE(catalogue.at(2).displayName, QStringLiteral("BrAPI"));
         QCOMPARE(catalogue.at(11).description,
                  QStringLiteral("Optional override for http://127.0.0.1:9/TERMINAL/NEWS.json"));
-        for (const ApiKeySpec &spec : catalogue)
-            QVERIFY2(!spec.displayName.isEmpty() && !spec.description.isEmpty(), qPrintable(spec.configKey));
+        for (const ApiKeySpec &keySpec : catalogue)
+            QVERIFY2(!keySpec.displayName.isEmpty() && !keySpec.description.isEmpty(), qPrintable(keySpec.configKey));
     }
 
     void parseKeyFile_data()
