@@ -216,12 +216,12 @@ private Q_SLOTS:
             QCOMPARE(dialog->parent(), &window);
             const QList<ApiKeySpec> catalogue = window.apiKeyCatalog();
             QCOMPARE(dialog->enteredValues().size(), catalogue.size());
-            for (const ApiKeySpec &spec : catalogue) {
-                QLineEdit *field = dialog->fieldFor(spec.configKey);
+            for (const ApiKeySpec &keySpec : catalogue) {
+                QLineEdit *field = dialog->fieldFor(keySpec.configKey);
                 QVERIFY(field);
                 QCOMPARE(field->echoMode(), QLineEdit::Password);
-                QCOMPARE(field->placeholderText(), spec.description);
-                QCOMPARE(field->text(), window.apiKeyFor(spec.configKey));
+                QCOMPARE(field->placeholderText(), keySpec.description);
+                QCOMPARE(field->text(), window.apiKeyFor(keySpec.configKey));
             }
             dialog->fieldFor(QStringLiteral("alpha_vantage_api_key"))
                 ->setText(QStringLiteral("  new-alpha \t"));
