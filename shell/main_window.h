@@ -104,25 +104,6 @@ public:
                           QWidget *screenerPage, QWidget *newsPage, QWidget *portfolioPage);
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-    // ---- watchlist/: symbol rules and the built-in universe ----------------------------------------
-    QString normalizeSymbol(const QString &text) const;
-    QString parseForexPair(const QString &text) const;
-    bool isKnownCurrency(const QString &code) const;
-    QString classifySymbol(const QString &symbol) const;
-    QString assetClassKey(const QString &symbol) const;
-    QString marketLabelForSymbol(const QString &symbol) const;
-    QString forexDisplayName(const QString &symbol) const;
-    QStringList defaultSymbolUniverse() const;
-
-    // ---- chart/: candles and indicators --------------------------------------------------------
-    void recordQuoteSample(const QString &symbol, double open, double high, double low, double price,
-                           double volume);
-    static CandleList aggregateCandlesByHours(const CandleList &candles, int hours);
-    QPair<QString, QString> chartIntervalAndRange() const;
-    static double latestSma(const CandleList &candles, int period);
-    static double latestEma(const CandleList &candles, int period);
-    static double latestVwap(const CandleList &candles, bool sessionReset);
-
     // ---- settings/: configuration directory, key file, settings file, workspace, columns ---------
     QString configDir() const;
     QString cacheDir() const;
@@ -169,6 +150,16 @@ public:
     void addApiKeyVisibilityToggle(QLineEdit *edit);
     void onApiKeyVisibilityToggled(QLineEdit *edit, bool shown);
     QIcon makeEyeIcon(bool shown) const;
+
+    // ---- watchlist/: symbol rules and the built-in universe ----------------------------------------
+    QString normalizeSymbol(const QString &text) const;
+    QString parseForexPair(const QString &text) const;
+    bool isKnownCurrency(const QString &code) const;
+    QString classifySymbol(const QString &symbol) const;
+    QString assetClassKey(const QString &symbol) const;
+    QString marketLabelForSymbol(const QString &symbol) const;
+    QString forexDisplayName(const QString &symbol) const;
+    QStringList defaultSymbolUniverse() const;
 
     // ---- watchlist/: top bar, quote table, row moves, tiles and the USD/BRL ticker -----------------
     QWidget *buildTopBar(QWidget *root);
@@ -309,7 +300,16 @@ public:
     QJsonObject providerHealthToJson() const;
     void loadProviderHealth(const QJsonObject &object);
 
-    // ---- chart/: chart panel, candles and indicators -------------------------------------------
+    // ---- chart/: candles and indicators --------------------------------------------------------
+    void recordQuoteSample(const QString &symbol, double open, double high, double low, double price,
+                           double volume);
+    static CandleList aggregateCandlesByHours(const CandleList &candles, int hours);
+    QPair<QString, QString> chartIntervalAndRange() const;
+    static double latestSma(const CandleList &candles, int period);
+    static double latestEma(const CandleList &candles, int period);
+    static double latestVwap(const CandleList &candles, bool sessionReset);
+
+    // ---- chart/: chart panel, toolbar and selection ---------------------------------------------
     void createChartSelectionCombos(QWidget *topBar);
     QWidget *buildChartPanel(QWidget *root);
     void onChartStatusMessage(const QString &text);
@@ -395,10 +395,7 @@ public:
     void loadWatchlistMovers(); // stub until the movers land
     void refreshScreener();     // stub until the screener lands
 
-    // ---- alerts/ ----------------------------------------------------------------------------------
-    void showCreateAlertDialog(const QString &symbol);    // stub until the alerts land
-    void checkAlerts(const QString &symbol, double last); // stub until the alerts land
-
+    // ---- movers/: filters, refresh and activation handlers ------------------------------------
     QString currentMoversInterval() const;
     QString currentMoversSector() const;
     QString currentScreenerAsset() const;
@@ -419,7 +416,9 @@ public:
     void addMoverToWatchlist(const QString &symbol);
     void showMoversMenu(QTableWidget *table, const QPoint &pos);
 
-    // ---- alerts/ ----------------------------------------------------------------------------------
+    // ---- alerts/: rules, history and their menu ---------------------------------------------------
+    void showCreateAlertDialog(const QString &symbol);    // stub until the alerts land
+    void checkAlerts(const QString &symbol, double last); // stub until the alerts land
     void onAlertHistoryContextMenu(const QPoint &pos);
     // Stubs until the alerts land; the loaders keep what they are given for the writers.
     void showAlertHistoryMenu(const QPoint &pos);
@@ -429,7 +428,7 @@ public:
     void loadAlertHistory(const QJsonArray &array);
     QJsonArray alertHistoryToJsonArray() const;
 
-    // ---- portfolio/ -------------------------------------------------------------------------------
+    // ---- portfolio/: the page, its buttons and the stored portfolios -----------------------------
     QWidget *buildPortfolioPage(QWidget *root);
     void setPortfolioTableHeaders();
     void refreshPortfolio(); // stub until the portfolio lands
@@ -455,7 +454,7 @@ public:
     void loadPortfolios(const QJsonObject &portfolios, const QJsonArray &legacyPortfolio);
     QJsonObject portfoliosToJson() const;
 
-    // ---- news/ ------------------------------------------------------------------------------------
+    // ---- news/: the page and its feeds ------------------------------------------------------------
     QWidget *buildNewsPage(QWidget *root);
     void populateNewsSourceCombo(const QString &preferredKey);
     void populateNewsRegionCombo(const QString &preferredKey);
