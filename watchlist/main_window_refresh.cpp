@@ -9,6 +9,21 @@ bool isCrypto(const MainWindow &window, const QString &symbol)
 {
     return window.classifySymbol(symbol) == QLatin1String("Crypto");
 }
+
+// The rows' symbols of one kind, read before any request goes out: a request may answer at once and
+// re-sort the rows under a loop that walked the table while asking.
+QStringList rowSymbols(const MainWindow &window, bool crypto)
+{
+    QStringList symbols;
+    if (!window.quoteTable)
+        return symbols;
+    for (int row = 0; row < window.quoteTable->rowCount(); ++row) {
+        const QTableWidgetItem *item = window.quoteTable->item(row, QuoteColumnSymbol);
+        if (item && isCrypto(window, item->text()) == crypto)
+            symbols << item->text();
+    }
+    return symbols;
+}
 } // namespace
 
 void MainWindow::onQuoteSelectionChanged()
@@ -49,43 +64,21 @@ void MainWindow::refreshAllQuotes()
 
 void MainWindow::refreshHttpQuotes()
 {
-    if (!quoteTable)
-        return;
-    // Symbols are read first: a request may answer at once and re-sort the rows under the loop.
-    QStringList symbols;
-    for (int row = 0; row < quoteTable->rowCount(); ++row) {
-        const QTableWidgetItem *item = quoteTable->item(row, QuoteColumnSymbol);
-        if (item && !isCrypto(*this, item->text()))
-            symbols << item->text();
-    }
+    const QStringList symbols = rowSymbols(*this, false);
     for (const QString &symbol : symbols)
         dispatchQuote(symbol);
 }
 
 void MainWindow::refreshCryptoCandles()
 {
-    if (!quoteTable)
-        return;
-    QStringList symbols;
-    for (int row = 0; row < quoteTable->rowCount(); ++row) {
-        const QTableWidgetItem *item = quoteTable->item(row, QuoteColumnSymbol);
-        if (item && isCrypto(*this, item->text()))
-            symbols << item->text();
-    }
+    const QStringList symbols = rowSymbols(*this, true);
     for (const QString &symbol : symbols)
         requestBinanceKlines(symbol);
 }
 
 void MainWindow::refreshCryptoRestQuotes()
 {
-    if (!quoteTable)
-        return;
-    QStringList symbols;
-    for (int row = 0; row < quoteTable->rowCount(); ++row) {
-        const QTableWidgetItem *item = quoteTable->item(row, QuoteColumnSymbol);
-        if (item && isCrypto(*this, item->text()))
-            symbols << item->text();
-    }
+    const QStringList symbols = rowSymbols(*this, true);
     for (const QString &symbol : symbols)
         fetchCryptoHttpQuote(symbol);
 }
