@@ -1,4 +1,5 @@
 #include "tests/providers/quote_road_fixture.h"
+#include "tests/support/recorded_replies.h"
 #include "tests/support/test_main.h"
 
 #include <QElapsedTimer>
@@ -7,16 +8,6 @@
 namespace {
 
 using Keys = QMap<QString, QString>;
-
-QByteArray recorded(const QString &relative)
-{
-    return TempHome::readFile(realDataDirectory() + QLatin1Char('/') + relative);
-}
-
-FakeReply recordedReply(const QString &relative, int status = 200)
-{
-    return FakeReply::json(recorded(relative), status);
-}
 
 const QString kAlphaKey = QStringLiteral("AVKEY1234567890X");
 
@@ -137,7 +128,7 @@ private Q_SLOTS:
         // Alpha Vantage's daily-limit text echoes the caller's key; the recording has it masked, the live
         // reply does not.
         QByteArray information =
-            recorded("alphavantage/information_daily_limit_25_requests_key_redacted.json");
+            recordedBody("alphavantage/information_daily_limit_25_requests_key_redacted.json");
         information.replace("XXXXXXXXXXXXXXXX", kAlphaKey.toLatin1());
         road.server.setHandler([&](const RecordedRequest &request) {
             const QString &path = request.path;

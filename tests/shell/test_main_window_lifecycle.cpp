@@ -1,6 +1,7 @@
 #include "app/startup_log.h"
 #include "shell/main_window.h"
 #include "tests/support/loopback_services.h"
+#include "tests/support/startup_log_lines.h"
 #include "tests/support/test_main.h"
 
 #include <QAbstractButton>
@@ -19,18 +20,6 @@ namespace {
 QString settingsPath(const TempHome &home)
 {
     return home.appConfigDir() + QStringLiteral("/local.json");
-}
-
-QStringList startupLogTexts(const TempHome &home)
-{
-    QStringList texts;
-    for (const QByteArray &line :
-         TempHome::readFile(home.appConfigDir() + QStringLiteral("/startup.log")).split('\n')) {
-        const int blank = line.indexOf(' ');
-        if (blank > 0)
-            texts << QString::fromUtf8(line.mid(blank + 1));
-    }
-    return texts;
 }
 
 void writeSettings(const TempHome &home, const QJsonObject &object)
@@ -101,43 +90,7 @@ private Q_SLOTS:
         {
             MainWindow window;
         }
-        const QStringList expected = {
-            "MainWindow ctor: enter",
-            "MainWindow ctor: before menu setup",
-            "MainWindow ctor: after menu setup",
-            "MainWindow ctor: root layout created",
-            "MainWindow ctor: top layout created",
-            "MainWindow ctor: brand created",
-            "MainWindow ctor: before setupCompleter",
-            "MainWindow ctor: after setupCompleter",
-            "MainWindow ctor: before loadSymbolClassifications",
-            "MainWindow ctor: after loadSymbolClassifications",
-            "MainWindow ctor: top bar created",
-            "MainWindow ctor: table created",
-            "MainWindow ctor: chart toolbar partially created",
-            "MainWindow ctor: chart panel created",
-            "MainWindow ctor: book panel created",
-            "MainWindow ctor: movers panel created",
-            "MainWindow ctor: screener panel created",
-            "MainWindow ctor: news panel created",
-            "MainWindow ctor: portfolio panel created",
-            "MainWindow ctor: tape panel created",
-            "MainWindow ctor: right tabs created",
-            "MainWindow ctor: central widget set",
-            "MainWindow ctor: before signal connects",
-            "MainWindow ctor: before loadConfig",
-            "MainWindow ctor: before loadLocalSettings",
-            "MainWindow ctor: before applyConfiguredShortcuts",
-            "MainWindow ctor: before retranslateUi",
-            "MainWindow ctor: before applyColumnVisibilityConfig",
-            "MainWindow ctor: before loadWatchlist",
-            "MainWindow ctor: before refreshPortfolio",
-            "MainWindow ctor: before applyTheme",
-            "MainWindow ctor: before updateThemedWidgets",
-            "MainWindow ctor: before refreshAlertHistoryTable",
-            "MainWindow ctor: after refreshAlertHistoryTable",
-        };
-        QCOMPARE(startupLogTexts(home), expected);
+        QCOMPARE(startupLogTexts(home), expectedStartupLogTexts());
     }
 
     void theConsoleGreetsAndCountsSavedAlerts_data()
