@@ -5,7 +5,8 @@
 
 // The one table of outside hosts. Nothing else in the program names a host: every request is built
 // from a base taken here, so a test (or a user behind a proxy) can point any service elsewhere.
-enum class Endpoint {
+enum class Endpoint
+{
     BinanceRest,
     BinanceStream,
     Yahoo,

@@ -117,7 +117,8 @@ int main(int argc, char **argv)
     const QList<double> bare = measure(self, QStringLiteral("bare"), runs);
     const QList<double> murvex = measure(self, QStringLiteral("murvex"), runs);
     std::printf("start to first paint, median of %d runs\n", runs);
-    std::printf("  bare QMainWindow : %8.2f ms (%lld samples)\n", medianOf(bare), static_cast<long long>(bare.size()));
+    std::printf("  bare QMainWindow : %8.2f ms (%lld samples)\n", medianOf(bare),
+                static_cast<long long>(bare.size()));
     std::printf("  Murvex MainWindow: %8.2f ms (%lld samples)\n", medianOf(murvex),
                 static_cast<long long>(murvex.size()));
     return bare.isEmpty() || murvex.isEmpty() ? 1 : 0;

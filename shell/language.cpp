@@ -45,12 +45,16 @@ void MainWindow::retranslateMenus()
     };
     setMenuTitle(viewMenu, localizedText(QStringLiteral("View"), QStringLiteral("Exibir")));
     setMenuTitle(accountMenu, localizedText(QStringLiteral("Account"), QStringLiteral("Conta")));
-    setMenuTitle(dataApisMenu, localizedText(QStringLiteral("Data And APIs"), QStringLiteral("Dados e APIs")));
+    setMenuTitle(dataApisMenu,
+                 localizedText(QStringLiteral("Data And APIs"), QStringLiteral("Dados e APIs")));
     setActionText(apiKeysAction, localizedText(QStringLiteral("API Keys"), QStringLiteral("Chaves de API")));
-    setActionText(verifyApisAction, localizedText(QStringLiteral("Verify APIs"), QStringLiteral("Verificar APIs")));
+    setActionText(verifyApisAction,
+                  localizedText(QStringLiteral("Verify APIs"), QStringLiteral("Verificar APIs")));
     setActionText(shortcutsAction, localizedText(QStringLiteral("Shortcuts"), QStringLiteral("Atalhos")));
-    setActionText(syncNowAction, localizedText(QStringLiteral("Sync Now"), QStringLiteral("Sincronizar agora")));
-    setActionText(syncStatusAction, localizedText(QStringLiteral("Sync Status"), QStringLiteral("Status do sync")));
+    setActionText(syncNowAction,
+                  localizedText(QStringLiteral("Sync Now"), QStringLiteral("Sincronizar agora")));
+    setActionText(syncStatusAction,
+                  localizedText(QStringLiteral("Sync Status"), QStringLiteral("Status do sync")));
     setActionText(logoutAction, localizedText(QStringLiteral("Logout"), QStringLiteral("Sair")));
     setMenuTitle(languageMenu, localizedText(QStringLiteral("Language"), QStringLiteral("Idioma")));
     if (languageEnglishAction)
@@ -59,12 +63,16 @@ void MainWindow::retranslateMenus()
         languagePortugueseAction->setChecked(isPortuguese());
     setMenuTitle(appearanceMenu, localizedText(QStringLiteral("Appearance"), QString::fromUtf8("Aparência")));
     setMenuTitle(layoutMenu, localizedText(QStringLiteral("Layout"), QStringLiteral("Layout")));
-    setActionText(layoutBalancedAction, localizedText(QStringLiteral("Balanced"), QStringLiteral("Balanceado")));
-    setActionText(layoutDenseAction, localizedText(QStringLiteral("Dense Terminal"), QStringLiteral("Terminal denso")));
-    setActionText(layoutChartAction, localizedText(QStringLiteral("Chart Focus"), QString::fromUtf8("Foco no gráfico")));
+    setActionText(layoutBalancedAction,
+                  localizedText(QStringLiteral("Balanced"), QStringLiteral("Balanceado")));
+    setActionText(layoutDenseAction,
+                  localizedText(QStringLiteral("Dense Terminal"), QStringLiteral("Terminal denso")));
+    setActionText(layoutChartAction,
+                  localizedText(QStringLiteral("Chart Focus"), QString::fromUtf8("Foco no gráfico")));
     setActionText(layoutOrderFlowAction,
                   localizedText(QStringLiteral("Order Flow Focus"), QStringLiteral("Foco em fluxo")));
-    setActionText(saveWorkspaceAction, localizedText(QStringLiteral("Save Workspace"), QStringLiteral("Salvar workspace")));
+    setActionText(saveWorkspaceAction,
+                  localizedText(QStringLiteral("Save Workspace"), QStringLiteral("Salvar workspace")));
     setActionText(loadWorkspaceAction,
                   localizedText(QStringLiteral("Load Workspace"), QStringLiteral("Carregar workspace")));
     setActionText(moveToNextMonitorAction, localizedText(QStringLiteral("Move To Next Monitor"),

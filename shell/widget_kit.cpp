@@ -2,9 +2,9 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QSignalBlocker>
-#include <QGridLayout>
 #include <QTableWidget>
 #include <QVBoxLayout>
 

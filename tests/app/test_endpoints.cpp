@@ -22,7 +22,8 @@ private Q_SLOTS:
     {
         for (const EndpointInfo &info : endpointTable()) {
             const QUrl url(endpointBase(info.endpoint));
-            QVERIFY2(url.scheme() == QLatin1String("https") || url.scheme() == QLatin1String("wss"), info.envVar);
+            QVERIFY2(url.scheme() == QLatin1String("https") || url.scheme() == QLatin1String("wss"),
+                     info.envVar);
             QVERIFY2(!url.host().isEmpty(), info.envVar);
         }
     }
@@ -34,7 +35,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("value");
         QTest::addColumn<QString>("expected");
         QTest::newRow("yahoo") << int(Endpoint::Yahoo) << QByteArray("MVX_YAHOO_URL")
-                               << QByteArray("http://127.0.0.1:8081") << QStringLiteral("http://127.0.0.1:8081");
+                               << QByteArray("http://127.0.0.1:8081")
+                               << QStringLiteral("http://127.0.0.1:8081");
         QTest::newRow("trailing slash dropped")
             << int(Endpoint::Brapi) << QByteArray("MVX_BRAPI_URL") << QByteArray("http://127.0.0.1:9/")
             << QStringLiteral("http://127.0.0.1:9");

@@ -46,7 +46,8 @@ private Q_SLOTS:
         QCOMPARE(catalogue.at(11).description,
                  QStringLiteral("Optional override for http://127.0.0.1:9/TERMINAL/NEWS.json"));
         for (const ApiKeySpec &keySpec : catalogue)
-            QVERIFY2(!keySpec.displayName.isEmpty() && !keySpec.description.isEmpty(), qPrintable(keySpec.configKey));
+            QVERIFY2(!keySpec.displayName.isEmpty() && !keySpec.description.isEmpty(),
+                     qPrintable(keySpec.configKey));
     }
 
     void parseKeyFile_data()

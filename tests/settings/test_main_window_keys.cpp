@@ -280,8 +280,10 @@ private Q_SLOTS:
         QVERIFY(window.quoteRequestCounts.value(QStringLiteral("BRL=X")) >= 1);
         QVERIFY(services.server().waitForRequests(1));
         QTRY_VERIFY(!services.server().requestsFor(QStringLiteral("/api/v1/quote")).isEmpty());
-        QVERIFY(services.server().requestsFor(QStringLiteral("/api/v1/quote")).first().query.contains(
-            QStringLiteral("token=fresh-finnhub-key")));
+        QVERIFY(services.server()
+                    .requestsFor(QStringLiteral("/api/v1/quote"))
+                    .first()
+                    .query.contains(QStringLiteral("token=fresh-finnhub-key")));
     }
 
     void cancelledDialogChangesNothing()

@@ -55,10 +55,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("portuguese");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("pt_BR") << QStringLiteral("pt_BR") << QStringLiteral("Exibir") << QStringLiteral("Exibir");
+        QTest::newRow("pt_BR") << QStringLiteral("pt_BR") << QStringLiteral("Exibir")
+                               << QStringLiteral("Exibir");
         QTest::newRow("en") << QStringLiteral("en") << QStringLiteral("Exibir") << QStringLiteral("View");
-        QTest::newRow("hyphen") << QStringLiteral("pt-BR") << QStringLiteral("Exibir") << QStringLiteral("View");
-        QTest::newRow("upper case") << QStringLiteral("PT_BR") << QStringLiteral("Exibir") << QStringLiteral("View");
+        QTest::newRow("hyphen") << QStringLiteral("pt-BR") << QStringLiteral("Exibir")
+                                << QStringLiteral("View");
+        QTest::newRow("upper case") << QStringLiteral("PT_BR") << QStringLiteral("Exibir")
+                                    << QStringLiteral("View");
         QTest::newRow("empty code") << QString() << QStringLiteral("Exibir") << QStringLiteral("View");
         QTest::newRow("empty Portuguese stays empty") << QStringLiteral("pt_BR") << QString() << QString();
     }

@@ -40,8 +40,12 @@ private Q_SLOTS:
     void startupLogMarksTheStagesInOrder()
     {
         TempHome home;
-        { MainWindow window; }
-        { MainWindow window; }
+        {
+            MainWindow window;
+        }
+        {
+            MainWindow window;
+        }
         const QList<QByteArray> lines =
             TempHome::readFile(home.appConfigDir() + QStringLiteral("/startup.log")).split('\n');
         QStringList texts;
@@ -73,17 +77,30 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("view");
         QTest::addColumn<QStringList>("layout");
         QTest::addColumn<QStringList>("columns");
-        QTest::newRow("en") << QStringLiteral("en") << QStringLiteral("View")
-                            << QStringList{"Account >", "Data And APIs >", "Shortcuts", "--", "Language >", "--",
-                                           "Appearance >", "Layout >", "Columns >"}
-                            << QStringList{"Balanced", "Dense Terminal", "Chart Focus", "Order Flow Focus", "--",
-                                           "Save Workspace", "Load Workspace", "Move To Next Monitor"}
-                            << QStringList{"All", "Trading", "Analytics", "Compact"};
+        QTest::newRow("en")
+            << QStringLiteral("en") << QStringLiteral("View")
+            << QStringList{"Account >", "Data And APIs >", "Shortcuts", "--",       "Language >",
+                           "--",        "Appearance >",    "Layout >",  "Columns >"}
+            << QStringList{"Balanced", "Dense Terminal", "Chart Focus",    "Order Flow Focus",
+                           "--",       "Save Workspace", "Load Workspace", "Move To Next Monitor"}
+            << QStringList{"All", "Trading", "Analytics", "Compact"};
         QTest::newRow("pt_BR") << QStringLiteral("pt_BR") << QStringLiteral("Exibir")
-                               << QStringList{"Conta >", "Dados e APIs >", "Atalhos", "--", "Idioma >", "--",
-                                              QString::fromUtf8("Aparência >"), "Layout >", "Colunas >"}
-                               << QStringList{"Balanceado", "Terminal denso", QString::fromUtf8("Foco no gráfico"),
-                                              "Foco em fluxo", "--", "Salvar workspace", "Carregar workspace",
+                               << QStringList{"Conta >",
+                                              "Dados e APIs >",
+                                              "Atalhos",
+                                              "--",
+                                              "Idioma >",
+                                              "--",
+                                              QString::fromUtf8("Aparência >"),
+                                              "Layout >",
+                                              "Colunas >"}
+                               << QStringList{"Balanceado",
+                                              "Terminal denso",
+                                              QString::fromUtf8("Foco no gráfico"),
+                                              "Foco em fluxo",
+                                              "--",
+                                              "Salvar workspace",
+                                              "Carregar workspace",
                                               QString::fromUtf8("Mover para próximo monitor")}
                                << QStringList{"Todas", "Trading", "Analytics", "Compacto"};
     }
@@ -169,12 +186,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("english");
         QTest::addColumn<QString>("portuguese");
-        QTest::newRow("dense") << "dense" << "Dense Terminal" << "Terminal denso";
-        QTest::newRow("chart") << "chart" << "Chart Focus" << QString::fromUtf8("Foco no gráfico");
-        QTest::newRow("order_flow") << "order_flow" << "Order Flow Focus" << "Foco em fluxo";
-        QTest::newRow("balanced") << "balanced" << "Balanced" << "Balanceado";
-        QTest::newRow("case matters") << "Dense" << "Balanced" << "Balanceado";
-        QTest::newRow("unknown") << "" << "Balanced" << "Balanceado";
+        QTest::newRow("dense") << "dense"
+                               << "Dense Terminal"
+                               << "Terminal denso";
+        QTest::newRow("chart") << "chart"
+                               << "Chart Focus" << QString::fromUtf8("Foco no gráfico");
+        QTest::newRow("order_flow") << "order_flow"
+                                    << "Order Flow Focus"
+                                    << "Foco em fluxo";
+        QTest::newRow("balanced") << "balanced"
+                                  << "Balanced"
+                                  << "Balanceado";
+        QTest::newRow("case matters") << "Dense"
+                                      << "Balanced"
+                                      << "Balanceado";
+        QTest::newRow("unknown") << ""
+                                 << "Balanced"
+                                 << "Balanceado";
     }
 
     void layoutPresetTitles()

@@ -130,7 +130,8 @@ bool FakeHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSocket
                           .toUpper();
     recorded.path = url.path(QUrl::FullyEncoded);
     recorded.query = url.query(QUrl::FullyEncoded);
-    recorded.rawTarget = recorded.query.isEmpty() ? recorded.path : recorded.path + QLatin1Char('?') + recorded.query;
+    recorded.rawTarget =
+        recorded.query.isEmpty() ? recorded.path : recorded.path + QLatin1Char('?') + recorded.query;
     recorded.headers = request.headers();
     recorded.body = request.body();
     m_requests.append(recorded);

@@ -19,9 +19,9 @@ struct FakeReply
     int status = 200;
     QList<QPair<QByteArray, QByteArray>> headers; // e.g. {"Retry-After", "30"}
     QByteArray body;
-    int delayMs = 0;     // answer after this long
-    bool hang = false;   // never answer: the client has to give up by itself
-    bool drop = false;   // close the connection without answering
+    int delayMs = 0;   // answer after this long
+    bool hang = false; // never answer: the client has to give up by itself
+    bool drop = false; // close the connection without answering
 
     static FakeReply json(const QByteArray &body, int status = 200);
     static FakeReply text(const QByteArray &body, int status = 200);
@@ -32,9 +32,9 @@ struct FakeReply
 struct RecordedRequest
 {
     QByteArray method;
-    QString path;        // percent-encoded as sent
-    QString query;       // percent-encoded as sent, items in the order sent, no leading "?"
-    QString rawTarget;   // path plus "?" plus query when there is one
+    QString path;      // percent-encoded as sent
+    QString query;     // percent-encoded as sent, items in the order sent, no leading "?"
+    QString rawTarget; // path plus "?" plus query when there is one
     QList<QPair<QByteArray, QByteArray>> headers;
     QByteArray body;
 
@@ -59,7 +59,10 @@ public:
     void enqueueReply(const QString &path, const FakeReply &reply);
     void setDefaultReply(const FakeReply &reply) { m_defaultReply = reply; }
     // Decides every reply itself when set (scripted replies are then ignored).
-    void setHandler(std::function<FakeReply(const RecordedRequest &)> handler) { m_handler = std::move(handler); }
+    void setHandler(std::function<FakeReply(const RecordedRequest &)> handler)
+    {
+        m_handler = std::move(handler);
+    }
 
     void setRefuseConnections(bool refuse);
 

@@ -48,8 +48,8 @@ private Q_SLOTS:
         server.setReply(QStringLiteral("/api/v3/ticker/24hr"), limited);
 
         QNetworkAccessManager manager;
-        const Fetched got =
-            fetch(manager, QUrl(server.baseUrl() + QStringLiteral("/api/v3/ticker/24hr?symbol=BTCUSDT&a=%3F%23")));
+        const Fetched got = fetch(
+            manager, QUrl(server.baseUrl() + QStringLiteral("/api/v3/ticker/24hr?symbol=BTCUSDT&a=%3F%23")));
         QCOMPARE(got.status, 429);
         QCOMPARE(got.body, QByteArray(R"({"error":"slow down"})"));
         QCOMPARE(got.retryAfter, QByteArray("30"));
@@ -69,7 +69,8 @@ private Q_SLOTS:
         QNetworkAccessManager manager;
         QCOMPARE(fetch(manager, QUrl(server.baseUrl() + QStringLiteral("/nothing"))).status, 404);
         server.setDefaultReply(FakeReply::text("garbage{", 200));
-        QCOMPARE(fetch(manager, QUrl(server.baseUrl() + QStringLiteral("/nothing"))).body, QByteArray("garbage{"));
+        QCOMPARE(fetch(manager, QUrl(server.baseUrl() + QStringLiteral("/nothing"))).body,
+                 QByteArray("garbage{"));
     }
 
     void queuedRepliesComeFirstThenTheStandingOne()
@@ -136,11 +137,11 @@ private Q_SLOTS:
     {
         FakeHttpServer server;
         QVERIFY(server.start());
-        server.setHandler([](const RecordedRequest &request) {
-            return FakeReply::text(request.query.toUtf8());
-        });
+        server.setHandler(
+            [](const RecordedRequest &request) { return FakeReply::text(request.query.toUtf8()); });
         QNetworkAccessManager manager;
-        QCOMPARE(fetch(manager, QUrl(server.baseUrl() + QStringLiteral("/echo?b=2&a=1"))).body, QByteArray("b=2&a=1"));
+        QCOMPARE(fetch(manager, QUrl(server.baseUrl() + QStringLiteral("/echo?b=2&a=1"))).body,
+                 QByteArray("b=2&a=1"));
     }
 };
 
