@@ -7,6 +7,7 @@
 // Runs in a private temporary home on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
 #include "app/app_identity.h"
+#include "bench/gui_benchmark_main.h"
 #include "providers/quote.h"
 #include "shell/main_window.h"
 #include "watchlist/quote_columns.h"
@@ -93,14 +94,6 @@ void applyQuotes(benchmark::State &state, bool sortedByChange)
     state.SetItemsProcessed(state.iterations());
 }
 
-// The offscreen platform warns on every re-polish of a tile; the figures matter here, not that.
-void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type == QtWarningMsg && message.contains(QLatin1String("propagateSizeHints")))
-        return;
-    std::fprintf(stderr, "%s\n", qPrintable(message));
-}
-
 void BM_ApplyQuoteSortedByChange(benchmark::State &state)
 {
     applyQuotes(state, true);
@@ -117,24 +110,5 @@ BENCHMARK(BM_ApplyQuoteUnsorted)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
-    qputenv("XDG_CACHE_HOME", (home.path() + QStringLiteral("/.cache")).toLocal8Bit());
-    const QStringList keys = QProcessEnvironment::systemEnvironment().keys();
-    for (const QString &key : keys) {
-        if (key.startsWith(QLatin1String("MVX_")))
-            qunsetenv(key.toLocal8Bit().constData());
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(quietOffscreenWarnings);
-    QApplication app(argc, argv);
-    applyApplicationIdentity(app);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runGuiBenchmarks(argc, argv);
 }

@@ -11,6 +11,7 @@
 // time; the rest wait in its queue.
 
 #include "app/app_identity.h"
+#include "bench/gui_benchmark_main.h"
 #include "shell/main_window.h"
 #include "tests/support/loopback_services.h"
 #include "watchlist/quote_columns.h"
@@ -177,37 +178,11 @@ void BM_CascadeRound(benchmark::State &state)
     window.reset();
 }
 
-// The offscreen platform warns on every re-polish of a tile; the figures matter here, not that.
-void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type == QtWarningMsg && message.contains(QLatin1String("propagateSizeHints")))
-        return;
-    std::fprintf(stderr, "%s\n", qPrintable(message));
-}
 } // namespace
 
 BENCHMARK(BM_CascadeRound)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
-    qputenv("XDG_CACHE_HOME", (home.path() + QStringLiteral("/.cache")).toLocal8Bit());
-    const QStringList keys = QProcessEnvironment::systemEnvironment().keys();
-    for (const QString &key : keys) {
-        if (key.startsWith(QLatin1String("MVX_")))
-            qunsetenv(key.toLocal8Bit().constData());
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(quietOffscreenWarnings);
-    QApplication app(argc, argv);
-    applyApplicationIdentity(app);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runGuiBenchmarks(argc, argv);
 }

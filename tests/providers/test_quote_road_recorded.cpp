@@ -185,4 +185,4 @@ private Q_SLOTS:
 };
 
 MVX_TEST_MAIN(TestQuoteRoadRealdata)
-#include "test_quote_road_realdata.moc"
+#include "test_quote_road_recorded.moc"

@@ -604,4 +604,4 @@ private Q_SLOTS:
 };
 
 MVX_TEST_MAIN(TestProviderRealData)
-#include "test_provider_realdata.moc"
+#include "test_provider_recorded_replies.moc"
