@@ -1,5 +1,7 @@
 #include "providers/reply_cache.h"
 
+#include "settings/atomic_file.h"
+
 #include "providers/json_readers.h"
 #include "providers/reply_check.h"
 
@@ -24,16 +26,7 @@ QString alphaVantageCacheFileName(const QString &symbol)
 
 bool writeReplyCacheFile(const QString &path, const QByteArray &body)
 {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) // QSaveFile always starts from an empty file
-        return false;
-    if (file.write(body) != body.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return writeFileAtomically(path, body, false);
 }
 
 std::optional<QByteArray> readFreshReplyCacheFile(const QString &path, const QDateTime &now,

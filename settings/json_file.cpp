@@ -1,27 +1,11 @@
 #include "settings/json_file.h"
 
-#include "settings/config_paths.h"
+#include "settings/atomic_file.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonParseError>
-#include <QSaveFile>
-
-namespace {
-bool writeBytes(const QString &path, const QByteArray &bytes, bool ownerOnly)
-{
-    ensureParentDirectory(path);
-    QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    if (ok && ownerOnly)
-        ok = file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    ok = ok && file.write(bytes) == bytes.size() && file.commit();
-    if (!ok)
-        file.cancelWriting();
-    return ok;
-}
-} // namespace
 
 JsonFileRead readJsonObjectFile(const QString &path)
 {
@@ -42,7 +26,7 @@ JsonFileRead readJsonObjectFile(const QString &path)
 
 bool writeJsonObjectFile(const QString &path, const QJsonObject &object, bool ownerOnly)
 {
-    return writeBytes(path, QJsonDocument(object).toJson(QJsonDocument::Indented), ownerOnly);
+    return writeFileAtomically(path, QJsonDocument(object).toJson(QJsonDocument::Indented), ownerOnly);
 }
 
 QString preserveUnreadableFile(const QString &path, const QByteArray &content, const QDateTime &when,
@@ -53,5 +37,5 @@ QString preserveUnreadableFile(const QString &path, const QByteArray &content, c
     QString copy = base;
     for (int n = 2; QFileInfo::exists(copy); ++n)
         copy = base + QLatin1Char('-') + QString::number(n);
-    return writeBytes(copy, content, ownerOnly) ? copy : QString();
+    return writeFileAtomically(copy, content, ownerOnly) ? copy : QString();
 }

@@ -1,5 +1,6 @@
 #include "settings/api_keys.h"
 #include "settings/api_keys_dialog.h"
+#include "settings/atomic_file.h"
 #include "settings/config_paths.h"
 #include "shell/main_window.h"
 
@@ -36,22 +37,11 @@ void MainWindow::loadConfig()
 
 bool MainWindow::saveLocalApiKeys()
 {
-    const QString path = configFileWritePath();
-    ensureParentDirectory(path);
-    QSaveFile file(path);
-    bool saved = file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text);
-    // The file holds secrets: it is made owner-only while still empty, before any key is written, so it
-    // is never readable by others, whatever mode an earlier file had.
-    saved = saved && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (saved) {
-        const QByteArray text = keyFileText(settings).toUtf8();
-        saved = file.write(text) == text.size() && file.commit();
-    }
-    if (!saved) {
-        file.cancelWriting();
+    // The file holds secrets: owner-only from its first byte, whatever mode an earlier file had.
+    const bool saved = writeFileAtomically(configFileWritePath(), keyFileText(settings).toUtf8(), true);
+    if (!saved)
         appendEventLog(localizedText(QStringLiteral("Unable to save local API keys"),
                                      QString::fromUtf8("Não foi possível salvar as chaves locais")));
-    }
     return saved;
 }
 
