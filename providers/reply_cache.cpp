@@ -5,13 +5,11 @@
 #include "providers/json_readers.h"
 #include "providers/reply_check.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <cmath>
 #include <limits>

@@ -12,7 +12,6 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QProcessEnvironment>
-#include <QSaveFile>
 
 namespace {
 const char kVisibilityActionName[] = "apiKeyVisibilityAction";
