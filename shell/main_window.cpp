@@ -3,6 +3,7 @@
 #include "app/startup_log.h"
 #include "chart/price_chart.h"
 #include "movers/movers_mosaic.h"
+#include "providers/provider_cascade.h"
 #include "watchlist/symbol_rules.h"
 
 #include <QCloseEvent>
@@ -78,6 +79,11 @@ MainWindow::~MainWindow()
     for (QWebSocket *socket : {&tickerSocket, &depthSocket, &itickSocket, &tradeSocket}) {
         disconnect(socket, nullptr, this, nullptr);
         socket->abort();
+    }
+    // A running quote walk would otherwise still answer into the rows from its timer or its reply.
+    for (const auto &cascade : std::as_const(quoteCascades)) {
+        if (cascade)
+            cascade->cancel();
     }
     const QList<QNetworkReply *> replies = networkManager.findChildren<QNetworkReply *>();
     for (QNetworkReply *reply : replies) {
