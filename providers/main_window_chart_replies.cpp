@@ -1,43 +1,19 @@
 #include "chart/candle_store.h"
 #include "providers/yahoo_chart_reply.h"
 #include "shell/main_window.h"
+#include "watchlist/sorting_pause.h"
 
 #include <QComboBox>
 #include <QTableWidget>
 
 #include <cmath>
 
-namespace {
-// A sorted table moves a row as soon as one of its sort-column cells changes; the row index found
-// before writing is only good while sorting is off.
-class SortingOff
-{
-public:
-    explicit SortingOff(QTableWidget *table) : m_table(table), m_wasOn(table && table->isSortingEnabled())
-    {
-        if (m_wasOn)
-            m_table->setSortingEnabled(false);
-    }
-    ~SortingOff()
-    {
-        if (m_wasOn)
-            m_table->setSortingEnabled(true);
-    }
-    SortingOff(const SortingOff &) = delete;
-    SortingOff &operator=(const SortingOff &) = delete;
-
-private:
-    QTableWidget *m_table;
-    bool m_wasOn;
-};
-} // namespace
-
 void MainWindow::refreshRowFromCandles(const QString &symbol)
 {
     {
         // The open to close cells and the indicator cells are written under one pause, so a table sorted
         // by any of them cannot move the row between the two writes.
-        SortingOff pause(quoteTable);
+        SortingPause pause(quoteTable);
         const int row = findSymbolRow(symbol);
         if (row >= 0) {
             writeQuoteOhlc(symbol, row);

@@ -5,6 +5,7 @@
 #include "watchlist/quote_columns.h"
 #include "watchlist/quote_display.h"
 #include "watchlist/quote_status.h"
+#include "watchlist/sorting_pause.h"
 #include "watchlist/symbol_rules.h"
 
 #include <QComboBox>
@@ -15,29 +16,6 @@
 #include <cmath>
 
 namespace {
-// A sorted table moves a row as soon as a cell of the sort column changes, so a row index is only
-// good while sorting is off. Turning sorting back on re-sorts the whole table, hence the pause only
-// touches a table that was sorting.
-class SortingPause
-{
-public:
-    explicit SortingPause(QTableWidget *table) : m_table(table), m_wasSorting(table->isSortingEnabled())
-    {
-        if (m_wasSorting)
-            m_table->setSortingEnabled(false);
-    }
-    ~SortingPause()
-    {
-        if (m_wasSorting)
-            m_table->setSortingEnabled(true);
-    }
-    SortingPause(const SortingPause &) = delete;
-    SortingPause &operator=(const SortingPause &) = delete;
-
-private:
-    QTableWidget *m_table;
-    bool m_wasSorting;
-};
 
 bool cellExists(const QTableWidget *table, int row, int column)
 {
@@ -179,7 +157,7 @@ void MainWindow::writeQuoteOhlc(const QString &symbol, int row)
     if (candles.isEmpty() || !quoteTable)
         return;
     const Candle &last = candles.constLast();
-    SortingPause pause(quoteTable);
+    // The caller holds a SortingPause: `row` is only good while sorting is off.
     setQuoteNumberCell(row, QuoteColumnOpen, formatQuotePrice(last.open), last.open);
     setQuoteNumberCell(row, QuoteColumnHigh, formatQuotePrice(last.high), last.high);
     setQuoteNumberCell(row, QuoteColumnLow, formatQuotePrice(last.low), last.low);

@@ -2,6 +2,7 @@
 #include "settings/json_file.h"
 #include "shell/main_window.h"
 #include "watchlist/quote_columns.h"
+#include "watchlist/sorting_pause.h"
 #include "watchlist/watchlist_file.h"
 
 #include <QDateTime>
@@ -108,21 +109,22 @@ void MainWindow::addWatchlistRow(const QString &symbol, const QString &asset, co
 {
     if (!quoteTable)
         return;
-    const bool sorting = quoteTable->isSortingEnabled();
-    quoteTable->setSortingEnabled(false);
-    const int row = quoteTable->rowCount();
-    quoteTable->insertRow(row);
-    const QString none = QStringLiteral("--");
-    setQuoteCell(row, QuoteColumnSymbol, symbol);
-    setQuoteCell(row, QuoteColumnAsset, asset);
-    for (int column = QuoteColumnOpen; column <= QuoteColumnMacd; ++column)
-        setQuoteCell(row, column, none);
-    setQuoteCell(row, QuoteColumnSource, source);
-    setQuoteCell(row, QuoteColumnLatency, none);
-    setQuoteCell(row, QuoteColumnStatus, status);
-    setQuoteCell(row, QuoteColumnUpdated,
-                 QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
-    quoteTable->setSortingEnabled(sorting);
+    {
+        const SortingPause pause(quoteTable);
+        const int row = quoteTable->rowCount();
+        quoteTable->insertRow(row);
+        const QString none = QStringLiteral("--");
+        setQuoteCell(row, QuoteColumnSymbol, symbol);
+        setQuoteCell(row, QuoteColumnAsset, asset);
+        for (int column = QuoteColumnOpen; column <= QuoteColumnMacd; ++column)
+            setQuoteCell(row, column, none);
+        setQuoteCell(row, QuoteColumnSource, source);
+        setQuoteCell(row, QuoteColumnLatency, none);
+        setQuoteCell(row, QuoteColumnStatus, status);
+        setQuoteCell(row, QuoteColumnUpdated,
+                     QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    }
+    // Sorting is back on: the new row may have moved.
     if (select) {
         const int at = findSymbolRow(symbol);
         if (at >= 0)

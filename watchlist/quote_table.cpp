@@ -3,6 +3,7 @@
 #include "watchlist/market_table_item.h"
 #include "watchlist/quote_columns.h"
 #include "watchlist/quote_display.h"
+#include "watchlist/sorting_pause.h"
 
 #include <QAction>
 #include <QApplication>
@@ -182,14 +183,12 @@ void MainWindow::refreshAllIndicatorColumns()
 {
     if (!quoteTable)
         return;
-    const bool sorting = quoteTable->isSortingEnabled();
-    quoteTable->setSortingEnabled(false);
+    const SortingPause pause(quoteTable);
     for (int row = 0; row < quoteTable->rowCount(); ++row) {
         const QTableWidgetItem *item = quoteTable->item(row, QuoteColumnSymbol);
         if (item)
             updateIndicatorColumns(item->text(), row);
     }
-    quoteTable->setSortingEnabled(sorting);
 }
 
 void MainWindow::updateIndicatorColumns(const QString &symbol, int row)
