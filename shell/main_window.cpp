@@ -111,7 +111,7 @@ void MainWindow::startMarketData()
     refreshAllQuotes();
     refreshMarketMovers();
     refreshNews();
-    dispatchQuote(QStringLiteral("BRL=X"));
+    requestQuote(QStringLiteral("BRL=X"));
     quotePollTimer.start();
     moversTimer.start();
     newsTimer.start();

@@ -210,7 +210,6 @@ public:
     void refreshCryptoCandles();
     void refreshCryptoRestQuotes();
     void refreshSymbolQuote(const QString &symbol);
-    void dispatchQuote(const QString &symbol); // requestQuote, counted in quoteRequestCounts
 
     // ---- watchlist/: applying quotes to rows, the Status vocabulary, the table readers ------------
     void applyQuote(const QString &symbol, const QString &providerKey, const Quote &quote, qint64 latencyMs);
@@ -665,7 +664,6 @@ public:
     QString pendingMoversScope;
     QJsonObject chartDrawings; // drawings per "symbol|timeframe"
     QString currentDrawingsKey;
-    QHash<QString, int> quoteRequestCounts; // quote requests issued per symbol by the refresh roads
     LocalSettings settings;
 
     // What the settings file holds for subsystems not built yet, kept as read so that every save

@@ -31,7 +31,7 @@ void MainWindow::onQuoteSelectionChanged()
     const QString symbol = selectedSymbol();
     // Crypto rows follow the ticker stream; only the chart and the book move to them.
     if (!symbol.isEmpty() && !isCrypto(*this, symbol))
-        dispatchQuote(symbol);
+        requestQuote(symbol);
     refreshChart();
     startBookStream();
 }
@@ -50,7 +50,7 @@ void MainWindow::refreshAllQuotes()
 {
     refreshHttpQuotes();
     refreshCryptoCandles();
-    dispatchQuote(QStringLiteral("BRL=X"));
+    requestQuote(QStringLiteral("BRL=X"));
     if (tickerSocket.state() != QAbstractSocket::ConnectedState)
         refreshCryptoRestQuotes();
     const QString selected = selectedSymbol();
@@ -66,7 +66,7 @@ void MainWindow::refreshHttpQuotes()
 {
     const QStringList symbols = rowSymbols(*this, false);
     for (const QString &symbol : symbols)
-        dispatchQuote(symbol);
+        requestQuote(symbol);
 }
 
 void MainWindow::refreshCryptoCandles()
@@ -91,14 +91,8 @@ void MainWindow::refreshSymbolQuote(const QString &symbol)
         startTickerStream();
         return;
     }
-    dispatchQuote(symbol);
-    requestChartHistory(symbol);
-}
-
-void MainWindow::dispatchQuote(const QString &symbol)
-{
-    ++quoteRequestCounts[symbol];
     requestQuote(symbol);
+    requestChartHistory(symbol);
 }
 
 void MainWindow::onSymbolSearchEdited(const QString &text)

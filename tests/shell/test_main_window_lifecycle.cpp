@@ -1,6 +1,7 @@
 #include "app/startup_log.h"
 #include "shell/main_window.h"
 #include "tests/support/loopback_services.h"
+#include "tests/support/quote_request_log.h"
 #include "tests/support/startup_log_lines.h"
 #include "tests/support/test_main.h"
 
@@ -129,22 +130,30 @@ private Q_SLOTS:
         TempHome home;
         LoopbackServices services;
         MainWindow window;
+        QuoteRequestLog asked(window, QuoteRequestLog::From::Construction);
         QCOMPARE(window.quoteTable->currentRow(), 0);
         QCOMPARE(window.selectedSymbol(), QStringLiteral("PETR4.SA"));
-        QCOMPARE(window.quoteRequestCounts, (QHash<QString, int>{{"PETR4.SA", 1}}));
+        QCOMPARE(asked.counts(), (QHash<QString, int>{{"PETR4.SA", 1}}));
         QVERIFY(!window.marketDataStarted);
         QVERIFY(!window.quotePollTimer.isActive());
 
         QTRY_VERIFY(window.marketDataStarted);
         const QHash<QString, int> afterStart{
-            {"PETR4.SA", 2}, {"VALE3.SA", 1}, {"AAPL", 1}, {"NVDA", 1}, {"BRL=X", 3}};
-        QCOMPARE(window.quoteRequestCounts, afterStart);
+            {"PETR4.SA", 2},
+            {"VALE3.SA", 1},
+            {"AAPL", 1},
+            {"NVDA", 1},
+            {"BRL=X", 3},
+            // With the ticker stream down, the crypto rows are fetched over HTTP at the data start.
+            {"BTCUSDT", 1},
+            {"ETHUSDT", 1}};
+        QCOMPARE(asked.counts(), afterStart);
         for (const QTimer *timer :
              {&window.quotePollTimer, &window.moversTimer, &window.newsTimer, &window.usdBrlTimer})
             QVERIFY(timer->isActive());
 
         window.startMarketData(); // once per run
-        QCOMPARE(window.quoteRequestCounts, afterStart);
+        QCOMPARE(asked.counts(), afterStart);
     }
 
     void theNineTimers()
@@ -276,7 +285,7 @@ private Q_SLOTS:
         window.itickRetryTimer.start(60000);
         window.bookPending = true;
         window.tradeStreamActive = true;
-        window.quoteRequestCounts.clear();
+        QuoteRequestLog asked(window);
 
         window.logout();
         QCOMPARE(window.settings.authToken, QString());
@@ -290,11 +299,11 @@ private Q_SLOTS:
         QVERIFY(!window.bookPending);
         QVERIFY(!window.tradeStreamActive);
         QVERIFY(window.eventConsole->toPlainText().endsWith(QLatin1String("] Logged out")));
-        QVERIFY(window.quoteRequestCounts.isEmpty());
+        QVERIFY(asked.counts().isEmpty());
 
         QTRY_VERIFY(window.marketDataStarted);
         QVERIFY(window.quotePollTimer.isActive());
-        QCOMPARE(window.quoteRequestCounts.value(QStringLiteral("BRL=X")), 3);
+        QCOMPARE(asked.count(QStringLiteral("BRL=X")), 3);
     }
 
     void destroyingTheWindowWithOpenStreamsAndRequestsIsClean()

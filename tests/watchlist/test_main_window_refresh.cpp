@@ -1,13 +1,14 @@
 #include "shell/main_window.h"
 #include "tests/support/loopback_services.h"
+#include "tests/support/quote_request_log.h"
 #include "tests/support/test_main.h"
 #include "watchlist/quote_columns.h"
 
 #include <QLineEdit>
 #include <QTableWidget>
 
-// Which rows ask the quote dispatcher for a quote, and when. The window counts every request its
-// refresh roads make per symbol; the fake services keep anything that does go out on this machine.
+// Which rows ask for a quote, and when, read from the quote walks each symbol starts; the fake services
+// keep anything that does go out on this machine.
 class TestMainWindowRefresh : public QObject
 {
     Q_OBJECT
@@ -32,15 +33,15 @@ private Q_SLOTS:
         TempHome home;
         LoopbackServices services;
         MainWindow window;
-        window.quoteRequestCounts.clear();
+        QuoteRequestLog asked(window);
         window.quoteTable->selectRow(window.findSymbolRow(symbol));
         QCOMPARE(window.selectedSymbol(), symbol);
-        QCOMPARE(window.quoteRequestCounts, (requests ? Counts{{symbol, requests}} : Counts{}));
+        QCOMPARE(asked.counts(), (requests ? Counts{{symbol, requests}} : Counts{}));
 
         window.quoteTable->setCurrentItem(nullptr); // no row any more: only the chart and book follow
         window.quoteTable->clearSelection();
         QCOMPARE(window.selectedSymbol(), QString());
-        QCOMPARE(window.quoteRequestCounts, (requests ? Counts{{symbol, requests}} : Counts{}));
+        QCOMPARE(asked.counts(), (requests ? Counts{{symbol, requests}} : Counts{}));
     }
 
     void thePollAsksForTheNonCryptoRowsOnly()
@@ -48,9 +49,9 @@ private Q_SLOTS:
         TempHome home;
         LoopbackServices services;
         MainWindow window;
-        window.quoteRequestCounts.clear();
+        QuoteRequestLog asked(window);
         window.refreshHttpQuotes();
-        QCOMPARE(window.quoteRequestCounts,
+        QCOMPARE(asked.counts(),
                  (Counts{{"PETR4.SA", 1}, {"VALE3.SA", 1}, {"AAPL", 1}, {"NVDA", 1}, {"BRL=X", 1}}));
 
         // A watchlist of crypto rows only sends nothing at all.
@@ -58,9 +59,9 @@ private Q_SLOTS:
             window.quoteTable->selectRow(window.findSymbolRow(QString::fromLatin1(symbol)));
             window.removeSelectedSymbol();
         }
-        window.quoteRequestCounts.clear();
+        asked.restart();
         window.refreshHttpQuotes();
-        QVERIFY(window.quoteRequestCounts.isEmpty());
+        QVERIFY(asked.counts().isEmpty());
     }
 
     void theRunningPollTimerDrivesThePoll()
@@ -73,12 +74,12 @@ private Q_SLOTS:
         QCOMPARE(window.quotePollTimer.interval(), 15000);
         QVERIFY(!window.quotePollTimer.isSingleShot());
         // Fifteen seconds are too long to wait for here: the same timer, sooner.
-        window.quoteRequestCounts.clear();
+        QuoteRequestLog asked(window);
         window.quotePollTimer.start(20);
-        QTRY_VERIFY(window.quoteRequestCounts.value(QStringLiteral("AAPL")) >= 2);
-        QCOMPARE(window.quoteRequestCounts.value(QStringLiteral("BTCUSDT")), 0);
-        QCOMPARE(window.quoteRequestCounts.value(QStringLiteral("ETHUSDT")), 0);
-        QVERIFY(window.quoteRequestCounts.value(QStringLiteral("PETR4.SA")) >= 2);
+        QTRY_VERIFY(asked.count(QStringLiteral("AAPL")) >= 2);
+        QCOMPARE(asked.count(QStringLiteral("BTCUSDT")), 0);
+        QCOMPARE(asked.count(QStringLiteral("ETHUSDT")), 0);
+        QVERIFY(asked.count(QStringLiteral("PETR4.SA")) >= 2);
     }
 
     void aFullRefreshAsksForTheRowsAndTheUsdBrlRate()
@@ -86,11 +87,17 @@ private Q_SLOTS:
         TempHome home;
         LoopbackServices services;
         MainWindow window;
-        window.quoteRequestCounts.clear();
+        QuoteRequestLog asked(window);
         window.refreshAllQuotes();
-        // BRL=X is asked for twice: as a row and for the ticker.
-        QCOMPARE(window.quoteRequestCounts,
-                 (Counts{{"PETR4.SA", 1}, {"VALE3.SA", 1}, {"AAPL", 1}, {"NVDA", 1}, {"BRL=X", 2}}));
+        // BRL=X is asked for twice: as a row and for the ticker. The ticker stream is down, so the
+        // crypto rows are fetched over HTTP too.
+        QCOMPARE(asked.counts(), (Counts{{"PETR4.SA", 1},
+                                         {"VALE3.SA", 1},
+                                         {"AAPL", 1},
+                                         {"NVDA", 1},
+                                         {"BRL=X", 2},
+                                         {"BTCUSDT", 1},
+                                         {"ETHUSDT", 1}}));
     }
 
     void anAddedSymbolIsFetchedAtOnce()
@@ -98,17 +105,19 @@ private Q_SLOTS:
         TempHome home;
         LoopbackServices services;
         MainWindow window;
-        window.quoteRequestCounts.clear();
+        QuoteRequestLog asked(window);
         window.symbolInput->setText(QStringLiteral("msft"));
         window.addSymbolFromInput();
         // Once for the selection of the new row, once as the added symbol.
-        QCOMPARE(window.quoteRequestCounts, (Counts{{"MSFT", 2}}));
+        QCOMPARE(asked.counts(), (Counts{{"MSFT", 2}}));
 
-        window.quoteRequestCounts.clear();
+        asked.restart();
         window.symbolInput->setText(QStringLiteral("solusdt"));
         window.addSymbolFromInput();
         QCOMPARE(window.findSymbolRow(QStringLiteral("SOLUSDT")), 8);
-        QVERIFY(window.quoteRequestCounts.isEmpty()); // crypto goes by its own HTTP road and the stream
+        // Selecting a crypto row asks for nothing; the added pair is fetched once over HTTP while the
+        // ticker stream is down.
+        QCOMPARE(asked.counts(), (Counts{{"SOLUSDT", 1}}));
     }
 
     void typingSearchesOnceAfterAPause()

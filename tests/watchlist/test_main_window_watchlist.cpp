@@ -1,4 +1,5 @@
 #include "shell/main_window.h"
+#include "tests/support/quote_request_log.h"
 #include "tests/support/test_main.h"
 #include "watchlist/quote_columns.h"
 
@@ -250,13 +251,13 @@ private Q_SLOTS:
         TempHome home;
         MainWindow window;
         window.candlesBySymbol[QStringLiteral("AAPL")] = {Candle{}};
-        window.quoteRequestCounts.clear();
+        QuoteRequestLog asked(window);
         window.applyWatchlistJson(
             QJsonDocument::fromJson(watchlistFile({{"btcusdt", "binance"}, {"aapl", ""}})).object());
         QCOMPARE(tableSymbols(window), (QStringList{"BTCUSDT", "AAPL"}));
         QCOMPARE(fileSymbols(watchlistPath(home)), (QStringList{"BTCUSDT", "AAPL"}));
         QCOMPARE(window.candlesBySymbol.value(QStringLiteral("AAPL")).size(), 1); // candles are kept
-        QCOMPARE(window.quoteRequestCounts.value(QStringLiteral("AAPL")), 1);     // and a full refresh runs
+        QCOMPARE(asked.count(QStringLiteral("AAPL")), 1);                         // and a full refresh runs
 
         window.applyWatchlistJson(QJsonObject{{"symbols", QJsonArray()}});
         QCOMPARE(tableSymbols(window), kDefaults);
