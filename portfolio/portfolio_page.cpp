@@ -33,6 +33,8 @@ QWidget *MainWindow::buildPortfolioPage(QWidget *root)
         localizedText(QStringLiteral("PORTFOLIO / P&L"), QStringLiteral("CARTEIRA / RESULTADO")), header);
     portfolioTitleLabel->setObjectName(QStringLiteral("panelTitle"));
     portfolioSummaryLabel = new QLabel(QStringLiteral("--"), header);
+    // The summary carries the base currency as stored, which a synced file may fill with anything.
+    portfolioSummaryLabel->setTextFormat(Qt::PlainText);
     portfolioCombo = new QComboBox(header);
     portfolioNewButton =
         new QPushButton(localizedText(QStringLiteral("New"), QStringLiteral("Nova")), header);
@@ -64,13 +66,13 @@ QWidget *MainWindow::buildPortfolioPage(QWidget *root)
     grid->setColumnStretch(1, 1);
 
     portfolioTabs = new QTabWidget(page);
-    portfolioPositionsTable = portfolioTable(7, portfolioTabs);
-    portfolioTransactionsTable = portfolioTable(6, portfolioTabs);
-    portfolioTransactionsTable->setContextMenuPolicy(Qt::CustomContextMenu);
+    positionsTable = portfolioTable(7, portfolioTabs);
+    transactionsTable = portfolioTable(6, portfolioTabs);
+    transactionsTable->setContextMenuPolicy(Qt::CustomContextMenu);
     setPortfolioTableHeaders();
-    portfolioTabs->addTab(portfolioPositionsTable,
+    portfolioTabs->addTab(positionsTable,
                           localizedText(QStringLiteral("Positions"), QString::fromUtf8("Posições")));
-    portfolioTabs->addTab(portfolioTransactionsTable,
+    portfolioTabs->addTab(transactionsTable,
                           withLiteralAmpersands(localizedText(QStringLiteral("Cash & dividends"),
                                                               QStringLiteral("Caixa e dividendos"))));
 
@@ -82,16 +84,16 @@ QWidget *MainWindow::buildPortfolioPage(QWidget *root)
 
 void MainWindow::setPortfolioTableHeaders()
 {
-    if (portfolioPositionsTable)
-        portfolioPositionsTable->setHorizontalHeaderLabels(
+    if (positionsTable)
+        positionsTable->setHorizontalHeaderLabels(
             {localizedText(QStringLiteral("Symbol"), QString::fromUtf8("Símbolo")),
              localizedText(QStringLiteral("Quantity"), QStringLiteral("Quantidade")),
              localizedText(QStringLiteral("Avg Price"), QString::fromUtf8("Preço médio")),
              localizedText(QStringLiteral("Last"), QString::fromUtf8("Último")),
              localizedText(QStringLiteral("Market Value"), QStringLiteral("Valor atual")),
              localizedText(QStringLiteral("P&L"), QStringLiteral("Resultado")), QStringLiteral("P&L %")});
-    if (portfolioTransactionsTable)
-        portfolioTransactionsTable->setHorizontalHeaderLabels(
+    if (transactionsTable)
+        transactionsTable->setHorizontalHeaderLabels(
             {localizedText(QStringLiteral("Time"), QString::fromUtf8("Horário")),
              localizedText(QStringLiteral("Type"), QStringLiteral("Tipo")),
              localizedText(QStringLiteral("Symbol"), QString::fromUtf8("Símbolo")),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chart/candle.h"
+#include "portfolio/portfolio_model.h"
 #include "providers/quote_routing.h"
 #include "settings/api_keys.h"
 #include "settings/local_settings.h"
@@ -17,6 +18,8 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWebSocket>
+
+#include <optional>
 
 class MoversMosaic;
 class PriceChart;
@@ -427,10 +430,27 @@ public:
     void loadAlertHistory(const QJsonArray &array);
     QJsonArray alertHistoryToJsonArray() const;
 
-    // ---- portfolio/: the page, its buttons and the stored portfolios -----------------------------
+    // ---- portfolio/: the page, the portfolios and their persistence, valuation, operations ------
     QWidget *buildPortfolioPage(QWidget *root);
     void setPortfolioTableHeaders();
-    void refreshPortfolio(); // stub until the portfolio lands
+    void ensureDefaultPortfolio();
+    const QList<PortfolioPosition> &activePositions() const;
+    QList<PortfolioPosition> &activePositionsForEdit();
+    int indexOfPosition(const QString &symbol) const;
+    QJsonArray positionsToJson(const QList<PortfolioPosition> &positions) const;
+    QList<PortfolioPosition> positionsFromJson(const QJsonArray &array) const;
+    QJsonObject portfoliosToJson() const;
+    void loadPortfolios(const QJsonObject &portfolios, const QJsonArray &legacyPortfolio);
+    // The sync namespace "portfolios": false (and nothing changes) when the payload is not an object
+    // with an "items" array, so that a bad download never wipes the local portfolios.
+    bool applySyncPortfoliosPayload(const QJsonValue &payload);
+    void refreshPortfolio();
+    void refreshPortfolioTransactions();
+    QString positionCurrency(const PortfolioPosition &position) const;
+    double convertCurrency(double amount, const QString &from, const QString &to, bool *ok = nullptr) const;
+    void setPositionCell(int row, int column, const QString &text, std::optional<double> sortValue = {});
+    void populatePortfolioCombo();
+    void syncPortfolioCurrencyCombo();
     void onAddPositionClicked();
     void onRemovePositionClicked();
     void onNewPortfolioClicked();
@@ -438,7 +458,6 @@ public:
     void onDeletePortfolioClicked();
     void onAddCashFlowClicked();
     void onAddDividendClicked();
-    // Stubs until the portfolio lands; the loader keeps what it is given for the writer.
     void onPortfolioCurrencyChanged(const QString &text);
     void onPortfolioSelected(const QString &text);
     void onTransactionsContextMenu(const QPoint &pos);
@@ -450,8 +469,9 @@ public:
     void deletePortfolio();
     void addPortfolioCashFlow(const QString &type);
     void editPositionRow(int row);
-    void loadPortfolios(const QJsonObject &portfolios, const QJsonArray &legacyPortfolio);
-    QJsonObject portfoliosToJson() const;
+    void informPortfolio(const QString &text);
+    bool confirmPortfolio(const QString &text);
+    void commitPortfolioChange(); // refresh, then save
 
     // ---- news/: the page and its feeds ------------------------------------------------------------
     QWidget *buildNewsPage(QWidget *root);
@@ -583,8 +603,8 @@ public:
     QPushButton *portfolioDividendButton = nullptr;
     QPushButton *portfolioAddPositionButton = nullptr;
     QPushButton *portfolioRemoveButton = nullptr;
-    QTableWidget *portfolioPositionsTable = nullptr;
-    QTableWidget *portfolioTransactionsTable = nullptr;
+    QTableWidget *positionsTable = nullptr;
+    QTableWidget *transactionsTable = nullptr;
     QTabWidget *portfolioTabs = nullptr;
 
     // Tape panel
@@ -648,9 +668,7 @@ public:
     int dragSourceRow = -1;
     QPoint dragPressPos;
     QStringListModel *completerModel = nullptr;
-    QString activePortfolio;
-    bool portfolioCombosUpdating = false;
-    double usdBrlRate = 0.0;
+    double usdBrlRate = 0.0; // BRL per USD; 0 until the first USD/BRL quote
     QMap<QString, quint64> quoteGenerations;
     QMap<QString, QPointer<AsyncProviderCascade>> quoteCascades;
     // Each quote attempt's limit and each quote request's transfer limit; only tests shorten them.
@@ -666,11 +684,26 @@ public:
     QString currentDrawingsKey;
     LocalSettings settings;
 
+    // Portfolios: the three maps share their keys; a portfolio exists when it has a positions entry.
+    PortfolioPositionMap portfolioPositions;
+    PortfolioTransactionMap portfolioTransactions;
+    PortfolioCurrencyMap portfolioBaseCurrency;
+    QString activePortfolio;
+    bool portfolioCombosRefilling = false;
+    // What the transactions table shows, so that a quote's refresh leaves its rows (and an open menu's
+    // row) alone unless the transactions, the portfolio or the language changed.
+    struct ShownTransactions
+    {
+        bool valid = false;
+        QString portfolio;
+        QString language;
+        QList<PortfolioTransaction> transactions;
+    } shownTransactions;
+
     // What the settings file holds for subsystems not built yet, kept as read so that every save
     // writes it back unchanged. Their loaders and writers replace these.
     QJsonArray alertsAsRead;
     QJsonArray alertHistoryAsRead;
-    QJsonObject portfoliosAsRead;
     QJsonObject providerHealthAsRead;
 
 protected:

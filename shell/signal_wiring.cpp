@@ -40,11 +40,11 @@ void MainWindow::connectSignals()
     connect(portfolioDividendButton, &QPushButton::clicked, this, [this]() { onAddDividendClicked(); });
     connect(portfolioCurrencyCombo, &QComboBox::currentTextChanged, this,
             [this](const QString &text) { onPortfolioCurrencyChanged(text); });
-    connect(portfolioTransactionsTable, &QTableWidget::customContextMenuRequested, this,
+    connect(transactionsTable, &QTableWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { onTransactionsContextMenu(pos); });
     connect(portfolioCombo, &QComboBox::currentTextChanged, this,
             [this](const QString &text) { onPortfolioSelected(text); });
-    connect(portfolioPositionsTable, &QTableWidget::cellDoubleClicked, this,
+    connect(positionsTable, &QTableWidget::cellDoubleClicked, this,
             [this](int row, int column) { onPositionDoubleClicked(row, column); });
     for (QComboBox *combo : {screenerScopeCombo, screenerAssetCombo})
         connect(combo, &QComboBox::currentTextChanged, this, [this]() { onScreenerFilterChanged(); });

@@ -428,20 +428,31 @@ private Q_SLOTS:
         checkStandardTable(window.newsTable);
         QCOMPARE(headers(window.newsTable), (QStringList{"Time", "Category", "Source", "Headline", "Link"}));
 
-        QCOMPARE(window.portfolioSummaryLabel->text(), QStringLiteral("--"));
-        QCOMPARE(window.portfolioCombo->count(), 0);
+        // Without a settings file the default portfolio exists from the start and the selector lists it.
+        QCOMPARE(window.portfolioSummaryLabel->text(),
+                 QStringLiteral("BRL Market 0.00 | P&L 0.00 | Cash 0.00 | Div 0.00"));
+        QCOMPARE(window.portfolioSummaryLabel->textFormat(), Qt::PlainText);
+        QCOMPARE(comboItems(window.portfolioCombo), (QStringList{"Main"}));
+        QCOMPARE(gridCell(window.portfolioTitleLabel), (QList<int>{0, 0, 1, 1}));
+        QCOMPARE(gridCell(window.portfolioSummaryLabel), (QList<int>{0, 1, 1, 2}));
+        QCOMPARE(gridCell(window.portfolioCombo), (QList<int>{1, 0, 1, 1}));
+        QCOMPARE(gridCell(window.portfolioNewButton), (QList<int>{1, 1, 1, 1}));
+        QCOMPARE(gridCell(window.portfolioRenameButton), (QList<int>{1, 2, 1, 1}));
+        QCOMPARE(gridCell(window.portfolioDeleteButton), (QList<int>{1, 3, 1, 1}));
+        QCOMPARE(gridCell(window.portfolioCashFlowButton), (QList<int>{2, 1, 1, 1}));
+        QCOMPARE(gridCell(window.portfolioDividendButton), (QList<int>{2, 2, 1, 1}));
         QCOMPARE(comboItems(window.portfolioCurrencyCombo), (QStringList{"BRL", "USD"}));
         QCOMPARE(window.portfolioCurrencyCombo->currentText(), QStringLiteral("BRL"));
         QCOMPARE(gridCell(window.portfolioAddPositionButton), (QList<int>{3, 1, 1, 2}));
         QCOMPARE(gridCell(window.portfolioRemoveButton), (QList<int>{3, 3, 1, 1}));
         QCOMPARE(gridCell(window.portfolioCurrencyCombo), (QList<int>{2, 0, 1, 1}));
-        QCOMPARE(window.portfolioPositionsTable->columnCount(), 7);
-        QCOMPARE(window.portfolioTransactionsTable->columnCount(), 6);
-        QVERIFY(!window.portfolioPositionsTable->alternatingRowColors());
-        QVERIFY(window.portfolioPositionsTable->isSortingEnabled());
-        QCOMPARE(window.portfolioTransactionsTable->contextMenuPolicy(), Qt::CustomContextMenu);
-        QCOMPARE(window.portfolioTabs->widget(0), window.portfolioPositionsTable);
-        QCOMPARE(window.portfolioTabs->widget(1), window.portfolioTransactionsTable);
+        QCOMPARE(window.positionsTable->columnCount(), 7);
+        QCOMPARE(window.transactionsTable->columnCount(), 6);
+        QVERIFY(!window.positionsTable->alternatingRowColors());
+        QVERIFY(window.positionsTable->isSortingEnabled());
+        QCOMPARE(window.transactionsTable->contextMenuPolicy(), Qt::CustomContextMenu);
+        QCOMPARE(window.portfolioTabs->widget(0), window.positionsTable);
+        QCOMPARE(window.portfolioTabs->widget(1), window.transactionsTable);
 
         QCOMPARE(window.tapeTitleLabel->text(), QStringLiteral("TIME & SALES"));
         QCOMPARE(comboItems(window.tapeFilterCombo),
@@ -712,8 +723,8 @@ private Q_SLOTS:
                         window.portfolioRemoveButton->text()}
                 .join(bar),
             tabTitles(window.portfolioTabs).join(bar),
-            headers(window.portfolioPositionsTable).join(bar),
-            headers(window.portfolioTransactionsTable).join(bar),
+            headers(window.positionsTable).join(bar),
+            headers(window.transactionsTable).join(bar),
             window.tapeTitleLabel->text(),
             window.tapeMinSizeSpin->prefix(),
             window.tapeClearButton->text(),
