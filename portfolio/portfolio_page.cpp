@@ -21,6 +21,9 @@ QTableWidget *portfolioTable(int columns, QWidget *parent)
     table->horizontalHeader()->setStretchLastSection(true);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Sortable on a header click, but shown in the order the user entered things until then: the
+    // header's own default would sort every rebuild by the first column, descending.
+    table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     table->setSortingEnabled(true);
     return table;
 }

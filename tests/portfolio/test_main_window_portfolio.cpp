@@ -1,0 +1,298 @@
+#include "shell/main_window.h"
+#include "tests/support/loopback_services.h"
+#include "tests/support/test_main.h"
+
+#include <QComboBox>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QTableWidget>
+
+namespace {
+QString settingsPath(const TempHome &home)
+{
+    return home.appConfigDir() + QStringLiteral("/local.json");
+}
+
+void writeSettings(const TempHome &home, const QJsonObject &object)
+{
+    home.writeFile(QStringLiteral(".config/Murvex/Terminal Murvex/local.json"),
+                   QJsonDocument(object).toJson());
+}
+
+QJsonObject readSettings(const TempHome &home)
+{
+    return QJsonDocument::fromJson(TempHome::readFile(settingsPath(home))).object();
+}
+
+QJsonArray parseArray(const char *json)
+{
+    return QJsonDocument::fromJson(QByteArray(json)).array();
+}
+
+QJsonObject parseObject(const char *json)
+{
+    return QJsonDocument::fromJson(QByteArray(json)).object();
+}
+
+QStringList comboTexts(const QComboBox *combo)
+{
+    QStringList out;
+    for (int i = 0; i < combo->count(); ++i)
+        out << combo->itemText(i);
+    return out;
+}
+
+QStringList rowTexts(const QTableWidget *table, int row)
+{
+    QStringList out;
+    for (int column = 0; column < table->columnCount(); ++column) {
+        const QTableWidgetItem *item = table->item(row, column);
+        out << (item ? item->text() : QStringLiteral("<none>"));
+    }
+    return out;
+}
+
+QStringList columnTexts(const QTableWidget *table, int column)
+{
+    QStringList out;
+    for (int row = 0; row < table->rowCount(); ++row)
+        out << table->item(row, column)->text();
+    return out;
+}
+
+const char *const kTwoPortfolios = R"({"active": "Brasil", "items": [
+    {"name": "Brasil", "base_currency": "BRL",
+     "positions": [{"symbol": "PETR4.SA", "quantity": 100, "average_price": 20},
+                   {"symbol": "VALE3.SA", "quantity": 10, "average_price": 60}],
+     "transactions": [{"timestamp": "2024-01-02T09:30:00", "type": "dividend", "symbol": "PETR4.SA",
+                       "amount": 10, "currency": "BRL", "note": "jcp"},
+                      {"timestamp": "2024-01-03T09:30:00", "type": "cash", "symbol": "",
+                       "amount": -50, "currency": "BRL", "note": ""}]},
+    {"name": "US", "base_currency": "USD",
+     "positions": [{"symbol": "AAPL", "quantity": 10, "average_price": 100}], "transactions": []}]})";
+} // namespace
+
+class TestMainWindowPortfolio : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void aLegacyFileOpensAsTheDefaultPortfolioAndIsSavedInTheNewForm_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("English") << "en"
+                                 << "Main";
+        QTest::newRow("Portuguese") << "pt_BR"
+                                    << "Principal";
+    }
+
+    void aLegacyFileOpensAsTheDefaultPortfolioAndIsSavedInTheNewForm()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, name);
+        TempHome home;
+        LoopbackServices services;
+        writeSettings(home, QJsonObject{{"language", language}, {"portfolio", parseArray(R"([
+                                             {"symbol": "PETR4.SA", "quantity": 100, "average_price": 20},
+                                             {"symbol": "aapl", "quantity": -10, "average_price": 50}])")}});
+        {
+            MainWindow window;
+            QCOMPARE(comboTexts(window.portfolioCombo), QStringList{name});
+            QCOMPARE(window.activePortfolio, name);
+            QCOMPARE(columnTexts(window.positionsTable, 0), (QStringList{"PETR4.SA", "AAPL"}));
+            QCOMPARE(window.portfolioCurrencyCombo->currentText(), QStringLiteral("BRL"));
+            window.saveLocalSettings();
+        }
+        const QJsonObject saved = readSettings(home);
+        QVERIFY(!saved.contains("portfolio"));
+        const QJsonArray items = saved.value("portfolios").toObject().value("items").toArray();
+        QCOMPARE(items.size(), 1);
+        QCOMPARE(items.at(0).toObject().value("name").toString(), name);
+        QCOMPARE(items.at(0).toObject().value("positions").toArray().size(), 2);
+
+        // And the next start reads them from the new form.
+        MainWindow again;
+        QCOMPARE(again.activePortfolio, name);
+        QCOMPARE(columnTexts(again.positionsTable, 0), (QStringList{"PETR4.SA", "AAPL"}));
+    }
+
+    void aFileWrittenByThePreviousBuildKeepsItsPortfolios()
+    {
+        TempHome home;
+        LoopbackServices services;
+        // What the build before this one wrote back as it had read it, number forms included.
+        const QJsonObject stored = parseObject(kTwoPortfolios);
+        writeSettings(home, QJsonObject{{"portfolios", stored}});
+        {
+            MainWindow window;
+            QCOMPARE(comboTexts(window.portfolioCombo), (QStringList{"Brasil", "US"}));
+            QCOMPARE(window.portfolioCombo->currentText(), QStringLiteral("Brasil"));
+            window.saveLocalSettings();
+        }
+        QCOMPARE(readSettings(home).value("portfolios").toObject(), stored);
+    }
+
+    void loadingSavesNothing()
+    {
+        TempHome home;
+        LoopbackServices services;
+        writeSettings(home, QJsonObject{{"portfolios", parseObject(kTwoPortfolios)}});
+        const QByteArray before = TempHome::readFile(settingsPath(home));
+        MainWindow window;
+        window.loadPortfolios(parseObject(kTwoPortfolios), QJsonArray());
+        QCOMPARE(TempHome::readFile(settingsPath(home)), before);
+    }
+
+    void aGoodSyncPayloadReplacesThePortfolios()
+    {
+        TempHome home;
+        LoopbackServices services;
+        MainWindow window;
+        QVERIFY(window.applySyncPortfoliosPayload(parseObject(kTwoPortfolios)));
+        QCOMPARE(comboTexts(window.portfolioCombo), (QStringList{"Brasil", "US"}));
+        QCOMPARE(window.activePortfolio, QStringLiteral("Brasil"));
+        QCOMPARE(window.positionsTable->rowCount(), 2);
+        QCOMPARE(window.transactionsTable->rowCount(), 2);
+
+        // An empty "items" array is a deliberate empty set: one empty default portfolio.
+        QVERIFY(window.applySyncPortfoliosPayload(parseObject(R"({"active": "US", "items": []})")));
+        QCOMPARE(comboTexts(window.portfolioCombo), QStringList{"Main"});
+        QCOMPARE(window.positionsTable->rowCount(), 0);
+        QCOMPARE(window.portfolioBaseCurrency.value("Main"), QStringLiteral("BRL"));
+    }
+
+    void aMalformedSyncPayloadChangesNothing_data()
+    {
+        QTest::addColumn<QJsonValue>("payload");
+        QTest::newRow("no items") << QJsonValue(parseObject(R"({"active": "X"})"));
+        QTest::newRow("items not an array") << QJsonValue(parseObject(R"({"items": {"name": "X"}})"));
+        QTest::newRow("an array") << QJsonValue(parseArray(R"([{"name": "X"}])"));
+        QTest::newRow("a string") << QJsonValue("items");
+        QTest::newRow("null") << QJsonValue();
+    }
+
+    void aMalformedSyncPayloadChangesNothing()
+    {
+        QFETCH(QJsonValue, payload);
+        TempHome home;
+        LoopbackServices services;
+        MainWindow window;
+        window.loadPortfolios(parseObject(kTwoPortfolios), QJsonArray());
+        const QJsonObject before = window.portfoliosToJson();
+        QVERIFY(!window.applySyncPortfoliosPayload(payload));
+        QCOMPARE(window.portfoliosToJson(), before);
+        QCOMPARE(comboTexts(window.portfolioCombo), (QStringList{"Brasil", "US"}));
+    }
+
+    void quotesAndTheRateValueThePositions()
+    {
+        TempHome home;
+        LoopbackServices services;
+        MainWindow window;
+        window.loadPortfolios(parseObject(kTwoPortfolios), QJsonArray());
+        window.updateQuoteRow("PETR4.SA", 25.0, 1.0, "test", "1 ms", "ok");
+        QCOMPARE(rowTexts(window.positionsTable, 0), (QStringList{"PETR4.SA", "100.00000000", "20.0000",
+                                                                  "25.0000", "2500.00", "500.00", "25.00%"}));
+        QCOMPARE(window.positionsTable->item(0, 5)->foreground().color(), QColor("#20c878"));
+        QCOMPARE(window.positionsTable->item(0, 4)->data(Qt::UserRole).toDouble(), 2500.0);
+        QCOMPARE(rowTexts(window.positionsTable, 1),
+                 (QStringList{"VALE3.SA", "10.00000000", "60.0000", "--", "--", "--", "--"}));
+        QCOMPARE(window.portfolioSummaryLabel->text(),
+                 QStringLiteral("BRL Market 2500.00 | P&L -100.00 | Cash -40.00 | Div 10.00"));
+        QCOMPARE(window.portfolioSummaryLabel->styleSheet(),
+                 QStringLiteral("color:#f45d5d;font-weight:700;"));
+        QCOMPARE(window.transactionsTable->item(1, 3)->foreground().color(), QColor("#f45d5d"));
+
+        // The US portfolio in USD needs no rate; switched to BRL it waits for one.
+        window.portfolioCombo->setCurrentText("US");
+        window.updateQuoteRow("AAPL", 110.0, 1.0, "test", "1 ms", "ok");
+        QCOMPARE(window.portfolioSummaryLabel->text(),
+                 QStringLiteral("USD Market 1100.00 | P&L 100.00 | Cash 0.00 | Div 0.00"));
+        window.portfolioCurrencyCombo->setCurrentText("BRL");
+        QCOMPARE(window.portfolioSummaryLabel->text(),
+                 QStringLiteral("BRL Market 0.00 | P&L 0.00 | Cash 0.00 | Div 0.00 | partial FX"));
+        window.updateFxTicker(5.0, 0.1);
+        QCOMPARE(window.portfolioSummaryLabel->text(),
+                 QStringLiteral("BRL Market 5500.00 | P&L 500.00 | Cash 0.00 | Div 0.00"));
+    }
+
+    void switchingPortfoliosShowsTheirOwnCurrency()
+    {
+        TempHome home;
+        LoopbackServices services;
+        MainWindow window;
+        window.loadPortfolios(parseObject(kTwoPortfolios), QJsonArray());
+        QCOMPARE(window.portfolioCurrencyCombo->currentText(), QStringLiteral("BRL"));
+        window.portfolioCombo->setCurrentText("US");
+        QCOMPARE(window.activePortfolio, QStringLiteral("US"));
+        QCOMPARE(window.portfolioCurrencyCombo->currentText(), QStringLiteral("USD"));
+        // Showing it wrote nothing back to either portfolio.
+        QCOMPARE(window.portfolioBaseCurrency, (PortfolioCurrencyMap{{"Brasil", "BRL"}, {"US", "USD"}}));
+        QCOMPARE(readSettings(home).value("portfolios").toObject().value("active").toString(),
+                 QStringLiteral("US"));
+
+        window.portfolioCurrencyCombo->setCurrentText("BRL");
+        QCOMPARE(window.portfolioBaseCurrency, (PortfolioCurrencyMap{{"Brasil", "BRL"}, {"US", "BRL"}}));
+        window.portfolioCombo->setCurrentText("Brasil");
+        QCOMPARE(window.portfolioCurrencyCombo->currentText(), QStringLiteral("BRL"));
+    }
+
+    void theSelectedPositionSurvivesAQuote()
+    {
+        TempHome home;
+        LoopbackServices services;
+        MainWindow window;
+        window.loadPortfolios(parseObject(kTwoPortfolios), QJsonArray());
+        // Sorted by market value, descending: a quote moves rows around.
+        window.positionsTable->sortItems(4, Qt::DescendingOrder);
+        window.updateQuoteRow("PETR4.SA", 25.0, 1.0, "test", "1 ms", "ok");
+        window.positionsTable->setCurrentCell(
+            window.positionsTable->findItems("VALE3.SA", Qt::MatchExactly).first()->row(), 0);
+        window.updateQuoteRow("VALE3.SA", 400.0, 1.0, "test", "1 ms", "ok"); // VALE3 now first
+        QCOMPARE(columnTexts(window.positionsTable, 0), (QStringList{"VALE3.SA", "PETR4.SA"}));
+        const int row = window.positionsTable->currentRow();
+        QVERIFY(row >= 0);
+        QCOMPARE(window.positionsTable->item(row, 0)->text(), QStringLiteral("VALE3.SA"));
+    }
+
+    void theTransactionsTableIsRebuiltOnlyWhenItsContentChanges()
+    {
+        TempHome home;
+        LoopbackServices services;
+        MainWindow window;
+        window.loadPortfolios(parseObject(kTwoPortfolios), QJsonArray());
+        const QTableWidgetItem *first = window.transactionsTable->item(0, 0);
+        window.updateQuoteRow("PETR4.SA", 25.0, 1.0, "test", "1 ms", "ok");
+        window.updateFxTicker(5.1, 0.0);
+        QCOMPARE(window.transactionsTable->item(0, 0), first);
+
+        window.settings.language = QStringLiteral("pt_BR");
+        window.refreshPortfolio();
+        QCOMPARE(window.transactionsTable->item(0, 1)->text(), QStringLiteral("Dividendo"));
+        QCOMPARE(window.transactionsTable->item(1, 1)->text(), QStringLiteral("Fluxo de caixa"));
+
+        window.portfolioTransactions["Brasil"].removeFirst();
+        window.refreshPortfolio();
+        QCOMPARE(window.transactionsTable->rowCount(), 1);
+        window.portfolioCombo->setCurrentText("US");
+        QCOMPARE(window.transactionsTable->rowCount(), 0);
+    }
+
+    void namesAndNotesShowAsPlainText()
+    {
+        TempHome home;
+        LoopbackServices services;
+        MainWindow window;
+        QVERIFY(window.applySyncPortfoliosPayload(parseObject(R"({"active": "<b>x</b>", "items": [
+            {"name": "<b>x</b>", "base_currency": "<i>BRL</i>", "transactions": [
+             {"timestamp": "<img src=a>", "type": "cash", "amount": 1, "currency": "BRL", "note": "<u>n</u>"}]}]})")));
+        QCOMPARE(window.portfolioCombo->currentText(), QStringLiteral("<b>x</b>"));
+        QCOMPARE(window.portfolioSummaryLabel->textFormat(), Qt::PlainText);
+        QVERIFY(window.portfolioSummaryLabel->text().startsWith("<i>BRL</i> Market"));
+        QCOMPARE(window.transactionsTable->item(0, 5)->text(), QStringLiteral("<u>n</u>"));
+    }
+};
+
+MVX_TEST_MAIN(TestMainWindowPortfolio)
+#include "test_main_window_portfolio.moc"
