@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QComboBox>
 #include <QLabel>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTableWidget>
 
@@ -22,27 +23,39 @@ QTableWidgetItem *plainItem(const QString &text)
     return new QTableWidgetItem(text);
 }
 
-// The column-0 text of the table's current row, empty when nothing is selected.
-QString currentRowKey(const QTableWidget *table)
+// Where the user is in a table: the selected row (by its column-0 text) and the scroll position. A
+// rebuild drops both; the panel rebuilds on every quote, so both are put back after it.
+class TablePlace
 {
-    const int row = table->currentRow();
-    const QTableWidgetItem *item = row >= 0 ? table->item(row, 0) : nullptr;
-    return item ? item->text() : QString();
-}
-
-// Selects again the first row whose column 0 shows `key`, after a rebuild dropped the selection.
-void reselectRow(QTableWidget *table, const QString &key)
-{
-    if (key.isEmpty())
-        return;
-    for (int row = 0; row < table->rowCount(); ++row) {
-        const QTableWidgetItem *item = table->item(row, 0);
-        if (item && item->text() == key) {
-            table->setCurrentCell(row, 0);
-            return;
-        }
+public:
+    explicit TablePlace(QTableWidget *table)
+        : m_table(table), m_vertical(table->verticalScrollBar()->value()),
+          m_horizontal(table->horizontalScrollBar()->value())
+    {
+        const int row = table->currentRow();
+        const QTableWidgetItem *item = row >= 0 ? table->item(row, 0) : nullptr;
+        m_key = item ? item->text() : QString();
     }
-}
+
+    void restore() const
+    {
+        for (int row = 0; !m_key.isEmpty() && row < m_table->rowCount(); ++row) {
+            const QTableWidgetItem *item = m_table->item(row, 0);
+            if (item && item->text() == m_key) {
+                m_table->setCurrentCell(row, 0);
+                break;
+            }
+        }
+        m_table->verticalScrollBar()->setValue(m_vertical);
+        m_table->horizontalScrollBar()->setValue(m_horizontal);
+    }
+
+private:
+    QTableWidget *m_table;
+    QString m_key;
+    int m_vertical;
+    int m_horizontal;
+};
 } // namespace
 
 void MainWindow::ensureDefaultPortfolio()
@@ -148,7 +161,7 @@ void MainWindow::refreshPortfolio()
 
     // This runs on every quote: the row the user selected must still be the selected one afterwards,
     // or Remove and a double-click would act on another position.
-    const QString selected = currentRowKey(positionsTable);
+    const TablePlace place(positionsTable);
     {
         SortingPause pause(positionsTable);
         const QSignalBlocker quiet(positionsTable);
@@ -164,7 +177,7 @@ void MainWindow::refreshPortfolio()
             }
         }
     }
-    reselectRow(positionsTable, selected);
+    place.restore();
 
     portfolioSummaryLabel->setText(portfolioSummaryText(base, valuation.totals, isPortuguese()));
     portfolioSummaryLabel->setStyleSheet(portfolioSummaryStyle(valuation.totals));
@@ -180,7 +193,7 @@ void MainWindow::refreshPortfolioTransactions()
     if (!transactionsTable)
         return;
     const QList<PortfolioTransaction> transactions = portfolioTransactions.value(activePortfolio);
-    const QString selected = currentRowKey(transactionsTable);
+    const TablePlace place(transactionsTable);
     {
         SortingPause pause(transactionsTable);
         const QSignalBlocker quiet(transactionsTable);
@@ -200,7 +213,7 @@ void MainWindow::refreshPortfolioTransactions()
             transactionsTable->setItem(row, 5, plainItem(shown.note));
         }
     }
-    reselectRow(transactionsTable, selected);
+    place.restore();
     shownTransactions = {true, activePortfolio, settings.language, transactions};
 }
 

@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QScrollBar>
+#include <QTabWidget>
 #include <QTableWidget>
 
 namespace {
@@ -254,6 +256,32 @@ private Q_SLOTS:
         const int row = window.positionsTable->currentRow();
         QVERIFY(row >= 0);
         QCOMPARE(window.positionsTable->item(row, 0)->text(), QStringLiteral("VALE3.SA"));
+    }
+
+    void theScrollPositionSurvivesAQuote()
+    {
+        TempHome home;
+        LoopbackServices services;
+        MainWindow window;
+        QList<PortfolioPosition> many;
+        for (int i = 0; i < 80; ++i)
+            many.append({QStringLiteral("SYM%1").arg(i), 1.0, 1.0});
+        many.append({"AAPL", 1.0, 1.0});
+        window.portfolioPositions.insert(window.activePortfolio, many);
+        window.resize(1100, 700);
+        window.show();
+        window.mainTabs->setCurrentIndex(4);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.refreshPortfolio();
+        QScrollBar *bar = window.positionsTable->verticalScrollBar();
+        QTRY_VERIFY2(bar->maximum() > 10, qPrintable(QString::number(bar->maximum())));
+        window.positionsTable->setCurrentCell(3, 0); // selected near the top, then scrolled away
+        bar->setValue(bar->maximum() / 2);
+        const int value = bar->value();
+        window.updateQuoteRow("AAPL", 120.0, 1.0, "test", "1 ms", "ok");
+        QCOMPARE(window.positionsTable->item(80, 3)->text(), QStringLiteral("120.0000"));
+        QCOMPARE(bar->value(), value);
+        QCOMPARE(window.positionsTable->currentRow(), 3);
     }
 
     void theTransactionsTableIsRebuiltOnlyWhenItsContentChanges()
