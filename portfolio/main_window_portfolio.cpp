@@ -36,8 +36,8 @@ void MainWindow::onTransactionsContextMenu(const QPoint &pos)
 
 void MainWindow::loadPortfolios(const QJsonObject &portfolios, const QJsonArray &legacyPortfolio)
 {
-    Q_UNUSED(legacyPortfolio);
     portfoliosAsRead = portfolios;
+    legacyPortfolioAsRead = legacyPortfolio;
 }
 
 QJsonObject MainWindow::portfoliosToJson() const
