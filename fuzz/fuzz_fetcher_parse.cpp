@@ -49,9 +49,11 @@ void checkQuote(const DataFetcher &fetcher, const QByteArray &body)
     if (!quote)
         return;
     require(std::isfinite(quote->price) && quote->price > 0.0);
-    for (double number :
-         {quote->changePercent, quote->open, quote->high, quote->low, quote->prevClose, quote->volume})
+    for (double number : {quote->open, quote->high, quote->low, quote->prevClose, quote->volume})
         require(std::isfinite(number));
+    // A change is known, or missing (NaN) for want of a previous close: never infinite.
+    require(std::isfinite(quote->changePercent) ||
+            (std::isnan(quote->changePercent) && quote->prevClose <= 0.0));
     require(quote->source == fetcher.name());
     require(!quote->symbol.isEmpty());
     for (const Candle &candle : quote->candles) {

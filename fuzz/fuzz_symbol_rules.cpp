@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes, read as UTF-8 and as Latin-1, through every symbol rule and checks the
 // properties callers rely on: normalisation is stable, a canonical symbol has no blanks, every symbol
-// falls in exactly one class whose key and label agree, and forex codes stay forex codes.
+// falls in exactly one class whose key and label agree, forex codes stay forex codes, and a symbol
+// accepted for a row is short and free of control and format characters.
 #include "watchlist/builtin_universe.h"
 #include "watchlist/symbol_rules.h"
 
@@ -45,6 +46,15 @@ void exercise(const QString &text)
         const QStringList bases = cryptoBases ? *cryptoBases : QStringList();
         const QString symbol = normalizeSymbol(text, bases, b3Bases);
         require(!symbol.contains(QLatin1Char(' ')), "blank in canonical symbol", text);
+        // An accepted symbol is short and shows what it holds: no control or format character.
+        if (isAcceptableSymbol(text, symbol)) {
+            require(!symbol.isEmpty() && symbol.size() <= kMaxSymbolLength, "accepted symbol length", text);
+            for (const uint codePoint : symbol.toUcs4()) {
+                const QChar::Category category = QChar::category(char32_t(codePoint));
+                require(category != QChar::Other_Control && category != QChar::Other_Format,
+                        "accepted symbol holds a hidden character", text);
+            }
+        }
         require(normalizeSymbol(symbol, bases, b3Bases) == symbol, "normalisation not stable", text);
         checkClass(symbol);
         // A stored symbol read back through a completion entry gives the same symbol.

@@ -446,9 +446,12 @@ std::optional<Quote> YahooFetcher::parseReply(const QString &symbol, const QByte
             return finiteJsonDouble(member(meta, "chartPreviousClose"));
         return 0.0;
     }();
+    // Without a previous close there is no change: 0 would show as a flat day, green.
+    quote.changePercent = std::numeric_limits<double>::quiet_NaN();
     if (quote.prevClose > 0.0) {
         const double change = (quote.price - quote.prevClose) / quote.prevClose * 100.0;
-        quote.changePercent = std::isfinite(change) ? change : 0.0;
+        if (std::isfinite(change))
+            quote.changePercent = change;
     }
     return quote;
 }

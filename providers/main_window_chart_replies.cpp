@@ -48,6 +48,9 @@ void MainWindow::parseYahooChart(const QString &symbol, const QByteArray &body, 
 
     if (symbol == QLatin1String("BRL=X"))
         updateFxTicker(reading.price, reading.changePercent);
+    // A symbol without a row keeps no candles: one that was removed must not come back.
+    if (findSymbolRow(symbol) < 0)
+        return;
     const QString timeframe =
         chartTimeframeCombo ? chartTimeframeCombo->currentText() : settings.chartTimeframe;
     const CandleList candles = historyCandlesForTimeframe(reading.candles, timeframe);

@@ -36,7 +36,9 @@ void MainWindow::requestYahooChart(const QString &symbol, bool asQuote)
     const QString timeframe =
         chartTimeframeCombo ? chartTimeframeCombo->currentText() : settings.chartTimeframe;
     QNetworkReply *reply = networkManager.get(request);
+    chartRequestReplies.insert(symbol, reply);
     connect(reply, &QNetworkReply::finished, this, [this, reply, symbol, startMs, asQuote, timeframe] {
+        chartRequestReplies.remove(symbol, reply);
         onYahooChartReply(reply, symbol, startMs, asQuote, timeframe);
     });
 }

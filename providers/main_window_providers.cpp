@@ -23,6 +23,17 @@ qint64 nowMs()
     return QDateTime::currentMSecsSinceEpoch();
 }
 
+// Ends a request nobody waits for any more, without its reply handler: the connection is closed now.
+void abortUnwanted(QNetworkReply *reply, QObject *receiver)
+{
+    if (!reply)
+        return;
+    QObject::disconnect(reply, nullptr, receiver, nullptr);
+    if (reply->isRunning())
+        reply->abort();
+    reply->deleteLater();
+}
+
 } // namespace
 
 void MainWindow::requestQuote(const QString &symbol)
@@ -83,6 +94,7 @@ void MainWindow::startQuoteCascade(int market, const QString &symbol, const QStr
         previous->cancel();
         previous->deleteLater();
     }
+    abortQuoteAttempt(symbol);
 
     const auto [interval, range] = chartIntervalAndRange();
     const QuoteCascadeRun run{symbol, quoteFetchersFor(market, effectiveApiKeys(), interval, range),
@@ -201,7 +213,10 @@ void MainWindow::sendQuoteAttempt(int market, const QuoteCascadeRun &run, const 
     request.setTransferTimeout(quoteTransferLimitMs);
     const QuoteAttemptContext context{run.symbol, requestSymbol, providerKey,   fetcher,
                                       done,       nowMs(),       run.generation};
+    // A walk runs one attempt at a time: one still in flight here was given up (its time ran out).
+    abortQuoteAttempt(run.symbol);
     QNetworkReply *reply = networkManager.get(request);
+    quoteAttemptReplies.insert(run.symbol, reply);
     connect(reply, &QNetworkReply::finished, this, [this, market, reply, context] {
         switch (market) {
         case ProviderMarket::UsEquities:
@@ -250,6 +265,8 @@ void MainWindow::handleQuoteAttemptReply(int market, QNetworkReply *reply, const
     const ProviderReplyCheck check =
         evaluateProviderReply(context.providerKey, status, replyHeaders(reply), body);
     reply->deleteLater();
+    if (quoteAttemptReplies.value(context.symbol) == reply)
+        quoteAttemptReplies.remove(context.symbol);
 
     // A newer request for the symbol has replaced this run.
     if (quoteGenerations.value(context.symbol, 0) != context.generation)
@@ -288,7 +305,29 @@ bool MainWindow::releaseQuoteCascade(const QString &symbol, AsyncProviderCascade
     if (quoteCascades.value(symbol) != cascade)
         return false;
     quoteCascades.remove(symbol);
+    // A walk that ended on a timeout, or on a local answer after one, leaves that attempt in flight.
+    abortQuoteAttempt(symbol);
     return true;
+}
+
+void MainWindow::abortQuoteAttempt(const QString &symbol)
+{
+    abortUnwanted(quoteAttemptReplies.take(symbol), this);
+}
+
+void MainWindow::forgetSymbolRequests(const QString &symbol)
+{
+    // A late reply of any earlier request finds its generation outdated and writes nothing.
+    quoteGenerations.insert(symbol, quoteGenerations.value(symbol, 0) + 1);
+    if (AsyncProviderCascade *cascade = quoteCascades.take(symbol)) {
+        cascade->cancel();
+        cascade->deleteLater();
+    }
+    abortQuoteAttempt(symbol);
+    const QList<QPointer<QNetworkReply>> charts = chartRequestReplies.values(symbol);
+    chartRequestReplies.remove(symbol);
+    for (const QPointer<QNetworkReply> &reply : charts)
+        abortUnwanted(reply, this);
 }
 
 void MainWindow::onQuoteCascadeSucceeded(const QString &symbol, AsyncProviderCascade *cascade,

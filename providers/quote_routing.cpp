@@ -4,6 +4,8 @@
 #include "providers/provider_catalogue.h"
 #include "watchlist/symbol_rules.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 bool isGatedKey(const QString &key)
@@ -32,9 +34,14 @@ int quoteMarketOfSymbol(const QString &symbol)
 
 QString quoteProviderSymbol(const QString &providerKey, const QString &symbol)
 {
-    if (providerKey == QLatin1String("twelvedata") && classifySymbol(symbol) == QLatin1String("Forex"))
-        return forexDisplaySymbol(symbol);
-    return symbol;
+    if (providerKey != QLatin1String("twelvedata") || classifySymbol(symbol) != QLatin1String("Forex"))
+        return symbol;
+    // "JPY=X" is Yahoo's form of USD/JPY; sent as the bare currency it would ask for another instrument.
+    static const QRegularExpression usdBased(QStringLiteral("^([A-Z]{3})=X$"));
+    const QRegularExpressionMatch match = usdBased.match(symbol);
+    if (match.hasMatch())
+        return QStringLiteral("USD/") + match.captured(1);
+    return forexDisplaySymbol(symbol);
 }
 
 QString defaultProviderTag(const QString &symbol, const QString &brapiToken)

@@ -17,8 +17,9 @@
 // A symbol's market (a ProviderMarket code): 2 B3, 1 US, 0 crypto, 3 forex for anything else.
 int quoteMarketOfSymbol(const QString &symbol);
 
-// The symbol as the provider expects it: Twelve Data takes forex pairs as "USD/BRL"; every other
-// provider and symbol goes as given.
+// The symbol as the provider expects it: Twelve Data takes forex pairs as "USD/BRL", "EUR/USD", and a
+// three-letter code with "=X" (Yahoo's form of a USD-based pair) as "USD/JPY"; every other provider and
+// symbol goes as given.
 QString quoteProviderSymbol(const QString &providerKey, const QString &symbol);
 
 // The provider tag stored with a watchlist row: "binance" for crypto, "brapi" for a B3 equity while a

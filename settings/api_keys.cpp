@@ -57,7 +57,9 @@ QList<KeyFileEntry> parseKeyFileText(const QString &text)
 {
     static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
     QList<KeyFileEntry> entries;
-    const QStringList lines = text.split(lineEnd);
+    // A file saved by a common editor may start with a byte-order mark, which is not blank to trimming
+    // and would make the first key unknown.
+    const QStringList lines = (text.startsWith(QChar(0xFEFF)) ? text.mid(1) : text).split(lineEnd);
     for (const QString &rawLine : lines) {
         const QString line = rawLine.trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))

@@ -1,5 +1,6 @@
 #include "settings/config_paths.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -23,12 +24,33 @@ QString cacheDirectoryPath()
     return standardDirectory(QStandardPaths::CacheLocation, "/.cache/MURVEX_TERMINAL");
 }
 
+namespace {
+QString &legacyBaseOverride()
+{
+    static QString directory;
+    return directory;
+}
+} // namespace
+
+QString legacyBaseDirectory()
+{
+    const QString &set = legacyBaseOverride();
+    return set.isEmpty() ? QCoreApplication::applicationDirPath() : set;
+}
+
+void setLegacyBaseDirectory(const QString &directory)
+{
+    legacyBaseOverride() = directory;
+}
+
 QString resolveSettingsPath(const QString &legacyPath, const QString &newPath)
 {
+    const QString legacy =
+        QDir::isRelativePath(legacyPath) ? QDir(legacyBaseDirectory()).filePath(legacyPath) : legacyPath;
     // QFileInfo::exists is true for directories too, as the rule wants.
-    if (QFileInfo::exists(newPath) || !QFileInfo::exists(legacyPath))
+    if (QFileInfo::exists(newPath) || !QFileInfo::exists(legacy))
         return newPath;
-    return legacyPath;
+    return legacy;
 }
 
 void ensureParentDirectory(const QString &filePath)

@@ -2,6 +2,7 @@
 
 #include "settings/atomic_file.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -10,6 +11,7 @@
 JsonFileRead readJsonObjectFile(const QString &path)
 {
     JsonFileRead read;
+    read.exists = QFileInfo::exists(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return read;
@@ -29,13 +31,29 @@ bool writeJsonObjectFile(const QString &path, const QJsonObject &object, bool ow
     return writeFileAtomically(path, QJsonDocument(object).toJson(QJsonDocument::Indented), ownerOnly);
 }
 
-QString preserveUnreadableFile(const QString &path, const QByteArray &content, const QDateTime &when,
-                               bool ownerOnly)
+namespace {
+QString unusedAsideName(const QString &path, const QDateTime &when)
 {
     const QString base = QFileInfo(path).absoluteFilePath() + QStringLiteral(".unreadable-") +
                          when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString copy = base;
-    for (int n = 2; QFileInfo::exists(copy); ++n)
-        copy = base + QLatin1Char('-') + QString::number(n);
+    QString name = base;
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = base + QLatin1Char('-') + QString::number(n);
+    return name;
+}
+} // namespace
+
+QString preserveUnreadableFile(const QString &path, const QByteArray &content, const QDateTime &when,
+                               bool ownerOnly)
+{
+    const QString copy = unusedAsideName(path, when);
     return writeFileAtomically(copy, content, ownerOnly) ? copy : QString();
+}
+
+QString moveUnreadableFileAside(const QString &path, const QDateTime &when)
+{
+    const QString aside = unusedAsideName(path, when);
+    // QFile::rename falls back to copying when renaming fails, which an unreadable file defeats anyway;
+    // QDir::rename is the plain rename, for files and directories alike.
+    return QDir().rename(path, aside) ? aside : QString();
 }

@@ -8,6 +8,7 @@
 // What reading a JSON file gave.
 struct JsonFileRead
 {
+    bool exists = false; // something is at the path, readable or not
     bool opened = false; // the file could be opened for reading
     bool parsed = false; // its content is one JSON object
     QByteArray content;  // the bytes read (empty when not opened)
@@ -28,3 +29,8 @@ bool writeJsonObjectFile(const QString &path, const QJsonObject &object, bool ow
 // owner-only when `ownerOnly`.
 QString preserveUnreadableFile(const QString &path, const QByteArray &content, const QDateTime &when,
                                bool ownerOnly);
+
+// Moves what is at `path` (a file this user may not read, a directory) aside under the name
+// preserveUnreadableFile would give a copy, and returns the new path; empty when it could not be moved.
+// A rename needs no read permission, so a file nobody can copy can still be kept out of a writer's way.
+QString moveUnreadableFileAside(const QString &path, const QDateTime &when);

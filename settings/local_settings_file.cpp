@@ -125,6 +125,23 @@ qint64 syncLastUnixFromJson(const QJsonValue &value)
     return static_cast<qint64>(number);
 }
 
+QStringList mistypedUserDataKeys(const QJsonObject &object)
+{
+    static const QStringList arrays = {QStringLiteral("alerts"), QStringLiteral("alert_history"),
+                                       QStringLiteral("portfolio")};
+    static const QStringList objects = {QStringLiteral("portfolios"), QStringLiteral("drawings"),
+                                        QStringLiteral("shortcuts")};
+    QStringList keys;
+    for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
+        if (it.value().isNull()) // holds nothing that could be lost
+            continue;
+        if ((arrays.contains(it.key()) && !it.value().isArray()) ||
+            (objects.contains(it.key()) && !it.value().isObject()))
+            keys << it.key();
+    }
+    return keys;
+}
+
 double numberSetting(const QJsonValue &value)
 {
     const double number = value.toDouble(0.0);

@@ -52,6 +52,12 @@ void readAuthJson(const QJsonValue &value, LocalSettings &settings);
 // held at the nearest end rather than overflowing.
 qint64 syncLastUnixFromJson(const QJsonValue &value);
 
+// The members holding the user's own records whose value has a type their readers cannot take: "alerts",
+// "alert_history" and the legacy "portfolio" that are not arrays, "portfolios", "drawings" and "shortcuts"
+// that are not objects. Read as their neutral value they would be saved back empty. A missing or null
+// member is fine. In file order of the keys.
+QStringList mistypedUserDataKeys(const QJsonObject &object);
+
 // A number setting ("book_step", the movers and screener minimums): the number, 0 when missing, not a
 // number or not finite.
 double numberSetting(const QJsonValue &value);

@@ -24,6 +24,9 @@ QList<ApiKeySpec> MainWindow::apiKeyCatalog() const
 
 void MainWindow::loadConfig()
 {
+    // The first file read at start: what earlier runs' killed writes left is cleared away before any
+    // file is read or written.
+    removeLeftoverTemporaryFiles();
     applyEnvironmentApiKeys(settings, QProcessEnvironment::systemEnvironment());
     QFile file(configFilePath());
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))

@@ -57,29 +57,30 @@ void MainWindow::saveLocalSettings()
     object.insert(QStringLiteral("drawings"), chartDrawings);
     // The file holds the account session: it is readable by its owner only. A failed write is silent and
     // leaves the previous file whole; the next save tries again.
-    writeJsonObjectFile(localSettingsWritePath(), object, true);
+    if (!protectSettingsFile)
+        writeJsonObjectFile(localSettingsWritePath(), object, true);
 }
 
 void MainWindow::loadLocalSettings()
 {
     const QString path = localSettingsReadPath();
     const JsonFileRead read = readJsonObjectFile(path);
-    if (!read.opened)
+    const QString englishName = QStringLiteral("Settings file");
+    const QString portugueseName = QString::fromUtf8("arquivo de configurações");
+    // A legacy file is never written, so only the file at the write path needs keeping from the saves.
+    const bool written = path == localSettingsWritePath();
+    if (!read.opened) {
+        // A file that exists but cannot be opened (its permissions) would be replaced by the defaults.
+        if (read.exists && written)
+            protectSettingsFile = !keepUnusableFileAside(path, read, englishName, portugueseName, {}, true);
         return;
-    if (!read.parsed && !read.content.trimmed().isEmpty()) {
-        // What follows treats the file as empty and the next save replaces it: keep the user's bytes.
-        const QString copy = preserveUnreadableFile(path, read.content, QDateTime::currentDateTime(), true);
-        if (copy.isEmpty())
-            appendEventLog(localizedText(
-                QStringLiteral("Settings file %1 could not be read, nor copied aside").arg(path),
-                QString::fromUtf8("Não foi possível ler o arquivo de configurações %1, nem guardar uma cópia")
-                    .arg(path)));
-        else
-            appendEventLog(localizedText(
-                QStringLiteral("Settings file %1 could not be read; a copy was kept at %2").arg(path, copy),
-                QString::fromUtf8(
-                    "Não foi possível ler o arquivo de configurações %1; uma cópia foi mantida em %2")
-                    .arg(path, copy)));
+    }
+    // What follows reads an unparseable file as empty, and a mistyped member of the user's records as
+    // empty, and the next save replaces the file: keep the user's bytes first.
+    const QStringList mistyped = mistypedUserDataKeys(read.object);
+    if ((!read.parsed && !read.content.trimmed().isEmpty()) || !mistyped.isEmpty()) {
+        if (!keepUnusableFileAside(path, read, englishName, portugueseName, mistyped, true) && written)
+            protectSettingsFile = true;
     }
     const QJsonObject object = read.object;
 
@@ -148,6 +149,52 @@ void MainWindow::loadLocalSettings()
     syncChartCombos();
     restoreSplitterSizes();
     applyConfiguredShortcuts();
+}
+
+bool MainWindow::keepUnusableFileAside(const QString &path, const JsonFileRead &read,
+                                       const QString &englishName, const QString &portugueseName,
+                                       const QStringList &mistypedKeys, bool ownerOnly)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    if (!read.opened) {
+        const QString moved = moveUnreadableFileAside(path, now);
+        if (moved.isEmpty()) {
+            appendEventLog(localizedText(
+                QStringLiteral("%1 %2 could not be opened nor moved aside; it will not be overwritten during "
+                               "this run")
+                    .arg(englishName, path),
+                QString::fromUtf8("Não foi possível abrir nem mover o %1 %2; ele não será sobrescrito nesta "
+                                  "execução")
+                    .arg(portugueseName, path)));
+            return false;
+        }
+        appendEventLog(localizedText(
+            QStringLiteral("%1 %2 could not be opened; it was moved to %3").arg(englishName, path, moved),
+            QString::fromUtf8("Não foi possível abrir o %1 %2; ele foi movido para %3")
+                .arg(portugueseName, path, moved)));
+        return true;
+    }
+    const QString copy = preserveUnreadableFile(path, read.content, now, ownerOnly);
+    const QString english = mistypedKeys.isEmpty()
+                                ? QStringLiteral("%1 %2 could not be read").arg(englishName, path)
+                                : QStringLiteral("%1 %2 holds %3 in a form that cannot be read")
+                                      .arg(englishName, path, mistypedKeys.join(QStringLiteral(", ")));
+    const QString portuguese =
+        mistypedKeys.isEmpty() ? QString::fromUtf8("Não foi possível ler o %1 %2").arg(portugueseName, path)
+                               : QString::fromUtf8("O %1 %2 traz %3 em uma forma que não pode ser lida")
+                                     .arg(portugueseName, path, mistypedKeys.join(QStringLiteral(", ")));
+    if (copy.isEmpty()) {
+        appendEventLog(localizedText(
+            english +
+                QStringLiteral("; no copy could be kept, so it will not be overwritten during this run"),
+            portuguese +
+                QString::fromUtf8(
+                    "; não foi possível guardar uma cópia, então ele não será sobrescrito nesta execução")));
+        return false;
+    }
+    appendEventLog(localizedText(english + QStringLiteral("; a copy was kept at %1").arg(copy),
+                                 portuguese + QString::fromUtf8("; uma cópia foi mantida em %1").arg(copy)));
+    return true;
 }
 
 QString MainWindow::hiddenColumnsText() const

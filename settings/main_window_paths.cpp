@@ -1,3 +1,4 @@
+#include "settings/atomic_file.h"
 #include "settings/config_paths.h"
 #include "shell/main_window.h"
 
@@ -45,4 +46,21 @@ QString MainWindow::workspaceSnapshotReadPath() const
 {
     return resolveSettingsPath(QStringLiteral("data/settings/workspace.default.json"),
                                workspaceSnapshotWritePath());
+}
+
+void MainWindow::removeLeftoverTemporaryFiles()
+{
+    const auto settingsFile = [](const QString &name) {
+        return name == QLatin1String("config.txt") || name == QLatin1String("local.json") ||
+               name == QLatin1String("workspace.default.json") ||
+               name.startsWith(QLatin1String("local.json.unreadable-"));
+    };
+    const auto watchlistFile = [](const QString &name) {
+        return name == QLatin1String("default.json") ||
+               name.startsWith(QLatin1String("default.json.unreadable-"));
+    };
+    const auto cachedReply = [](const QString &name) { return name.endsWith(QLatin1String(".json")); };
+    removeLeftoverTemporaries(configDir(), settingsFile);
+    removeLeftoverTemporaries(configDir() + QStringLiteral("/watchlists"), watchlistFile);
+    removeLeftoverTemporaries(cacheDir() + QStringLiteral("/alpha_vantage"), cachedReply);
 }

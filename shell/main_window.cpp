@@ -125,6 +125,12 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
+    // The question runs its own event loop, where a second close request (another click on the close
+    // button, the session ending) would otherwise open a second question over the first.
+    if (closeQuestionOpen) {
+        event->ignore();
+        return;
+    }
     QMessageBox box(this);
     box.setIcon(QMessageBox::Question);
     box.setWindowTitle(appTitle());
@@ -138,7 +144,9 @@ void MainWindow::closeEvent(QCloseEvent *event)
     QPushButton *cancelButton = box.addButton(
         localizedText(QStringLiteral("Cancel"), QStringLiteral("Cancelar")), QMessageBox::RejectRole);
     box.setEscapeButton(cancelButton);
+    closeQuestionOpen = true;
     box.exec();
+    closeQuestionOpen = false;
     const QAbstractButton *chosen = box.clickedButton();
     if (chosen == logoutButton) {
         event->ignore();

@@ -4,8 +4,10 @@
 #include "portfolio/portfolio_model.h"
 #include "providers/quote_routing.h"
 #include "settings/api_keys.h"
+#include "settings/json_file.h"
 #include "settings/local_settings.h"
 #include "settings/shortcuts.h"
+#include "watchlist/watchlist_file.h"
 
 #include <QAbstractSocket>
 #include <QHash>
@@ -119,6 +121,17 @@ public:
     QString workspaceSnapshotReadPath() const;
     void saveLocalSettings();
     void loadLocalSettings();
+    // Keeps a file its loader cannot use as it stands out of the way of the defaults that replace it,
+    // and names it in the console: a file that could not be opened is moved aside, one that is no JSON
+    // or holds `mistypedKeys` is copied aside. `englishName` and `portugueseName` name the kind of file
+    // ("Settings file", "arquivo de configurações"). False when it could be neither moved nor copied:
+    // the caller must then not write over it during this run.
+    bool keepUnusableFileAside(const QString &path, const JsonFileRead &read, const QString &englishName,
+                               const QString &portugueseName, const QStringList &mistypedKeys,
+                               bool ownerOnly);
+    // At start: removes what writes killed half-way left behind (the writer's temporary files) beside
+    // the terminal's own files in its configuration and cache directories.
+    void removeLeftoverTemporaryFiles();
     QString hiddenColumnsText() const;
     static QList<int> positiveIntsFromJson(const QJsonArray &array);
     static QJsonArray intsToJsonArray(const QList<int> &values);
@@ -198,7 +211,10 @@ public:
     void loadWatchlist();
     void addDefaultWatchlistSymbols();
     void applyWatchlistJson(const QJsonObject &object);
-    int appendWatchlistEntries(const QJsonObject &object); // rows added from a file's "symbols"
+    int appendWatchlistEntries(const QJsonObject &object);     // rows added from a file's "symbols"
+    void appendWatchlistRows(const QList<WatchlistRow> &rows); // "pending", in one batch
+    void writeNewWatchlistRow(int row, const QString &symbol, const QString &asset, const QString &source,
+                              const QString &status, const QString &updated);
     void addWatchlistRow(const QString &symbol, const QString &asset, const QString &source,
                          const QString &status, bool select);
     void addSymbolFromInput();
@@ -273,6 +289,10 @@ public:
     void onCryptoQuoteCascadeFailed(const QString &symbol, AsyncProviderCascade *cascade,
                                     const QStringList &errors);
     bool releaseQuoteCascade(const QString &symbol, AsyncProviderCascade *cascade);
+    // A request given up is aborted at once: left to its transfer limit it would hold one of the few
+    // connections per host and delay every later request to that host.
+    void abortQuoteAttempt(const QString &symbol);    // the symbol's walk gave its running attempt up
+    void forgetSymbolRequests(const QString &symbol); // the symbol left the watchlist: every request ends
     static ProviderReplyHeaders replyHeaders(const QNetworkReply *reply);
     QString providerSymbol(const QString &providerKey, const QString &symbol) const;
     QString defaultProviderForSymbol(const QString &symbol) const;
@@ -654,8 +674,9 @@ public:
     // Flags
     bool marketDataStarted = false;
     bool quitting = false;
-    bool bookPending = false; // a book stream was started and no depth has arrived yet
-    bool bookLive = false;    // depth has arrived for the current book stream
+    bool closeQuestionOpen = false; // the close question is on screen
+    bool bookPending = false;       // a book stream was started and no depth has arrived yet
+    bool bookLive = false;          // depth has arrived for the current book stream
     bool tradeStreamActive = false;
     int itickRetryCount = 0;
 
@@ -671,6 +692,8 @@ public:
     double usdBrlRate = 0.0; // BRL per USD; 0 until the first USD/BRL quote
     QMap<QString, quint64> quoteGenerations;
     QMap<QString, QPointer<AsyncProviderCascade>> quoteCascades;
+    QHash<QString, QPointer<QNetworkReply>> quoteAttemptReplies;      // each walk's attempt in flight
+    QMultiHash<QString, QPointer<QNetworkReply>> chartRequestReplies; // direct chart requests in flight
     // Each quote attempt's limit and each quote request's transfer limit; only tests shorten them.
     int quoteAttemptLimitMs = 11000;
     int quoteTransferLimitMs = 10000;
@@ -683,6 +706,10 @@ public:
     QJsonObject chartDrawings; // drawings per "symbol|timeframe"
     QString currentDrawingsKey;
     LocalSettings settings;
+    // A settings or watchlist file that could not be read nor kept aside at start: this run never
+    // writes over it.
+    bool protectSettingsFile = false;
+    bool protectWatchlistFile = false;
 
     // Portfolios: the three maps share their keys; a portfolio exists when it has a positions entry.
     PortfolioPositionMap portfolioPositions;

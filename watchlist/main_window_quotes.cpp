@@ -26,6 +26,12 @@ bool cellExists(const QTableWidget *table, int row, int column)
 void MainWindow::applyQuote(const QString &symbol, const QString &providerKey, const Quote &quote,
                             qint64 latencyMs)
 {
+    // The ticker follows the rate whether or not the pair has a row.
+    if (symbol == QLatin1String("BRL=X"))
+        updateFxTicker(quote.price, quote.changePercent);
+    // A symbol without a row keeps no candles: one that was removed must not come back.
+    if (findSymbolRow(symbol) < 0)
+        return;
     const QString timeframe = chartTimeframeCombo ? chartTimeframeCombo->currentText() : QString();
     const CandleList candles = historyCandlesForTimeframe(quote.candles, timeframe);
     if (candles.isEmpty()) {
@@ -37,8 +43,6 @@ void MainWindow::applyQuote(const QString &symbol, const QString &providerKey, c
         candlesBySymbol.insert(symbol, candles);
     }
     applyPriceToLastCandle(symbol, quote.price);
-    if (symbol == QLatin1String("BRL=X"))
-        updateFxTicker(quote.price, quote.changePercent);
     updateQuoteRow(symbol, quote.price, quote.changePercent, quote.source, quoteLatencyText(latencyMs),
                    quoteStatusForProvider(providerKey));
 }

@@ -33,9 +33,10 @@ int quoteTileColumns(int windowWidth)
 
 QString fxTickerText(double rate, double changePercent)
 {
+    // A change that is not known shows as missing, as in the Change column, rather than vanishing.
     const QString suffix = std::isfinite(changePercent)
                                ? QStringLiteral(" %1%").arg(QString::number(changePercent, 'f', 2))
-                               : QString();
+                               : QStringLiteral(" --");
     return QStringLiteral("USD/BRL %1%2").arg(QString::number(rate, 'f', 4), suffix);
 }
 

@@ -15,7 +15,7 @@ QString changeDirection(const QString &changeText);
 // Tiles per row of the quote tiles bar for a window of this width.
 int quoteTileColumns(int windowWidth);
 
-// "USD/BRL 5.4321 -0.50%"; the change part is left out when the change is not finite.
+// "USD/BRL 5.4321 -0.50%"; the change part reads "--" when the change is not finite.
 QString fxTickerText(double rate, double changePercent);
 
 // The Change column: "1.50%", "-0.25%" (no plus sign); "--" when the change is not finite.

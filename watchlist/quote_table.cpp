@@ -78,6 +78,7 @@ void MainWindow::removeSelectedSymbol()
     if (!item)
         return;
     const QString symbol = item->text();
+    forgetSymbolRequests(symbol);
     candlesBySymbol.remove(symbol);
     quoteTable->removeRow(row);
     if (symbol == bookSymbol) {

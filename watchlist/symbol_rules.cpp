@@ -1,5 +1,7 @@
 #include "watchlist/symbol_rules.h"
 
+#include <algorithm>
+
 #include <QSet>
 
 namespace {
@@ -104,6 +106,18 @@ QString normalizeSymbol(const QString &text, const QStringList &cryptoBases, con
         return symbol + kB3Suffix;
 
     return symbol;
+}
+
+bool isAcceptableSymbol(const QString &text, const QString &symbol)
+{
+    // A lone surrogate is no character at all.
+    if (symbol.isEmpty() || symbol.size() > kMaxSymbolLength || !text.isValidUtf16())
+        return false;
+    const QList<uint> codePoints = text.toUcs4();
+    return std::none_of(codePoints.cbegin(), codePoints.cend(), [](uint codePoint) {
+        const QChar::Category category = QChar::category(char32_t(codePoint));
+        return category == QChar::Other_Control || category == QChar::Other_Format;
+    });
 }
 
 QString classifySymbol(const QString &symbol)

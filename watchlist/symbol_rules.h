@@ -30,6 +30,14 @@ QString parseForexPair(const QString &text);
 // B3 tickers without ".SA" that a bare ticker is completed to.
 QString normalizeSymbol(const QString &text, const QStringList &cryptoBases, const QStringList &b3Bases);
 
+// The longest symbol a row takes.
+constexpr int kMaxSymbolLength = 64;
+
+// Whether a symbol may have a row: `text` as given (file or symbol box) holds no control or format
+// character (NUL, ESC, a right-to-left override would make the row show another symbol than it holds),
+// and its canonical form `symbol` is not empty nor longer than kMaxSymbolLength characters.
+bool isAcceptableSymbol(const QString &text, const QString &symbol);
+
 // "BR Equity", "Crypto", "Forex" or "US Equity". Expects a canonical symbol; does not normalise.
 QString classifySymbol(const QString &symbol);
 // "equity_br", "crypto", "forex" or "equity_us": the class as files store it.

@@ -14,6 +14,15 @@ struct WatchlistFileEntry
     QString provider;
 };
 
+// A row about to be added to the quote table: the canonical symbol, its asset class as shown ("US Equity")
+// and the text of its Source cell.
+struct WatchlistRow
+{
+    QString symbol;
+    QString asset;
+    QString source;
+};
+
 // The file's object: "name" "Default" and the rows under "symbols", in the order given.
 QJsonObject watchlistFileJson(const QList<WatchlistFileEntry> &entries);
 

@@ -7,9 +7,12 @@
 #include <QSignalSpy>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 
 namespace {
+// A quote without a previous close has no change at all, not a flat day.
+constexpr double kNoChange = std::numeric_limits<double>::quiet_NaN();
 
 // A key full of characters that a careless query builder would pass through or mangle.
 const QString kKey = QStringLiteral("k+y/%41 z");
@@ -380,7 +383,7 @@ private Q_SLOTS:
             << "yahoo"
             << "X" << QByteArray(R"({"chart":{"result":[{"meta":{},"timestamp":[1,2,3],
                 "indicators":{"quote":[{"open":[1,1,1],"high":[2,2,2],"low":[1,1,1],"close":[1.5,1.75,null]}]}}]}})")
-            << true << "X" << Numbers{1.75, 0, 1, 2, 1, 0, 0} << 2;
+            << true << "X" << Numbers{1.75, kNoChange, 1, 2, 1, 0, 0} << 2;
         QTest::newRow("yahoo one-day window uses the chart's previous close")
             << "yahoo"
             << "X"
@@ -421,7 +424,7 @@ private Q_SLOTS:
             << QByteArray(R"({"chart":{"result":[{"meta":{"regularMarketPrice":120,"chartPreviousClose":40,
                 "range":"5y","dataGranularity":"1mo","regularMarketTime":1700000000},"timestamp":[1690000000,1695000000],
                 "indicators":{"quote":[{"open":[1,1],"high":[2,2],"low":[1,1],"close":[100,110]}]}}]}})")
-            << true << "X" << Numbers{120, 0, 1, 2, 1, 0, 0} << 2;
+            << true << "X" << Numbers{120, kNoChange, 1, 2, 1, 0, 0} << 2;
         invalid("yahoo empty result", "yahoo", R"({"chart":{"result":[]}})");
         invalid("yahoo error", "yahoo", R"({"chart":{"result":null,"error":{"code":"Not Found"}}})");
         invalid("yahoo empty quote", "yahoo",
@@ -453,7 +456,8 @@ private Q_SLOTS:
         const Numbers actual = numbersOf(*quote);
         for (int i = 0; i < actual.size(); ++i)
             QVERIFY2(
-                qFuzzyCompare(1.0 + actual.at(i), 1.0 + numbers.at(i)),
+                std::isnan(numbers.at(i)) ? std::isnan(actual.at(i))
+                                          : qFuzzyCompare(1.0 + actual.at(i), 1.0 + numbers.at(i)),
                 qPrintable(QStringLiteral("field %1: %2 != %3").arg(i).arg(actual.at(i)).arg(numbers.at(i))));
         QCOMPARE(quote->candles.size(), candles);
     }

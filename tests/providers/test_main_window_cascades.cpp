@@ -347,6 +347,75 @@ private Q_SLOTS:
         QVERIFY(road.w().candlesBySymbol.value("PETR4.SA").isEmpty());
     }
 
+    // An attempt given up for its time is aborted there and then: the server sees its connection close.
+    // Left to its transfer limit, each would hold one of the host's six connections, and from the
+    // seventh round on the Yahoo request of the same host would wait behind them and time out too.
+    void aTimedOutAttemptIsAbortedAndLaterRoundsAreNotDelayed()
+    {
+        QuoteRoad road(150, 20000);
+        road.server.setReply(RoadPath::brapi("PETR4"), FakeReply::hanging());
+        road.server.setReply(RoadPath::yahoo("PETR4.SA"), FakeReply::json(RoadReply::yahoo(30, 29)));
+        road.addRow("PETR4.SA");
+        for (int round = 1; round <= 8; ++round) {
+            road.w().setQuoteStatus("PETR4.SA", QStringLiteral("pending"));
+            road.w().requestQuote("PETR4.SA");
+            QTRY_COMPARE_WITH_TIMEOUT(road.status("PETR4.SA"), QStringLiteral("free/delayed"), 3000);
+            QTRY_COMPARE(road.server.openHeldConnections(), 0);
+            QCOMPARE(road.unfinishedRequests(), 0);
+        }
+        QCOMPARE(road.server.requestsFor(RoadPath::brapi("PETR4")).size(), 8);
+        QCOMPARE(road.server.requestsFor(RoadPath::yahoo("PETR4.SA")).size(), 8);
+    }
+
+    // A symbol that leaves the watchlist takes its requests with it: the quote attempt and the chart
+    // request are aborted, and nothing of the symbol comes back, not even candles.
+    void removingARowAbortsItsRequests_data()
+    {
+        QTest::addColumn<bool>("hang");
+        QTest::newRow("hanging server") << true;
+        QTest::newRow("late reply") << false;
+    }
+
+    void removingARowAbortsItsRequests()
+    {
+        QFETCH(bool, hang);
+        QuoteRoad road(5000, 20000);
+        FakeReply reply = FakeReply::json(RoadReply::yahoo(100, 90));
+        reply.delayMs = 300;
+        road.server.setReply(RoadPath::yahoo("AAPL"), hang ? FakeReply::hanging() : reply);
+        road.addRow("AAPL");
+        road.w().quoteTable->selectRow(road.w().findSymbolRow("AAPL")); // asks for the quote
+        road.w().requestYahooChart("AAPL", false);                      // and the history
+        QVERIFY(road.server.waitForRequests(2));
+        QCOMPARE(road.server.openHeldConnections(), 2);
+
+        road.w().removeSelectedSymbol();
+        QCOMPARE(road.unfinishedRequests(), 0);
+        QTRY_COMPARE(road.server.openHeldConnections(), 0);
+        QTest::qWait(450); // past the late reply
+        QCOMPARE(road.w().findSymbolRow("AAPL"), -1);
+        QVERIFY(!road.w().candlesBySymbol.contains("AAPL"));
+        QVERIFY(!road.w().quoteCascades.contains("AAPL"));
+
+        // Added again, the symbol starts from nothing: no candles of the removed row reappear.
+        road.addRow("AAPL");
+        QTest::qWait(100);
+        QVERIFY(!road.w().candlesBySymbol.contains("AAPL"));
+        QCOMPARE(road.cell("AAPL", QuoteColumnLast), QStringLiteral("--"));
+    }
+
+    // The USD/BRL ticker asks for "BRL=X" whether or not it has a row; without one the rate still
+    // reaches the ticker but the candle store keeps nothing of it.
+    void aQuoteForASymbolWithoutARowKeepsNoCandles()
+    {
+        QuoteRoad road;
+        road.server.setReply(RoadPath::yahoo("BRL%3DX"), FakeReply::json(RoadReply::yahoo(5.25, 5.0)));
+        road.w().requestQuote("BRL=X");
+        QTRY_COMPARE(road.w().usdBrlRate, 5.25);
+        QTRY_VERIFY(road.w().quoteCascades.isEmpty());
+        QVERIFY(!road.w().candlesBySymbol.contains("BRL=X"));
+    }
+
     // Two requests for one symbol in quick succession: the first run is cancelled and only the second
     // run's reply reaches the row, however late the first one's reply comes.
     void secondRequestReplacesTheFirst()

@@ -231,6 +231,7 @@ private Q_SLOTS:
         road.setTimeframe("4h");
         road.server.setReply(RoadPath::yahoo("AAPL"),
                              FakeReply::json(chartBody(110, 100, 9, 1700006400, 101)));
+        road.addRow("AAPL");
         road.w().requestYahooChart("AAPL", false);
         QTRY_VERIFY(!road.w().candlesBySymbol.value("AAPL").isEmpty());
         const CandleList candles = road.w().candlesBySymbol.value("AAPL");
@@ -245,7 +246,8 @@ private Q_SLOTS:
         QuoteRoad road;
         FakeReply late = FakeReply::json(chartBody(110, 100, 3, 1700000000, 101));
         late.delayMs = 300;
-        road.server.setReply(RoadPath::yahoo("MSFT"), late);
+        road.server.enqueueReply(RoadPath::yahoo("MSFT"), late); // the timeframe's own refresh gets a 404
+        road.addRow("MSFT");
         road.w().requestYahooChart("MSFT", false);
         QVERIFY(road.server.waitForRequests(1));
         road.w().chartTimeframeCombo->setCurrentText("1d");
@@ -253,6 +255,8 @@ private Q_SLOTS:
         QVERIFY(road.w().candlesBySymbol.value("MSFT").isEmpty());
 
         // Asked again in the timeframe now shown, the reply is taken.
+        road.server.setReply(RoadPath::yahoo("MSFT"),
+                             FakeReply::json(chartBody(110, 100, 3, 1700000000, 101)));
         road.w().requestYahooChart("MSFT", false);
         QTRY_COMPARE(road.w().candlesBySymbol.value("MSFT").size(), 3);
     }

@@ -3,6 +3,10 @@
 #include "tests/support/test_main.h"
 
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
 #include <QRegularExpression>
 
 namespace {
@@ -110,6 +114,52 @@ private Q_SLOTS:
                     .hasMatch());
         QVERIFY(!road.w().candlesBySymbol.value(symbol).isEmpty());
         QVERIFY(!road.console().contains(QStringLiteral("failed")));
+    }
+
+    // Yahoo answers the "1mo" timeframe with monthly bars and no previous close. Such a quote has no
+    // change: the Change cell, the tile and the USD/BRL ticker show "--", never a green "0.00%".
+    void aMonthlyReplyWithoutPreviousCloseHasNoChange()
+    {
+        // Recorded daily charts, given the meta of a monthly answer (granularity "1mo", range "5y").
+        const auto monthly = [](const QString &file) {
+            QJsonObject root = QJsonDocument::fromJson(recordedBody(file)).object();
+            QJsonObject chart = root.value("chart").toObject();
+            QJsonArray results = chart.value("result").toArray();
+            QJsonObject result = results.first().toObject();
+            QJsonObject meta = result.value("meta").toObject();
+            meta.insert("dataGranularity", "1mo");
+            meta.insert("range", "5y");
+            result.insert("meta", meta);
+            results.replace(0, result);
+            chart.insert("result", results);
+            root.insert("chart", chart);
+            return FakeReply::json(QJsonDocument(root).toJson());
+        };
+        for (const char *file : {"yahoo/chart_AAPL_range_6mo_1d_with_dividends_raw.json",
+                                 "yahoo/chart_EURUSD_X_forex_1d_2020-01-01_2020-01-03.json"})
+            QVERIFY(!recordedBody(QString::fromLatin1(file)).contains("\"previousClose\""));
+        QuoteRoad road;
+        road.setTimeframe(QStringLiteral("1mo"));
+        road.server.setReply(RoadPath::yahoo("AAPL"),
+                             monthly("yahoo/chart_AAPL_range_6mo_1d_with_dividends_raw.json"));
+        road.server.setReply(RoadPath::yahoo("BRL%3DX"),
+                             monthly("yahoo/chart_EURUSD_X_forex_1d_2020-01-01_2020-01-03.json"));
+        road.addRow("AAPL");
+        road.addRow("BRL=X");
+        road.w().requestQuote("AAPL");
+        road.w().requestQuote("BRL=X");
+        QTRY_COMPARE(road.status("AAPL"), QStringLiteral("free/delayed"));
+        QTRY_COMPARE(road.status("BRL=X"), QStringLiteral("free/delayed"));
+
+        QCOMPARE(road.cell("AAPL", QuoteColumnLast), QStringLiteral("269.7000"));
+        QCOMPARE(road.cell("AAPL", QuoteColumnChange), QStringLiteral("--"));
+        const QTableWidgetItem *change =
+            road.w().quoteTable->item(road.w().findSymbolRow("AAPL"), QuoteColumnChange);
+        QVERIFY(change->foreground().color() != QColor(QStringLiteral("#20c878")));
+        QCOMPARE(road.w().quoteTileLabels.at(0)->text(), QStringLiteral("AAPL  269.7000  --"));
+        QCOMPARE(road.w().quoteTileLabels.at(0)->property("direction").toString(), QStringLiteral("flat"));
+        QCOMPARE(road.cell("BRL=X", QuoteColumnChange), QStringLiteral("--"));
+        QCOMPARE(road.w().fxTickerLabel->text(), QStringLiteral("USD/BRL 1.1131 --"));
     }
 
     // With the server answering nothing but the providers' recorded errors, every row ends "all providers

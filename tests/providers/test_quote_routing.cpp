@@ -61,6 +61,19 @@ private Q_SLOTS:
         QTest::newRow("twelvedata pair") << "twelvedata"
                                          << "EURUSD=X"
                                          << "EUR/USD";
+        // Yahoo's USD-based form names one currency; Twelve Data needs the pair.
+        QTest::newRow("twelvedata JPY=X") << "twelvedata"
+                                          << "JPY=X"
+                                          << "USD/JPY";
+        QTest::newRow("twelvedata CHF=X") << "twelvedata"
+                                          << "CHF=X"
+                                          << "USD/CHF";
+        QTest::newRow("twelvedata CAD=X") << "twelvedata"
+                                          << "CAD=X"
+                                          << "USD/CAD";
+        QTest::newRow("twelvedata crypto") << "twelvedata"
+                                           << "BTCUSDT"
+                                           << "BTCUSDT";
         QTest::newRow("twelvedata equity") << "twelvedata"
                                            << "AAPL"
                                            << "AAPL";

@@ -72,6 +72,8 @@ private Q_SLOTS:
             << QStringLiteral("a=1\r\nb=2\rc=3") << Entries{{"a", "1"}, {"b", "2"}, {"c", "3"}};
         QTest::newRow("'#' inside a value is not a comment")
             << QStringLiteral("k=ab#cd\n") << Entries{{"k", "ab#cd"}};
+        QTest::newRow("a byte-order mark before the first key")
+            << QString(QChar(0xFEFF)) + QStringLiteral("k=v\nx=1") << Entries{{"k", "v"}, {"x", "1"}};
         QTest::newRow("non-ASCII survives")
             << QString::fromUtf8("k=chave-ção\n") << Entries{{"k", QString::fromUtf8("chave-ção")}};
     }

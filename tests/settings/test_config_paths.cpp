@@ -1,6 +1,7 @@
 #include "settings/config_paths.h"
 #include "tests/support/test_main.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -49,17 +50,29 @@ private Q_SLOTS:
         QFETCH(bool, legacyIsDirectory);
         QFETCH(bool, expectLegacy);
         TempHome home;
-        const QString legacy = QStringLiteral("data/settings/local.json"); // relative to the working dir
+        const QString legacy = QStringLiteral("data/settings/local.json"); // relative to the program
+        const QString legacyInProgramDir = home.applicationDirectory() + QLatin1Char('/') + legacy;
         const QString fresh = configDirectoryPath() + QStringLiteral("/local.json");
         if (legacyExists) {
             if (legacyIsDirectory)
-                QDir().mkpath(legacy);
+                QDir().mkpath(legacyInProgramDir);
             else
-                home.writeFile(QStringLiteral("work/") + legacy, "{}");
+                home.writeFile(QStringLiteral("app/") + legacy, "{}");
         }
         if (newExists)
             home.writeFile(QDir(home.path()).relativeFilePath(fresh), "{}");
-        QCOMPARE(resolveSettingsPath(legacy, fresh), expectLegacy ? legacy : fresh);
+        QCOMPARE(resolveSettingsPath(legacy, fresh), expectLegacy ? legacyInProgramDir : fresh);
+    }
+
+    void theWorkingDirectoryIsNeverRead()
+    {
+        TempHome home;
+        const QString legacy = QStringLiteral("data/settings/local.json");
+        const QString fresh = configDirectoryPath() + QStringLiteral("/local.json");
+        home.writeFile(QStringLiteral("work/") + legacy, "{}"); // the working directory
+        QCOMPARE(resolveSettingsPath(legacy, fresh), fresh);
+        setLegacyBaseDirectory(QString());
+        QCOMPARE(legacyBaseDirectory(), QCoreApplication::applicationDirPath());
     }
 
     void parentDirectoryIsCreated()

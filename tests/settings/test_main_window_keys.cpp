@@ -106,6 +106,19 @@ private Q_SLOTS:
         QVERIFY(effective.contains(QStringLiteral("itick_api_key")));
     }
 
+    // A common editor saves the file with a byte-order mark in front: the first line's key still counts.
+    void aByteOrderMarkKeepsTheFirstKey()
+    {
+        TempHome home;
+        writeKeyFile(home.appConfigDir() + QStringLiteral("/config.txt"),
+                     "\xEF\xBB\xBF"
+                     "alpha_vantage_api_key=file-alpha\r\nfinnhub_api_key=file-finnhub\r\n");
+        MainWindow window;
+        QCOMPARE(window.apiKeyFor(QStringLiteral("alpha_vantage_api_key")), QStringLiteral("file-alpha"));
+        QCOMPARE(window.apiKeyFor(QStringLiteral("finnhub_api_key")), QStringLiteral("file-finnhub"));
+        QCOMPARE(window.settings.configValues.keys(), QStringList{QStringLiteral("finnhub_api_key")});
+    }
+
     void withoutKeyFileTheEnvironmentStays()
     {
         TempHome home;
@@ -120,16 +133,16 @@ private Q_SLOTS:
     void legacyKeyFileIsReadUntilTheNewOneExists()
     {
         TempHome home;
-        home.writeFile(QStringLiteral("work/config.txt"), "finnhub_api_key=legacy\n");
+        home.writeFile(QStringLiteral("app/config.txt"), "finnhub_api_key=legacy\n");
         {
             MainWindow window;
             QCOMPARE(window.apiKeyFor(QStringLiteral("finnhub_api_key")), QStringLiteral("legacy"));
             QVERIFY(window.saveLocalApiKeys());
         }
-        home.writeFile(QStringLiteral("work/config.txt"), "finnhub_api_key=changed legacy\n");
+        home.writeFile(QStringLiteral("app/config.txt"), "finnhub_api_key=changed legacy\n");
         MainWindow window;
         QCOMPARE(window.apiKeyFor(QStringLiteral("finnhub_api_key")), QStringLiteral("legacy"));
-        QCOMPARE(TempHome::readFile(home.workingDirectory() + QStringLiteral("/config.txt")),
+        QCOMPARE(TempHome::readFile(home.applicationDirectory() + QStringLiteral("/config.txt")),
                  QByteArray("finnhub_api_key=changed legacy\n")); // never written
     }
 

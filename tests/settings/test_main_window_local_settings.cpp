@@ -12,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 
+#include <unistd.h>
+
 namespace {
 QString settingsPath(const TempHome &home)
 {
@@ -258,7 +260,7 @@ private Q_SLOTS:
     void theLegacyFileIsReadUntilTheNewOneExists()
     {
         TempHome home;
-        home.writeFile(QStringLiteral("work/data/settings/local.json"), R"({"theme": "mvx_light"})");
+        home.writeFile(QStringLiteral("app/data/settings/local.json"), R"({"theme": "mvx_light"})");
         {
             MainWindow window;
             QCOMPARE(window.settings.theme, QStringLiteral("mvx_light"));
@@ -267,8 +269,192 @@ private Q_SLOTS:
         }
         MainWindow again;
         QCOMPARE(again.settings.theme, QStringLiteral("coffee_dark"));
-        QCOMPARE(readJson(home.path() + QStringLiteral("/work/data/settings/local.json")).value("theme"),
+        QCOMPARE(readJson(home.path() + QStringLiteral("/app/data/settings/local.json")).value("theme"),
                  QJsonValue("mvx_light"));
+    }
+
+    // Files planted where the terminal is started from must not hand it keys, a news endpoint or an
+    // account session; an older install's files beside the program are still read.
+    void legacyFilesComeFromTheProgramFolderOnly_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("working directory: ignored") << "work" << false;
+        QTest::newRow("beside the program: read") << "app" << true;
+    }
+
+    void legacyFilesComeFromTheProgramFolderOnly()
+    {
+        QFETCH(QString, folder);
+        QFETCH(bool, read);
+        TempHome home;
+        home.writeFile(folder + QStringLiteral("/config.txt"),
+                       "finnhub_api_key=planted-key\nmurvex_news_endpoint=http://127.0.0.1:9/news.json\n"
+                       "murvex_news_token=planted-token\n");
+        home.writeFile(folder + QStringLiteral("/data/settings/local.json"),
+                       R"({"auth": {"token": "planted-session", "email": "someone@example.com"}})");
+        MainWindow window;
+        const auto expected = [read](const char *value) {
+            return read ? QString::fromLatin1(value) : QString();
+        };
+        QCOMPARE(window.apiKeyFor(QStringLiteral("finnhub_api_key")), expected("planted-key"));
+        QCOMPARE(window.apiKeyFor(QStringLiteral("murvex_news_endpoint")),
+                 expected("http://127.0.0.1:9/news.json"));
+        QCOMPARE(window.apiKeyFor(QStringLiteral("murvex_news_token")), expected("planted-token"));
+        QCOMPARE(window.settings.authToken, expected("planted-session"));
+        QCOMPARE(window.settings.authEmail, expected("someone@example.com"));
+    }
+
+    // The legacy "portfolio" array becomes a portfolio of the new form at the first start: no start
+    // and no save after that may drop a position.
+    void theLegacyPortfolioSurvivesStartsAndSaves()
+    {
+        TempHome home;
+        writeSettings(home, R"({"theme": "mvx_light", "portfolio": [)"
+                            R"({"avg_price":28.35,"note":"ação","quantity":100,"symbol":"PETR4.SA"},)"
+                            R"({"avg_price":170,"quantity":1.5,"symbol":"AAPL"}]})");
+        for (int start = 0; start < 3; ++start) {
+            MainWindow window;
+            window.saveLocalSettings();
+            const QJsonObject saved = readJson(settingsPath(home));
+            const QJsonArray items = saved.value("portfolios").toObject().value("items").toArray();
+            QCOMPARE(items.size(), 1);
+            QStringList symbols;
+            for (const QJsonValue &position : items.at(0).toObject().value("positions").toArray())
+                symbols << position.toObject().value("symbol").toString();
+            QCOMPARE(symbols, (QStringList{"PETR4.SA", "AAPL"}));
+            QCOMPARE(window.settings.theme, QStringLiteral("mvx_light"));
+        }
+    }
+
+    // A member of the user's records in a form its reader cannot take would be saved back empty: the
+    // file is copied aside first and the console names the copy and the member.
+    void mistypedRecordsAreCopiedAsideFirst_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("member"); // empty: no copy is made
+        QTest::newRow("alerts as an object")
+            << QByteArray(R"({"alerts": {"AAPL": {"above": 200}}})") << "alerts";
+        QTest::newRow("portfolios as an array")
+            << QByteArray(R"({"portfolios": [{"name": "Main", "positions": [1]}]})") << "portfolios";
+        QTest::newRow("legacy portfolio as an object")
+            << QByteArray(R"({"portfolio": {"AAPL": 3}})") << "portfolio";
+        QTest::newRow("drawings as text") << QByteArray(R"({"drawings": "AAPL|1d"})") << "drawings";
+        QTest::newRow("null holds nothing") << QByteArray(R"({"alerts": null, "portfolios": {}})") << "";
+    }
+
+    void mistypedRecordsAreCopiedAsideFirst()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, member);
+        TempHome home;
+        writeSettings(home, content);
+        MainWindow window;
+        const QStringList copies =
+            QDir(home.appConfigDir()).entryList({QStringLiteral("local.json.unreadable-*")}, QDir::Files);
+        if (member.isEmpty()) {
+            QVERIFY(copies.isEmpty());
+            return;
+        }
+        QCOMPARE(copies.size(), 1);
+        const QString copy = home.appConfigDir() + QLatin1Char('/') + copies.first();
+        QCOMPARE(TempHome::readFile(copy), content);
+        const QString console = window.eventConsole->toPlainText();
+        QVERIFY2(console.contains(copy) && console.contains(member), qPrintable(console));
+        window.saveLocalSettings(); // the original may now be replaced: the copy stays
+        QCOMPARE(TempHome::readFile(copy), content);
+    }
+
+    // Something at the file's path that cannot be opened (here a directory, which no one can read as
+    // a file, root included) is moved aside, not replaced by the defaults.
+    void aFileThatCannotBeOpenedIsMovedAside()
+    {
+        TempHome home;
+        const QString inside = home.writeFile(
+            QDir(home.path()).relativeFilePath(settingsPath(home)) + QStringLiteral("/keep.txt"), "mine");
+        MainWindow window;
+        const QStringList aside =
+            QDir(home.appConfigDir()).entryList({QStringLiteral("local.json.unreadable-*")}, QDir::Dirs);
+        QCOMPARE(aside.size(), 1);
+        const QString moved = home.appConfigDir() + QLatin1Char('/') + aside.first();
+        QCOMPARE(TempHome::readFile(moved + QStringLiteral("/keep.txt")), QByteArray("mine"));
+        QVERIFY(!QFileInfo::exists(inside));
+        QVERIFY(window.eventConsole->toPlainText().contains(moved));
+        QVERIFY(!window.protectSettingsFile);
+        window.saveLocalSettings();
+        QVERIFY(QFileInfo(settingsPath(home)).isFile());
+    }
+
+    // A file without read permission: moved aside; when it cannot be moved either (its folder is
+    // read-only), this run never writes over it. Permissions do not hold for root.
+    void anUnreadableFileIsNeverOverwritten_data()
+    {
+        QTest::addColumn<bool>("folderWritable");
+        QTest::newRow("moved aside") << true;
+        QTest::newRow("cannot be moved") << false;
+    }
+
+    void anUnreadableFileIsNeverOverwritten()
+    {
+        QFETCH(bool, folderWritable);
+        if (::geteuid() == 0)
+            QSKIP("file permissions do not hold for root");
+        TempHome home;
+        const QByteArray content = R"({"theme": "mvx_light", "alerts": [{"symbol": "AAPL"}]})";
+        writeSettings(home, content);
+        QVERIFY(QFile::setPermissions(settingsPath(home), QFileDevice::WriteOwner));
+        const QFileDevice::Permissions folderMode = QFile::permissions(home.appConfigDir());
+        if (!folderWritable)
+            QVERIFY(
+                QFile::setPermissions(home.appConfigDir(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        {
+            MainWindow window;
+            QCOMPARE(window.protectSettingsFile, !folderWritable);
+            QCOMPARE(window.settings.theme, QStringLiteral("coffee_dark"));
+            window.saveLocalSettings();
+            const QString console = window.eventConsole->toPlainText();
+            QVERIFY2(console.contains(folderWritable ? QStringLiteral("it was moved to")
+                                                     : QStringLiteral("will not be overwritten")),
+                     qPrintable(console));
+        }
+        QFile::setPermissions(home.appConfigDir(), folderMode);
+        QString kept = settingsPath(home);
+        if (folderWritable) {
+            const QStringList aside =
+                QDir(home.appConfigDir()).entryList({QStringLiteral("local.json.unreadable-*")}, QDir::Files);
+            QCOMPARE(aside.size(), 1);
+            kept = home.appConfigDir() + QLatin1Char('/') + aside.first();
+        }
+        QVERIFY(QFile::setPermissions(kept, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QCOMPARE(TempHome::readFile(kept), content);
+    }
+
+    // A write killed half-way leaves the atomic writer's temporary beside the file; the next start
+    // removes those of the terminal's own files and nothing else.
+    void leftoverTemporariesAreRemovedAtStart()
+    {
+        TempHome home;
+        const QString config = QDir(home.path()).relativeFilePath(home.appConfigDir());
+        const QString cache = QDir(home.path()).relativeFilePath(home.appCacheDir());
+        const QStringList leftovers = {config + "/local.json.kXqWbZ",
+                                       config + "/config.txt.AbCdEf",
+                                       config + "/workspace.default.json.QWERTY",
+                                       config + "/local.json.unreadable-20240506-070809.PqRsTu",
+                                       config + "/watchlists/default.json.ZyXwVu",
+                                       cache + "/alpha_vantage/AAPL.json.MnOpQr"};
+        const QStringList kept = {config + "/local.json.backup",
+                                  config + "/notes.txt.AbCdEf",
+                                  config + "/local.json.AbCdE",
+                                  config + "/local.json.AbCd3f",
+                                  config + "/watchlists/other.json.ZyXwVu",
+                                  cache + "/alpha_vantage/AAPL.json"};
+        for (const QString &file : leftovers + kept)
+            home.writeFile(file, "{}");
+        MainWindow window;
+        for (const QString &file : leftovers)
+            QVERIFY2(!QFileInfo::exists(home.path() + QLatin1Char('/') + file), qPrintable(file));
+        for (const QString &file : kept)
+            QVERIFY2(QFileInfo::exists(home.path() + QLatin1Char('/') + file), qPrintable(file));
     }
 
     void splitterMovesSaveOnceAfterTheyStop()

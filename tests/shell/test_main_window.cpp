@@ -227,12 +227,12 @@ private Q_SLOTS:
         QCOMPARE(window.localSettingsWritePath(), config + QStringLiteral("/local.json"));
         QCOMPARE(window.workspaceSnapshotWritePath(), config + QStringLiteral("/workspace.default.json"));
         // Only the legacy file exists: it is read until the new one is written.
-        home.writeFile(QStringLiteral("work/data/settings/local.json"), "{}");
-        QCOMPARE(window.localSettingsReadPath(), QStringLiteral("data/settings/local.json"));
+        const QString legacy = home.writeFile(QStringLiteral("app/data/settings/local.json"), "{}");
+        QCOMPARE(window.localSettingsReadPath(), legacy);
         home.writeFile(QStringLiteral(".config/Murvex/Terminal Murvex/local.json"), "{}");
         QCOMPARE(window.localSettingsReadPath(), config + QStringLiteral("/local.json"));
-        home.writeFile(QStringLiteral("work/config.txt"), "# keys\n");
-        QCOMPARE(window.configFilePath(), QStringLiteral("config.txt"));
+        const QString legacyKeys = home.writeFile(QStringLiteral("app/config.txt"), "# keys\n");
+        QCOMPARE(window.configFilePath(), legacyKeys);
     }
 };
 

@@ -6,6 +6,7 @@
 #include "tests/support/test_main.h"
 
 #include <QAbstractButton>
+#include <QCloseEvent>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -271,6 +272,44 @@ private Q_SLOTS:
             QVERIFY(window.close());
             QVERIFY(!again.seen);
         }
+    }
+
+    // A second close request while the question is open (another click on the close button, the
+    // session ending) asks nothing more and closes nothing; once answered, the question comes again.
+    void aSecondCloseRequestWhileTheQuestionIsOpenIsIgnored()
+    {
+        TempHome home;
+        LoopbackServices services;
+        MainWindow window;
+        window.settings.authToken = QStringLiteral("session-token");
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        qsizetype questions = 0;
+        bool secondClosed = true;
+        QTimer::singleShot(50, &window, [&]() {
+            // Runs inside the first question's event loop; the inner timer answers whatever is open.
+            QTimer::singleShot(300, &window, [&]() {
+                const QList<QMessageBox *> boxes = window.findChildren<QMessageBox *>();
+                questions = boxes.size();
+                for (QMessageBox *box : boxes)
+                    box->reject();
+            });
+            // As the platform or a session ending delivers it: straight to the window, past the guard
+            // that QWidget::close() keeps for its own re-entrant calls.
+            QCloseEvent request;
+            QApplication::sendEvent(&window, &request);
+            secondClosed = request.isAccepted();
+        });
+        QVERIFY(!window.close());
+        QVERIFY(!secondClosed);
+        QCOMPARE(questions, qsizetype(1));
+        QVERIFY(window.isVisible());
+        QVERIFY(!window.closeQuestionOpen);
+
+        QuestionAnswerer answerer(QStringLiteral("Cancel"));
+        QVERIFY(!window.close());
+        QVERIFY(answerer.seen);
     }
 
     void signingOutStopsTheDataAndStartsItAgain()

@@ -53,6 +53,16 @@ FakeHttpServer::~FakeHttpServer()
     }
 }
 
+int FakeHttpServer::openHeldConnections() const
+{
+    int open = 0;
+    for (const auto &socket : m_heldSockets) {
+        if (socket && socket->state() == QAbstractSocket::ConnectedState)
+            ++open;
+    }
+    return open;
+}
+
 bool FakeHttpServer::start()
 {
     m_tcp = new QTcpServer(this);

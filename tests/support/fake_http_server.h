@@ -69,6 +69,8 @@ public:
     const QList<RecordedRequest> &requests() const { return m_requests; }
     QList<RecordedRequest> requestsFor(const QString &path) const;
     void clearRequests() { m_requests.clear(); }
+    // Connections of hanging or delayed replies that the client has not closed yet.
+    int openHeldConnections() const;
     // Spins the event loop until `count` requests have arrived in all (false on timeout).
     bool waitForRequests(int count, int timeoutMs = 5000);
 

@@ -1,6 +1,7 @@
 #include "tests/support/temp_home.h"
 
 #include "app/endpoints.h"
+#include "settings/config_paths.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,6 +25,8 @@ TempHome::TempHome()
     QDir().mkpath(root + QStringLiteral("/.cache"));
     QDir().mkpath(root + QStringLiteral("/.local/share"));
     QDir().mkpath(root + QStringLiteral("/work"));
+    QDir().mkpath(root + QStringLiteral("/app"));
+    setLegacyBaseDirectory(root + QStringLiteral("/app"));
     qputenv("HOME", QFile::encodeName(root));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + QStringLiteral("/.config")));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(root + QStringLiteral("/.cache")));
@@ -34,6 +37,7 @@ TempHome::TempHome()
 TempHome::~TempHome()
 {
     QDir::setCurrent(m_savedCwd);
+    setLegacyBaseDirectory(QString());
     for (const QByteArray &name : kIsolatedVariables) {
         if (m_hadEnv.value(name))
             qputenv(name.constData(), m_savedEnv.value(name));
@@ -45,6 +49,11 @@ TempHome::~TempHome()
 QString TempHome::workingDirectory() const
 {
     return m_dir.path() + QStringLiteral("/work");
+}
+
+QString TempHome::applicationDirectory() const
+{
+    return m_dir.path() + QStringLiteral("/app");
 }
 
 QString TempHome::appConfigDir() const

@@ -5,9 +5,10 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A private home for one test: HOME, XDG_CONFIG_HOME, XDG_CACHE_HOME, XDG_DATA_HOME and the working
-// directory all point into a fresh temporary directory until the object goes, so nothing a test
-// does reaches the user's real files or another test's.
+// A private home for one test: HOME, XDG_CONFIG_HOME, XDG_CACHE_HOME, XDG_DATA_HOME, the working
+// directory ("work") and the program directory where legacy files are looked for ("app") all point into
+// a fresh temporary directory until the object goes, so nothing a test does reaches the user's real
+// files or another test's.
 class TempHome
 {
 public:
@@ -19,6 +20,7 @@ public:
     bool isValid() const { return m_dir.isValid(); }
     QString path() const { return m_dir.path(); }
     QString workingDirectory() const;
+    QString applicationDirectory() const;
     // Where the program's configuration and cache directories land under this home.
     QString appConfigDir() const;
     QString appCacheDir() const;

@@ -365,7 +365,9 @@ private Q_SLOTS:
         QCOMPARE(cell(window, QStringLiteral("NVDA"), QuoteColumnStatus), QStringLiteral("pending"));
     }
 
-    void quoteWithoutRowOnlyFeedsTheCandles()
+    // A symbol without a row (removed, or never added) keeps nothing: not even candles, which would
+    // otherwise come back with the row when the symbol is added again.
+    void quoteWithoutRowWritesNothing()
     {
         TempHome home;
         MainWindow window;
@@ -376,8 +378,7 @@ private Q_SLOTS:
             makeQuote(QStringLiteral("NFLX"), 600.0, 1.0, hourlyCandles(5, 590.0, kBucketStart)), 7);
         QCOMPARE(window.quoteTable->rowCount(), 1);
         QCOMPARE(window.findSymbolRow(QStringLiteral("NFLX")), -1);
-        QCOMPARE(window.candlesBySymbol.value(QStringLiteral("NFLX")).size(), 5);
-        QCOMPARE(window.candlesBySymbol.value(QStringLiteral("NFLX")).constLast().close, 600.0);
+        QVERIFY(!window.candlesBySymbol.contains(QStringLiteral("NFLX")));
         QCOMPARE(cell(window, QStringLiteral("AAPL"), QuoteColumnLast), QStringLiteral("--"));
         QCOMPARE(window.quoteTileLabels.at(0)->text(), QStringLiteral("--")); // no row update, no fan-out
 
@@ -388,6 +389,7 @@ private Q_SLOTS:
         QCOMPARE(window.usdBrlRate, 5.4321);
         QCOMPARE(window.fxTickerLabel->text(), QStringLiteral("USD/BRL 5.4321 -0.50%"));
         QCOMPARE(window.fxTickerLabel->property("direction").toString(), QStringLiteral("down"));
+        QVERIFY(!window.candlesBySymbol.contains(QStringLiteral("BRL=X")));
 
         // A missing rate leaves the ticker and the rate as they were.
         window.applyQuote(QStringLiteral("BRL=X"), QStringLiteral("yahoo_fx"),

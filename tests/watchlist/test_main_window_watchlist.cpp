@@ -201,6 +201,9 @@ private Q_SLOTS:
         QTest::newRow("not json") << QByteArray("PETR4.SA\nAAPL\n") << true;
         QTest::newRow("entries without symbols")
             << QByteArray(R"({"symbols": [{"ticker": "AAPL"}, 3]})") << true;
+        QTest::newRow("symbols as text") << QByteArray(R"({"symbols": "MSFT,TSLA"})") << true;
+        QTest::newRow("symbols as an object")
+            << QByteArray(R"({"symbols": {"MSFT": {"provider": "yahoo"}}})") << true;
     }
 
     void aFileWithoutUsableRowsGivesTheDefaults()
@@ -228,10 +231,80 @@ private Q_SLOTS:
         }
     }
 
+    // Something at the file's path that cannot be opened (a directory: no one can read it as a file,
+    // root included) is moved aside before the defaults take its place.
+    void aFileThatCannotBeOpenedIsMovedAside()
+    {
+        TempHome home;
+        const QString inside = home.writeFile(
+            QDir(home.path()).relativeFilePath(watchlistPath(home)) + QStringLiteral("/mine.txt"), "AAPL");
+        MainWindow window;
+        QCOMPARE(tableSymbols(window), kDefaults);
+        const QString folder = QFileInfo(watchlistPath(home)).absolutePath();
+        const QStringList aside =
+            QDir(folder).entryList({QStringLiteral("default.json.unreadable-*")}, QDir::Dirs);
+        QCOMPARE(aside.size(), 1);
+        const QString moved = folder + QLatin1Char('/') + aside.first();
+        QCOMPARE(TempHome::readFile(moved + QStringLiteral("/mine.txt")), QByteArray("AAPL"));
+        QVERIFY(!QFileInfo::exists(inside));
+        QVERIFY(window.eventConsole->toPlainText().contains(moved));
+        QCOMPARE(fileSymbols(watchlistPath(home)), kDefaults);
+    }
+
+    // Entries that would show as another symbol (control and format characters) or flood the console
+    // and the status bar (longer than 64 characters) get no row; the console says how many went.
+    void unsafeEntriesAreSkipped_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("NUL inside") << QStringLiteral("AA") + QChar(0) + QStringLiteral("PL");
+        QTest::newRow("escape sequence") << QStringLiteral("\x1b[2JAAPL");
+        QTest::newRow("right-to-left override") << QString(QChar(0x202E)) + QStringLiteral("LPAA");
+        QTest::newRow("zero-width space") << QStringLiteral("AA") + QChar(0x200B) + QStringLiteral("PL");
+        QTest::newRow("65 characters") << QString(65, QLatin1Char('B'));
+        QTest::newRow("100,000 characters") << QString(100000, QLatin1Char('A'));
+    }
+
+    void unsafeEntriesAreSkipped()
+    {
+        QFETCH(QString, entry);
+        TempHome home;
+        const QString longest(64, QLatin1Char('C'));
+        home.writeFile(QDir(home.path()).relativeFilePath(watchlistPath(home)),
+                       watchlistFile({{"MSFT", "yahoo"}, {entry, "yahoo"}, {longest, "yahoo"}}));
+        MainWindow window;
+        QCOMPARE(tableSymbols(window), (QStringList{QStringLiteral("MSFT"), longest}));
+        const QString console = window.eventConsole->toPlainText();
+        QVERIFY2(console.contains(QStringLiteral("1 watchlist entries skipped")), qPrintable(console));
+        QVERIFY(console.size() < 2000);
+        window.saveWatchlist();
+        QCOMPARE(fileSymbols(watchlistPath(home)), (QStringList{QStringLiteral("MSFT"), longest}));
+    }
+
+    void theSymbolBoxRefusesUnsafeText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("right-to-left override") << QString(QChar(0x202E)) + QStringLiteral("LPAA");
+        QTest::newRow("escape") << QStringLiteral("\x1b") + QStringLiteral("MSFT");
+        QTest::newRow("too long") << QString(5000, QLatin1Char('Z'));
+    }
+
+    void theSymbolBoxRefusesUnsafeText()
+    {
+        QFETCH(QString, text);
+        TempHome home;
+        MainWindow window;
+        window.symbolInput->setText(text);
+        window.addSymbolFromInput();
+        QCOMPARE(tableSymbols(window), kDefaults);
+        const QString console = window.eventConsole->toPlainText();
+        QVERIFY2(console.contains(QStringLiteral("Symbol refused")), qPrintable(console));
+        QVERIFY(!console.contains(text));
+    }
+
     void theLegacyFileIsReadUntilTheNewOneExists()
     {
         TempHome home;
-        home.writeFile(QStringLiteral("work/data/watchlists/default.json"),
+        home.writeFile(QStringLiteral("app/data/watchlists/default.json"),
                        watchlistFile({{"NVDA", "yahoo"}, {"AAPL", "yahoo"}}));
         {
             MainWindow window;
@@ -242,7 +315,7 @@ private Q_SLOTS:
         }
         MainWindow again;
         QCOMPARE(tableSymbols(again), (QStringList{"AAPL", "NVDA"}));
-        QCOMPARE(fileSymbols(home.path() + QStringLiteral("/work/data/watchlists/default.json")),
+        QCOMPARE(fileSymbols(home.path() + QStringLiteral("/app/data/watchlists/default.json")),
                  (QStringList{"NVDA", "AAPL"})); // the legacy file is never written
     }
 

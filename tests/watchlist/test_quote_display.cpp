@@ -84,8 +84,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::newRow("falling") << 5.4321 << -0.5 << QStringLiteral("USD/BRL 5.4321 -0.50%");
         QTest::newRow("no plus sign") << 5.0 << 1.234 << QStringLiteral("USD/BRL 5.0000 1.23%");
-        QTest::newRow("change unknown") << 5.4321 << kNaN << QStringLiteral("USD/BRL 5.4321");
-        QTest::newRow("change infinite") << 5.4321 << kInf << QStringLiteral("USD/BRL 5.4321");
+        QTest::newRow("change unknown") << 5.4321 << kNaN << QStringLiteral("USD/BRL 5.4321 --");
+        QTest::newRow("change infinite") << 5.4321 << kInf << QStringLiteral("USD/BRL 5.4321 --");
     }
 
     void fxTicker()

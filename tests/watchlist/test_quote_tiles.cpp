@@ -220,7 +220,7 @@ private Q_SLOTS:
         QCOMPARE(window.usdBrlRate, 5.4321);
 
         window.updateFxTicker(5.5, kNaN); // no change known: the direction stays
-        QCOMPARE(window.fxTickerLabel->text(), QStringLiteral("USD/BRL 5.5000"));
+        QCOMPARE(window.fxTickerLabel->text(), QStringLiteral("USD/BRL 5.5000 --"));
         QCOMPARE(window.fxTickerLabel->property("direction").toString(), QStringLiteral("down"));
         QCOMPARE(window.usdBrlRate, 5.5);
 

@@ -250,6 +250,36 @@ private Q_SLOTS:
         QCOMPARE(marketLabelForSymbol(symbol), label);
     }
 
+    // The text as given decides on hidden characters; the canonical symbol decides on length.
+    void acceptableSymbols_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("plain") << QStringLiteral("AAPL") << true;
+        QTest::newRow("blanks around") << QStringLiteral("  petr4.sa ") << true;
+        QTest::newRow("completion label is not the symbol")
+            << QStringLiteral("AAPL  (US) ") + QString(80, QLatin1Char('x')) << true;
+        QTest::newRow("accented") << QString::fromUtf8("AÇÃO") << true;
+        QTest::newRow("64 characters") << QString(64, QLatin1Char('A')) << true;
+        QTest::newRow("65 characters") << QString(65, QLatin1Char('A')) << false;
+        QTest::newRow("NUL") << QStringLiteral("AA") + QChar(0) + QStringLiteral("PL") << false;
+        QTest::newRow("tab") << QStringLiteral("AA\tPL") << false;
+        QTest::newRow("escape") << QStringLiteral("\x1b[31mAAPL") << false;
+        QTest::newRow("right-to-left override") << QString(QChar(0x202E)) + QStringLiteral("LPAA") << false;
+        QTest::newRow("byte-order mark") << QString(QChar(0xFEFF)) + QStringLiteral("AAPL") << false;
+        QTest::newRow("format character beyond the BMP")
+            << QStringLiteral("AAPL") + QString::fromUcs4(U"\U000E0041") << false;
+        QTest::newRow("lone surrogate") << QStringLiteral("AA") + QChar(0xDC00) << false;
+        QTest::newRow("empty") << QString() << false;
+    }
+
+    void acceptableSymbols()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, accepted);
+        QCOMPARE(isAcceptableSymbol(text, normalizeSymbol(text, {}, {})), accepted);
+    }
+
     void forexDisplay_data()
     {
         QTest::addColumn<QString>("symbol");
