@@ -50,14 +50,10 @@ QWidget *MainWindow::buildNewsPage(QWidget *root)
 
 void MainWindow::populateNewsSourceCombo(const QString &preferredKey)
 {
-    refillKeyedCombo(
-        newsSourceCombo,
-        {{QStringLiteral("auto"), localizedText(QStringLiteral("Auto"), QString::fromUtf8("Automático"))},
-         {QStringLiteral("murvex"), QStringLiteral("Murvex JSON")},
-         {QStringLiteral("public"),
-          localizedText(QStringLiteral("Public RSS"), QString::fromUtf8("RSS público"))},
-         {QStringLiteral("newsapi"), QStringLiteral("NewsAPI")}},
-        preferredKey);
+    QList<KeyedItem> items;
+    for (const char *key : {"auto", "murvex", "public", "newsapi"})
+        items.append({QString::fromLatin1(key), newsSourceLabel(QString::fromLatin1(key))});
+    refillKeyedCombo(newsSourceCombo, items, preferredKey);
 }
 
 void MainWindow::populateNewsRegionCombo(const QString &preferredKey)

@@ -1,32 +1,11 @@
 #include "news/news_filters.h"
 #include "news/news_requests.h"
+#include "tests/news/news_item_fixtures.h"
 #include "tests/support/test_main.h"
 
 #include <QTextDocument>
 
 namespace {
-
-NewsItem item(const QString &title, const QString &publishedAt, const QString &region = QStringLiteral("us"),
-              const QString &summary = QString(), const QString &source = QStringLiteral("Reuters"),
-              const QString &url = QStringLiteral("https://example.com/a"))
-{
-    NewsItem out;
-    out.title = title;
-    out.publishedAt = publishedAt;
-    out.region = region;
-    out.summary = summary;
-    out.source = source;
-    out.url = url;
-    return out;
-}
-
-QString titles(const QList<NewsItem> &items)
-{
-    QStringList out;
-    for (const NewsItem &entry : items)
-        out << entry.title;
-    return out.join(QLatin1Char('|'));
-}
 
 // What a tooltip shows once Qt has rendered it: a tooltip label renders its text as markup exactly when
 // Qt::mightBeRichText says so.
@@ -67,8 +46,9 @@ private Q_SLOTS:
     {
         QFETCH(QString, publishedAt);
         QFETCH(bool, kept);
-        const QList<NewsItem> result = filterNewsByDateAndKeyword({item("X", publishedAt)}, QString(),
-                                                                  QDate(2025, 12, 10), QTimeZone(-3 * 3600));
+        const QList<NewsItem> result =
+            filterNewsByDateAndKeyword({newsItem("X", "us", "https://example.com/a", "Reuters", publishedAt)},
+                                       QString(), QDate(2025, 12, 10), QTimeZone(-3 * 3600));
         QCOMPARE(result.size(), kept ? 1 : 0);
     }
 
@@ -98,12 +78,12 @@ private Q_SLOTS:
         QFETCH(QString, keyword);
         QFETCH(QString, expected);
         const QList<NewsItem> items = {
-            item("PETR4 sobe", "", "br", "", "Valor", "https://valor.example/1"),
-            item("Apple earnings", "", "us", "iPhone sales", "CNBC", "https://cnbc.example/2"),
-            item("Business wrap", "", "crypto", "", "Tape", "https://x.example/3"),
-            item("Bitcoin", "", "crypto", "", "Coindesk", "https://cd.example/4"),
+            newsItem("PETR4 sobe", "br", "https://valor.example/1", "Valor"),
+            newsItem("Apple earnings", "us", "https://cnbc.example/2", "CNBC", "", "iPhone sales"),
+            newsItem("Business wrap", "crypto", "https://x.example/3", "Tape"),
+            newsItem("Bitcoin", "crypto", "https://cd.example/4", "Coindesk"),
         };
-        QCOMPARE(titles(filterNewsByDateAndKeyword(items, keyword, QDate(2025, 12, 10), QTimeZone(0))),
+        QCOMPARE(newsTitles(filterNewsByDateAndKeyword(items, keyword, QDate(2025, 12, 10), QTimeZone(0))),
                  expected);
     }
 
@@ -125,9 +105,9 @@ private Q_SLOTS:
         QFETCH(QString, key);
         QFETCH(bool, portuguese);
         QFETCH(QString, expected);
-        const QList<NewsItem> items = {item("B", "", "br"), item("U", "", "us"), item("C", "", "crypto"),
-                                       item("A", "", "all")};
-        QCOMPARE(titles(filterNewsByRegion(items, key, portuguese)), expected);
+        const QList<NewsItem> items = {newsItem("B", "br"), newsItem("U", "us"), newsItem("C", "crypto"),
+                                       newsItem("A", "all")};
+        QCOMPARE(newsTitles(filterNewsByRegion(items, key, portuguese)), expected);
     }
 
     void formatNewsTime_data()

@@ -1,4 +1,5 @@
 #include "news/news_filters.h"
+#include "tests/news/news_item_fixtures.h"
 #include "tests/news/news_window_fixture.h"
 #include "tests/support/test_main.h"
 
@@ -6,20 +7,6 @@
 #include <QHeaderView>
 
 namespace {
-
-NewsItem item(const QString &title, const QString &region, const QString &url = QString(),
-              const QString &source = QString(), const QString &publishedAt = QString(),
-              const QString &summary = QString())
-{
-    NewsItem out;
-    out.title = title;
-    out.region = region;
-    out.url = url;
-    out.source = source;
-    out.publishedAt = publishedAt;
-    out.summary = summary;
-    return out;
-}
 
 // Receives what QDesktopServices would hand to the browser.
 class UrlRecorder : public QObject
@@ -44,8 +31,8 @@ private Q_SLOTS:
     {
         NewsWindow news;
         news.w().refreshNewsTable(
-            {item("With all", "crypto", "https://a.example/1", "Coindesk", "2.02512e+07", "Summary text"),
-             item("Bare", "", QString(), QString(), QString())},
+            {newsItem("With all", "crypto", "https://a.example/1", "Coindesk", "2.02512e+07", "Summary text"),
+             newsItem("Bare", "", QString(), QString(), QString())},
             QStringLiteral("Murvex JSON"));
         QTableWidget *table = news.w().newsTable;
         QCOMPARE(table->rowCount(), 2);
@@ -104,7 +91,7 @@ private Q_SLOTS:
         news.w().populateNewsRegionCombo(region);
         QCOMPARE(news.w().currentNewsRegion(), region);
         news.w().refreshNewsTable(
-            news.w().filterNewsByRegion({item("B", "br"), item("U", "us"), item("C", "crypto")}),
+            news.w().filterNewsByRegion({newsItem("B", "br"), newsItem("U", "us"), newsItem("C", "crypto")}),
             QStringLiteral("Murvex JSON"));
         QCOMPARE(news.column(3), headlines);
         QCOMPARE(news.column(1), categories);
@@ -134,8 +121,8 @@ private Q_SLOTS:
         NewsWindow news;
         QTableWidget *table = news.w().newsTable;
         table->sortByColumn(3, Qt::AscendingOrder);
-        news.w().refreshNewsTable({item("Charlie", "us", "https://c.example"),
-                                   item("Alpha", "us", "https://a.example"), item("Bravo", "us")},
+        news.w().refreshNewsTable({newsItem("Charlie", "us", "https://c.example"),
+                                   newsItem("Alpha", "us", "https://a.example"), newsItem("Bravo", "us")},
                                   QStringLiteral("NewsAPI"));
         QCOMPARE(news.column(3), (QStringList{"Alpha", "Bravo", "Charlie"}));
         QCOMPARE(news.column(4), (QStringList{"https://a.example", "--", "https://c.example"}));
@@ -176,7 +163,7 @@ private Q_SLOTS:
         const QStringList schemes = {"http", "https", "file", "javascript", "mvxtest"};
         for (const QString &scheme : schemes)
             QDesktopServices::setUrlHandler(scheme, &recorder, "open");
-        news.w().refreshNewsTable({item("Headline", "us", link)}, QStringLiteral("NewsAPI"));
+        news.w().refreshNewsTable({newsItem("Headline", "us", link)}, QStringLiteral("NewsAPI"));
         news.w().statusBar()->clearMessage();
         news.w().openNewsLink(0);
         QTest::qWait(20);
@@ -210,7 +197,8 @@ private Q_SLOTS:
         news.w().openNewsLink(5);
         QVERIFY(news.opened.isEmpty());
 
-        news.w().refreshNewsTable({item("Linked", "us", "https://l.example/a")}, QStringLiteral("NewsAPI"));
+        news.w().refreshNewsTable({newsItem("Linked", "us", "https://l.example/a")},
+                                  QStringLiteral("NewsAPI"));
         Q_EMIT news.w().newsTable->cellDoubleClicked(0, 0);
         QCOMPARE(news.opened, (QList<QUrl>{QUrl("https://l.example/a")}));
     }
@@ -221,7 +209,7 @@ private Q_SLOTS:
         NewsWindow news;
         const QString title = QStringLiteral("<img src=\"https://track.example/p.png\"><b>Big</b>");
         news.w().refreshNewsTable(
-            {item(title, "us", QString(), QString(), QString(), QStringLiteral("<i>s</i>"))},
+            {newsItem(title, "us", QString(), QString(), QString(), QStringLiteral("<i>s</i>"))},
             QStringLiteral("NewsAPI"));
         QCOMPARE(news.cell(0, 3), title);
         const QString toolTip = news.w().newsTable->item(0, 3)->toolTip();
