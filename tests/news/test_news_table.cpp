@@ -137,27 +137,44 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("link");
         QTest::addColumn<QString>("opened");
-        QTest::addColumn<bool>("refused");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("status"); // what the status bar says; empty: nothing
+        const QString refused = QStringLiteral("Only web links (http, https) are opened");
         QTest::newRow("https") << "https://finance.yahoo.com/news/a.html?.tsrc=rss"
-                               << "https://finance.yahoo.com/news/a.html?.tsrc=rss" << false;
+                               << "https://finance.yahoo.com/news/a.html?.tsrc=rss"
+                               << "en"
+                               << "";
         QTest::newRow("http") << "http://example.com/x"
-                              << "http://example.com/x" << false;
+                              << "http://example.com/x"
+                              << "en"
+                              << "";
         QTest::newRow("file") << "file:///etc/passwd"
-                              << "" << true;
+                              << ""
+                              << "en" << refused;
         QTest::newRow("javascript") << "javascript:alert(document.cookie)"
-                                    << "" << true;
+                                    << ""
+                                    << "en" << refused;
         QTest::newRow("custom scheme") << "mvxtest:run"
-                                       << "" << true;
+                                       << ""
+                                       << "en" << refused;
+        QTest::newRow("file, Portuguese")
+            << "file:///etc/passwd"
+            << ""
+            << "pt_BR" << QString::fromUtf8("Só links da web (http, https) são abertos");
         QTest::newRow("no link: placeholder row") << ""
-                                                  << "" << false;
+                                                  << ""
+                                                  << "en"
+                                                  << "";
     }
 
     void openNewsLink()
     {
         QFETCH(QString, link);
         QFETCH(QString, opened);
-        QFETCH(bool, refused);
+        QFETCH(QString, language);
+        QFETCH(QString, status);
         NewsWindow news;
+        news.w().settings.language = language;
         news.w().newsLinkOpener = openUrlInDesktopBrowser;
         UrlRecorder recorder;
         const QStringList schemes = {"http", "https", "file", "javascript", "mvxtest"};
@@ -172,8 +189,7 @@ private Q_SLOTS:
         QCOMPARE(recorder.urls.size(), opened.isEmpty() ? 0 : 1);
         if (!opened.isEmpty())
             QCOMPARE(recorder.urls.first().toString(), opened);
-        QCOMPARE(news.status(),
-                 refused ? QStringLiteral("Only web links (http, https) are opened") : QString());
+        QCOMPARE(news.status(), status);
     }
 
     // A double-click anywhere on the row opens its link; the RSS placeholder row opens nothing.
