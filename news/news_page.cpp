@@ -1,12 +1,16 @@
 #include "app/startup_log.h"
+#include "news/news_filters.h"
 #include "shell/main_window.h"
 #include "shell/widget_kit.h"
+#include "watchlist/market_table_item.h"
+#include "watchlist/sorting_pause.h"
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -46,27 +50,38 @@ QWidget *MainWindow::buildNewsPage(QWidget *root)
 
 void MainWindow::populateNewsSourceCombo(const QString &preferredKey)
 {
-    refillKeyedCombo(
-        newsSourceCombo,
-        {{QStringLiteral("auto"), localizedText(QStringLiteral("Auto"), QString::fromUtf8("Automático"))},
-         {QStringLiteral("murvex"), QStringLiteral("Murvex JSON")},
-         {QStringLiteral("public"),
-          localizedText(QStringLiteral("Public RSS"), QString::fromUtf8("RSS público"))},
-         {QStringLiteral("newsapi"), QStringLiteral("NewsAPI")}},
-        preferredKey);
+    QList<KeyedItem> items;
+    for (const char *key : {"auto", "murvex", "public", "newsapi"})
+        items.append({QString::fromLatin1(key), newsSourceLabel(QString::fromLatin1(key))});
+    refillKeyedCombo(newsSourceCombo, items, preferredKey);
 }
 
 void MainWindow::populateNewsRegionCombo(const QString &preferredKey)
 {
-    QList<KeyedItem> items = {
-        {QStringLiteral("all"), localizedText(QStringLiteral("All"), QStringLiteral("Todas"))}};
+    QList<KeyedItem> items = {{QStringLiteral("all"), newsRegionLabel(QStringLiteral("all"))}};
     // Brazilian headlines are offered only to a Portuguese reader.
     if (isPortuguese())
-        items.append(
-            {QStringLiteral("br"), localizedText(QStringLiteral("Brazil"), QStringLiteral("Brasil"))});
-    items.append({QStringLiteral("us"), localizedText(QStringLiteral("US"), QStringLiteral("Americanas"))});
-    items.append({QStringLiteral("crypto"), QStringLiteral("Crypto")});
+        items.append({QStringLiteral("br"), newsRegionLabel(QStringLiteral("br"))});
+    items.append({QStringLiteral("us"), newsRegionLabel(QStringLiteral("us"))});
+    items.append({QStringLiteral("crypto"), newsRegionLabel(QStringLiteral("crypto"))});
     refillKeyedCombo(newsRegionCombo, items, preferredKey);
+}
+
+QString MainWindow::currentNewsRegion() const
+{
+    const QString key = currentComboKey(newsRegionCombo);
+    return key.isEmpty() ? QStringLiteral("all") : key;
+}
+
+QString MainWindow::newsRegionLabel(const QString &key) const
+{
+    if (key == QLatin1String("br"))
+        return localizedText(QStringLiteral("Brazil"), QStringLiteral("Brasil"));
+    if (key == QLatin1String("us"))
+        return localizedText(QStringLiteral("US"), QStringLiteral("Americanas"));
+    if (key == QLatin1String("crypto"))
+        return QStringLiteral("Crypto");
+    return localizedText(QStringLiteral("All"), QStringLiteral("Todas"));
 }
 
 void MainWindow::retranslateNewsHeaders()
@@ -78,4 +93,81 @@ void MainWindow::retranslateNewsHeaders()
          localizedText(QStringLiteral("Category"), QStringLiteral("Categoria")),
          localizedText(QStringLiteral("Source"), QStringLiteral("Fonte")),
          localizedText(QStringLiteral("Headline"), QStringLiteral("Manchete")), QStringLiteral("Link")});
+}
+
+QList<NewsItem> MainWindow::filterNewsByDateAndKeyword(const QList<NewsItem> &items,
+                                                       const QString &keyword) const
+{
+    return ::filterNewsByDateAndKeyword(items, keyword, QDate::currentDate());
+}
+
+QList<NewsItem> MainWindow::filterNewsByRegion(const QList<NewsItem> &items) const
+{
+    return ::filterNewsByRegion(items, currentNewsRegion(), isPortuguese());
+}
+
+QString MainWindow::formatNewsTime(const QString &text) const
+{
+    return ::formatNewsTime(text);
+}
+
+void MainWindow::refreshNewsTable(const QList<NewsItem> &items, const QString &sourceLabel)
+{
+    if (!newsTable)
+        return;
+    {
+        // Rows are written by index; the user's sort order applies again once they are all in.
+        const SortingPause pause(newsTable);
+        newsTable->setRowCount(0);
+        for (const NewsItem &item : items) {
+            const int row = newsTable->rowCount();
+            newsTable->insertRow(row);
+            setNewsCell(row, 0, formatNewsTime(item.publishedAt), QString(), QString());
+            setNewsCell(row, 1, newsRegionLabel(item.region.isEmpty() ? QStringLiteral("all") : item.region),
+                        QString(), QString());
+            setNewsCell(row, 2, item.source.isEmpty() ? sourceLabel : item.source, QString(), QString());
+            setNewsCell(row, 3, item.title, QString(), item.summary);
+            setNewsCell(row, 4, item.url.isEmpty() ? QStringLiteral("--") : item.url, item.url, QString());
+        }
+    }
+    statusBar()->showMessage(localizedText(QStringLiteral("News updated: %1 (%2 headlines)"),
+                                           QString::fromUtf8("Notícias atualizadas: %1 (%2 manchetes)"))
+                                 .arg(sourceLabel)
+                                 .arg(items.size()),
+                             0);
+}
+
+void MainWindow::setNewsCell(int row, int column, const QString &text, const QString &userRoleText,
+                             const QString &summary)
+{
+    auto *item = new MarketTableItem(text);
+    if (!userRoleText.isEmpty())
+        item->setData(Qt::UserRole, userRoleText);
+    if (column == 3)
+        item->setToolTip(newsHeadlineToolTip(text, summary));
+    newsTable->setItem(row, column, item);
+}
+
+void MainWindow::openNewsLink(int row)
+{
+    if (!newsTable || row < 0 || row >= newsTable->rowCount())
+        return;
+    QString link;
+    for (int column = 0; column < newsTable->columnCount() && link.isEmpty(); ++column) {
+        if (const QTableWidgetItem *item = newsTable->item(row, column))
+            link = item->data(Qt::UserRole).toString();
+    }
+    if (link.isEmpty())
+        return;
+    const QUrl url = openableNewsUrl(link);
+    if (url.isEmpty()) {
+        // A feed's link may name a local file or a program's own scheme; only web pages are opened.
+        statusBar()->showMessage(
+            localizedText(QStringLiteral("Only web links (http, https) are opened"),
+                          QString::fromUtf8("Só links da web (http, https) são abertos")),
+            0);
+        return;
+    }
+    if (newsLinkOpener)
+        newsLinkOpener(url);
 }

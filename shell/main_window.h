@@ -2,6 +2,8 @@
 
 #include "chart/candle.h"
 #include "portfolio/portfolio_model.h"
+#include "news/link_opener.h"
+#include "news/news_feed.h"
 #include "providers/quote_routing.h"
 #include "settings/api_keys.h"
 #include "settings/json_file.h"
@@ -39,6 +41,7 @@ class QLineEdit;
 class QMenu;
 class QMouseEvent;
 class QNetworkReply;
+class QNetworkRequest;
 class QPlainTextEdit;
 class QPushButton;
 class QResizeEvent;
@@ -498,9 +501,34 @@ public:
     void populateNewsSourceCombo(const QString &preferredKey);
     void populateNewsRegionCombo(const QString &preferredKey);
     void retranslateNewsHeaders();
-    void refreshNews(); // does nothing until the news feeds land
+    QString currentNewsSource() const;
+    QString newsSourceLabel(const QString &key) const;
+    QString currentNewsRegion() const;
+    QString newsRegionLabel(const QString &key) const;
+    QString newsQuerySymbol() const;
 
-    void openNewsLink(int row); // stub until the news feeds land
+    // One refresh asks one feed; each request carries the refresh's generation through its fallbacks,
+    // and a reply of an older refresh is dropped.
+    void refreshNews();
+    void fetchSiteNews(const QString &keyword, const QString &symbol, bool fallbackToRss);
+    void fetchNewsApi(const QString &symbol, bool fallbackToSite);
+    void fetchPublicRssNews(const QString &symbol);
+    QNetworkReply *sendNewsRequest(const QNetworkRequest &request);
+    void onSiteNewsReply(QNetworkReply *reply, quint64 generation, const QString &keyword,
+                         const QString &symbol, bool fallbackToRss);
+    void onNewsApiReply(QNetworkReply *reply, quint64 generation, const QString &symbol, bool fallbackToSite);
+    void onPublicRssReply(QNetworkReply *reply, quint64 generation, const QString &symbol);
+    void applySiteNews(const QList<NewsItem> &items, const QString &keyword, const QString &symbol,
+                       bool fallbackToRss);
+
+    // The table, its filters and the links.
+    QList<NewsItem> filterNewsByDateAndKeyword(const QList<NewsItem> &items, const QString &keyword) const;
+    QList<NewsItem> filterNewsByRegion(const QList<NewsItem> &items) const;
+    void refreshNewsTable(const QList<NewsItem> &items, const QString &sourceLabel);
+    void setNewsCell(int row, int column, const QString &text, const QString &userRoleText,
+                     const QString &summary);
+    QString formatNewsTime(const QString &text) const;
+    void openNewsLink(int row);
     void onNewsRefreshRequested();
     void onNewsCellActivated(int row, int column);
     void onNewsTabShown(int index, QWidget *newsPage);
@@ -610,6 +638,9 @@ public:
     QComboBox *newsRegionCombo = nullptr;
     QPushButton *newsRefreshButton = nullptr;
     QTableWidget *newsTable = nullptr;
+    quint64 newsGeneration = 0;      // the refresh whose replies may still fill the table
+    int newsTransferLimitMs = 10000; // a stalled feed gives up and falls back; only tests shorten it
+    UrlOpener newsLinkOpener = openUrlInDesktopBrowser;
 
     // Portfolio panel
     QLabel *portfolioTitleLabel = nullptr;

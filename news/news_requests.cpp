@@ -1,0 +1,98 @@
+#include "news/news_requests.h"
+
+#include "providers/fetchers.h"
+
+#include <QNetworkReply>
+
+namespace {
+
+// `items` appended to the query `url` already has, encoded as urlWithQuery encodes them.
+QUrl urlWithAppendedQuery(const QUrl &url, const QueryItems &items)
+{
+    const QString existing = url.query(QUrl::FullyEncoded);
+    const QString added = urlWithQuery(QUrl(), items).query(QUrl::FullyEncoded);
+    QUrl out = url;
+    out.setQuery(existing.isEmpty() ? added : existing + QLatin1Char('&') + added, QUrl::StrictMode);
+    return out;
+}
+
+QNetworkRequest newsRequest(const QUrl &url)
+{
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::UserAgentHeader, kNewsUserAgent);
+    return request;
+}
+
+} // namespace
+
+std::optional<QUrl> siteNewsEndpoint(const QString &configuredEndpoint, const QString &defaultEndpoint)
+{
+    QString text = configuredEndpoint.trimmed();
+    if (text.isEmpty())
+        text = defaultEndpoint;
+    const QUrl url(text, QUrl::TolerantMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return std::nullopt;
+    return url;
+}
+
+QNetworkRequest siteNewsRequest(const QUrl &endpoint, const SiteNewsQuery &query)
+{
+    QNetworkRequest request = newsRequest(urlWithAppendedQuery(
+        endpoint,
+        {{QStringLiteral("category"), query.region},
+         {QStringLiteral("q"), query.keyword},
+         {QStringLiteral("limit"), QStringLiteral("80")},
+         {QStringLiteral("lang"), query.portuguese ? QStringLiteral("pt") : QStringLiteral("en")}}));
+    // A line break would end the header and let the token's text write headers of its own.
+    const QString token = query.token.trimmed();
+    if (!token.isEmpty() && !token.contains(QLatin1Char('\n')) && !token.contains(QLatin1Char('\r')))
+        request.setRawHeader("Authorization", QStringLiteral("Bearer %1").arg(token).toUtf8());
+    return request;
+}
+
+QNetworkRequest newsApiRequest(const QString &base, const QString &symbol, const QString &apiKey)
+{
+    return newsRequest(urlWithQuery(QUrl(base + QStringLiteral("/v2/everything")),
+                                    {{QStringLiteral("q"), symbol},
+                                     {QStringLiteral("language"), QStringLiteral("en")},
+                                     {QStringLiteral("sortBy"), QStringLiteral("publishedAt")},
+                                     {QStringLiteral("pageSize"), QStringLiteral("50")},
+                                     {QStringLiteral("apiKey"), apiKey.trimmed()}}));
+}
+
+QNetworkRequest publicRssRequest(const QString &base, const QString &symbol)
+{
+    return newsRequest(urlWithQuery(QUrl(base + QStringLiteral("/rss/2.0/headline")),
+                                    {{QStringLiteral("s"), toYahooCryptoSymbol(symbol)},
+                                     {QStringLiteral("region"), QStringLiteral("US")},
+                                     {QStringLiteral("lang"), QStringLiteral("en-US")}}));
+}
+
+QString toYahooCryptoSymbol(const QString &symbol)
+{
+    if (symbol.size() > 4 && symbol.endsWith(QLatin1String("USDT")))
+        return symbol.left(symbol.size() - 4) + QStringLiteral("-USD");
+    return symbol;
+}
+
+std::optional<QByteArray> readNewsReplyBody(QNetworkReply *reply)
+{
+    // An aborted reply (transfer limit, size limit) is closed and has nothing to read.
+    if (reply->error() != QNetworkReply::NoError || !reply->isOpen())
+        return std::nullopt;
+    const QByteArray body = reply->read(kMaxNewsBodyBytes + 1);
+    if (body.size() > kMaxNewsBodyBytes)
+        return std::nullopt;
+    return body;
+}
+
+void limitNewsReplySize(QNetworkReply *reply)
+{
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
+        if (received > kMaxNewsBodyBytes)
+            reply->abort();
+    });
+}
