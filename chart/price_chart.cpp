@@ -162,22 +162,6 @@ void PriceChart::applyIndicatorSettings(const QJsonObject &object)
     update();
 }
 
-void PriceChart::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        setChartTool(SelectZoom);
-        event->accept();
-        return;
-    }
-    if (!resetZoomShortcut.isEmpty() &&
-        QKeySequence(event->keyCombination()).matches(resetZoomShortcut) == QKeySequence::ExactMatch) {
-        resetZoom();
-        event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
 void PriceChart::emitChanged()
 {
     if (changedCallback)
@@ -197,6 +181,13 @@ void PriceChart::setSeries(QString newSymbol, CandleList newCandles, int style, 
         viewEnd = 1.0;
         zoomSelecting = false;
     }
+    // The same list (the store's buffer, unchanged since the chart last saw it) keeps every cached
+    // series; any other list starts them afresh.
+    const bool sameList = newSymbol == symbol && newTimeframe == timeframe &&
+                          newCandles.constData() == candles.constData() &&
+                          newCandles.size() == candles.size();
+    if (!sameList)
+        cache.clear();
     symbol = std::move(newSymbol);
     candles = std::move(newCandles);
     chartStyle = style;
@@ -206,10 +197,17 @@ void PriceChart::setSeries(QString newSymbol, CandleList newCandles, int style, 
 
 void PriceChart::setViewWindow(double start, double end)
 {
-    const ChartView view = normalizedView({start, end});
+    viewStart = start;
+    viewEnd = end;
+    normalizeView();
+    update();
+}
+
+void PriceChart::normalizeView()
+{
+    const ChartView view = normalizedView({viewStart, viewEnd});
     viewStart = view.start;
     viewEnd = view.end;
-    update();
 }
 
 void PriceChart::endDrawingInteraction()
@@ -217,7 +215,10 @@ void PriceChart::endDrawingInteraction()
     draggingDrawing = false;
     selectedDrawing = -1;
     trendPreviewActive = false;
-    panning = false;
+    if (panning) {
+        panning = false;
+        restoreToolCursor();
+    }
 }
 
 // ---- geometry ------------------------------------------------------------------------------------
@@ -294,6 +295,7 @@ void PriceChart::panTo(double x)
     const ChartView view = pannedView({panStartViewStart, panStartViewEnd}, panStartX, x, plot);
     viewStart = view.start;
     viewEnd = view.end;
+    normalizeView();
 }
 
 // ---- palette -------------------------------------------------------------------------------------
@@ -456,11 +458,27 @@ void PriceChart::showMacdDialog()
 
 void PriceChart::releaseSeries()
 {
+    releasedData = candles.constData();
+    releasedSize = candles.size();
     candles = CandleList();
 }
 
 void PriceChart::restoreSeries(CandleList written)
 {
+    // The list written in place keeps its buffer and size: only its last candle moved, and only
+    // what depends on it is redone. Anything else is a new list.
+    if (written.constData() == releasedData && written.size() == releasedSize && releasedSize > 0)
+        cache.lastCandleChanged(written);
+    else
+        cache.clear();
+    releasedData = nullptr;
+    releasedSize = -1;
     candles = std::move(written);
+    update();
+}
+
+void PriceChart::setDecimation(Decimation mode)
+{
+    decimation = mode;
     update();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chart/candle.h"
+#include "chart/chart_cache.h"
 #include "chart/chart_model.h"
 #include "chart/drawing.h"
 #include "chart/indicators.h"
@@ -18,6 +19,7 @@
 #include <functional>
 
 class QPainter;
+class QPolygonF;
 
 // The price chart of the chart panel. It reports to the window only through the three callbacks.
 // Geometry, view arithmetic and hit tests are the free functions of chart_model.h over its fields.
@@ -137,10 +139,49 @@ public:
     bool isPanning() const { return panning; }
     // Sets the view as the user's pan and zoom would (normalised).
     void setViewWindow(double start, double end);
+    void normalizeView();
+
+    // How many times the widget has painted; a hover that stays on one candle adds nothing.
+    quint64 paintCount() const { return paints; }
+    // Per pixel column merging: Auto merges only when more candles are visible than the plot has
+    // columns; Never draws every candle; Always merges as soon as there are as many.
+    enum class Decimation
+    {
+        Auto,
+        Always,
+        Never
+    };
+    void setDecimation(Decimation mode);
+
+    // ---- painting --------------------------------------------------------------------------------
+    void drawCandles(QPainter &painter, const QRectF &plot, double low, double high, qint64 first,
+                     qint64 last);
+    void drawLineChart(QPainter &painter, const QRectF &plot, double low, double high, qint64 first,
+                       qint64 last);
+    void drawVolumePane(QPainter &painter, const QRectF &pane, qint64 first, qint64 last);
+    void drawTimeAxis(QPainter &painter, const QRectF &pane, qint64 first, qint64 last);
+    void drawIndicators(QPainter &painter, const QRectF &plot, double low, double high, qint64 first,
+                        qint64 last);
+    void drawSeriesPath(QPainter &painter, const QRectF &plot, int slot, double low, double high,
+                        qint64 first, qint64 last, const QColor &color, const QString &label);
+    void drawMacdPane(QPainter &painter, const QRectF &plot, qint64 first, qint64 last);
+    void drawDrawings(QPainter &painter, const QRectF &plot, double low, double high, qint64 first,
+                      qint64 last);
+    void drawHandleBox(QPainter &painter, const QPointF &centre, const QColor &color, bool locked);
+    void drawCrosshair(QPainter &painter, const QRectF &plot, const QRectF &volume, double low, double high,
+                       qint64 first, qint64 last);
+    void drawZoomSelection(QPainter &painter, const QRectF &area);
 
 protected:
+    bool event(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void leaveEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void emitStatus(const QString &text);
@@ -195,7 +236,24 @@ private:
     std::function<void(DrawMode)> drawModeCallback;
     std::function<void()> changedCallback;
 
+    static int pixelColumns(const QRectF &plot);
+    bool decimates(const IndexRange &range, int columns) const;
+    PriceRange paintPriceRange(const IndexRange &range, int columns);
+    const IndicatorSeries &cachedSeries(int slot);
+    double cachedLastFinite(int slot) const;
+    // The points of a cached series over the view (decimated when the view needs it), mapped.
+    QPolygonF seriesPolyline(int slot, const IndexRange &range, int columns,
+                             const std::function<QPointF(qint64, double)> &map);
+    void showChartMenu(const QPoint &globalPos);
+    void clearSchemes();
+    void restoreToolCursor();
+
     QTimeZone zone = QTimeZone::systemTimeZone();
+    ChartSeriesCache cache;
+    Decimation decimation = Decimation::Auto;
+    quint64 paints = 0;
+    const Candle *releasedData = nullptr;
+    qsizetype releasedSize = -1;
     // Bumped whenever `drawings` is replaced as a whole, so an edit begun on the old list is dropped.
     quint64 drawingsGeneration = 0;
 };
