@@ -14,12 +14,13 @@
 #include <QPointF>
 #include <QString>
 #include <QTimeZone>
+#include <QVector>
 #include <QWidget>
 
 #include <functional>
 
 class QPainter;
-class QPolygonF;
+class QLineF;
 
 // The price chart of the chart panel. It reports to the window only through the three callbacks.
 // Geometry, view arithmetic and hit tests are the free functions of chart_model.h over its fields.
@@ -241,9 +242,10 @@ private:
     PriceRange paintPriceRange(const IndexRange &range, int columns);
     const IndicatorSeries &cachedSeries(int slot);
     double cachedLastFinite(int slot) const;
-    // The points of a cached series over the view (decimated when the view needs it), mapped.
-    QPolygonF seriesPolyline(int slot, const IndexRange &range, int columns,
-                             const std::function<QPointF(qint64, double)> &map);
+    // The segments that draw a cached series over the view (merged per column when the view needs
+    // it), through `map`; false when the view holds no finite value.
+    bool seriesSegments(int slot, const IndexRange &range, int columns,
+                        const std::function<QPointF(qint64, double)> &map, QVector<QLineF> &segments);
     void showChartMenu(const QPoint &globalPos);
     void clearSchemes();
     void restoreToolCursor();

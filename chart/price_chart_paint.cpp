@@ -3,7 +3,6 @@
 #include "shell/formats.h"
 
 #include <QPainter>
-#include <QPolygonF>
 
 #include <algorithm>
 #include <cmath>
@@ -24,6 +23,51 @@ QRectF boundedRect(double x, double y, double width, double height)
 {
     return {boundedCoordinate(x), boundedCoordinate(y), boundedCoordinate(width), boundedCoordinate(height)};
 }
+} // namespace
+
+namespace {
+// Turns the points of a series, in time order, into the segments that draw it. Within one merged
+// pixel column the points only span the column's lowest and highest value, so a column is drawn
+// as that one vertical stroke plus the segment that joins it to the column before: two segments
+// a column instead of a zigzag of four, which a wide antialiased pen strokes many times faster.
+class SegmentBuilder
+{
+public:
+    explicit SegmentBuilder(QVector<QLineF> &out) : m_out(out) {}
+
+    void point(const QPointF &p)
+    {
+        if (m_have)
+            m_out.append(QLineF(m_last, p));
+        m_last = p;
+        m_have = true;
+    }
+
+    // One column's points: joined to the previous column at its first point, then its extent.
+    void column(const QPointF *points, int count)
+    {
+        if (count <= 0)
+            return;
+        point(points[0]);
+        double low = points[0].y();
+        double high = points[0].y();
+        for (int k = 1; k < count; ++k) {
+            low = std::min(low, points[k].y());
+            high = std::max(high, points[k].y());
+        }
+        const double x = points[0].x();
+        if (high > low)
+            m_out.append(QLineF(x, low, x, high));
+        m_last = points[count - 1];
+    }
+
+    bool isEmpty() const { return !m_have; }
+
+private:
+    QVector<QLineF> &m_out;
+    QPointF m_last;
+    bool m_have = false;
+};
 } // namespace
 
 int PriceChart::pixelColumns(const QRectF &plot)
@@ -119,33 +163,43 @@ void PriceChart::drawCandles(QPainter &painter, const QRectF &plot, double low, 
 {
     const IndexRange range{first, last};
     const int columns = pixelColumns(plot);
-    const auto drawOne = [&](double x, double slot, double open, double candleHigh, double candleLow,
-                             double close) {
+    // Gathered by colour and drawn in four calls: per-candle calls cost more than the pixels.
+    QVector<QLineF> wicks[2];
+    QVector<QRectF> bodies[2];
+    const auto addOne = [&](double x, double slot, double open, double candleHigh, double candleLow,
+                            double close) {
         const double bodyWidth = std::clamp(slot * 0.62, 2.0, 12.0);
         const double yOpen = yForPrice(plot, open, low, high);
         const double yClose = yForPrice(plot, close, low, high);
-        const QColor color = open <= close ? kRising : kFalling;
-        painter.setPen(QPen(color, 1.2));
-        painter.drawLine(bounded(x, yForPrice(plot, candleHigh, low, high)),
-                         bounded(x, yForPrice(plot, candleLow, low, high)));
-        painter.fillRect(boundedRect(x - bodyWidth / 2, std::min(yOpen, yClose), bodyWidth,
-                                     std::max(1.0, std::fabs(yClose - yOpen))),
-                         color);
+        const int side = open <= close ? 0 : 1;
+        wicks[side].append(QLineF(bounded(x, yForPrice(plot, candleHigh, low, high)),
+                                  bounded(x, yForPrice(plot, candleLow, low, high))));
+        bodies[side].append(boundedRect(x - bodyWidth / 2, std::min(yOpen, yClose), bodyWidth,
+                                        std::max(1.0, std::fabs(yClose - yOpen))));
     };
     if (decimates(range, columns)) {
         const DecimatedCandles &merged = cache.candleColumns(candles, range, columns);
         const double width = plot.width() / columns;
         for (int column = 0; column < columns; ++column) {
             const CandleColumn &c = merged.candles.at(column);
-            drawOne(plot.left() + width * (column + 0.5), width, c.open, c.high, c.low, c.close);
+            addOne(plot.left() + width * (column + 0.5), width, c.open, c.high, c.low, c.close);
         }
-        return;
+    } else {
+        const double slot = plot.width() / double(std::max<qint64>(1, last - first + 1));
+        for (qint64 i = first; i <= last; ++i) {
+            const Candle &c = candles.at(i);
+            addOne(plot.left() + slot * (double(i - first) + 0.5), slot, c.open, c.high, c.low, c.close);
+        }
     }
-    const double slot = plot.width() / double(std::max<qint64>(1, last - first + 1));
-    for (qint64 i = first; i <= last; ++i) {
-        const Candle &c = candles.at(i);
-        drawOne(plot.left() + slot * (double(i - first) + 0.5), slot, c.open, c.high, c.low, c.close);
+    for (int side = 0; side < 2; ++side) {
+        const QColor color = side == 0 ? kRising : kFalling;
+        painter.setPen(QPen(color, 1.2));
+        painter.drawLines(wicks[side]);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(color);
+        painter.drawRects(bodies[side]);
     }
+    painter.setBrush(Qt::NoBrush);
 }
 
 void PriceChart::drawLineChart(QPainter &painter, const QRectF &plot, double low, double high, qint64 first,
@@ -161,24 +215,26 @@ void PriceChart::drawLineChart(QPainter &painter, const QRectF &plot, double low
         return;
     }
     const QColor color = candles.at(last).close < candles.at(first).close ? kFalling : kRising;
-    QPolygonF line;
+    QVector<QLineF> segments;
+    SegmentBuilder builder(segments);
     const IndexRange range{first, last};
     const int columns = pixelColumns(plot);
-    const auto add = [&](qint64 i) {
-        line << bounded(xForIndex(plot, i, first, last), yForPrice(plot, candles.at(i).close, low, high));
+    const auto map = [&](qint64 i) {
+        return bounded(xForIndex(plot, i, first, last), yForPrice(plot, candles.at(i).close, low, high));
     };
     if (decimates(range, columns)) {
-        for (const ColumnPoints &points : cache.candleColumns(candles, range, columns).closes) {
-            for (int k = 0; k < points.count; ++k)
-                add(points.index[k]);
+        QPointF points[4];
+        for (const ColumnPoints &column : cache.candleColumns(candles, range, columns).closes) {
+            for (int k = 0; k < column.count; ++k)
+                points[k] = map(column.index[k]);
+            builder.column(points, column.count);
         }
     } else {
-        line.reserve(last - first + 1);
         for (qint64 i = first; i <= last; ++i)
-            add(i);
+            builder.point(map(i));
     }
     painter.setPen(QPen(color, 2));
-    painter.drawPolyline(line);
+    painter.drawLines(segments);
 }
 
 void PriceChart::drawVolumePane(QPainter &painter, const QRectF &pane, qint64 first, qint64 last)
@@ -199,11 +255,11 @@ void PriceChart::drawVolumePane(QPainter &painter, const QRectF &pane, qint64 fi
     }
     if (!(largest > 0.0) || !std::isfinite(largest))
         return;
+    QVector<QRectF> bars[2];
     const auto bar = [&](double centre, double slot, double volume, bool falling) {
         const double width = std::clamp(slot * 0.62, 1.0, 10.0);
         const double height = std::max(1.0, volume / largest * pane.height());
-        painter.fillRect(boundedRect(centre - width / 2, pane.bottom() - height, width, height),
-                         falling ? QColor(244, 93, 93, 120) : QColor(32, 200, 120, 120));
+        bars[falling ? 1 : 0].append(boundedRect(centre - width / 2, pane.bottom() - height, width, height));
     };
     if (merged) {
         const double width = pane.width() / columns;
@@ -218,6 +274,12 @@ void PriceChart::drawVolumePane(QPainter &painter, const QRectF &pane, qint64 fi
             bar(pane.left() + slot * (double(i - first) + 0.5), slot, c.volume, c.close < c.open);
         }
     }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(32, 200, 120, 120));
+    painter.drawRects(bars[0]);
+    painter.setBrush(QColor(244, 93, 93, 120));
+    painter.drawRects(bars[1]);
+    painter.setBrush(Qt::NoBrush);
     painter.setPen(mutedTextColor());
     painter.drawText(QRectF(pane.left() + 4, pane.top() + 2, 180, 14), Qt::AlignLeft | Qt::AlignVCenter,
                      QStringLiteral("Volume max %1").arg(formatCompactNumber(largest)));
@@ -292,39 +354,44 @@ double PriceChart::cachedLastFinite(int slot) const
     }
 }
 
-QPolygonF PriceChart::seriesPolyline(int slot, const IndexRange &range, int columns,
-                                     const std::function<QPointF(qint64, double)> &map)
+bool PriceChart::seriesSegments(int slot, const IndexRange &range, int columns,
+                                const std::function<QPointF(qint64, double)> &map, QVector<QLineF> &segments)
 {
     const IndicatorSeries &series = cachedSeries(slot);
-    QPolygonF points;
-    const qint64 end = std::min<qint64>(range.last, series.size() - 1);
+    SegmentBuilder builder(segments);
     if (decimates(range, columns)) {
         const DecimatedSeries &decimated = cache.seriesColumns(ChartSeriesCache::Slot(slot), range, columns);
+        QPointF points[4];
         for (const ColumnPoints &column : decimated.points) {
             for (int k = 0; k < column.count; ++k)
-                points << map(column.index[k], series.at(column.index[k]));
+                points[k] = map(column.index[k], series.at(column.index[k]));
+            builder.column(points, column.count);
         }
-        return points;
+        return !builder.isEmpty();
     }
+    const qint64 end = std::min<qint64>(range.last, series.size() - 1);
     for (qint64 i = range.first; i <= end; ++i) {
         const double value = series.at(i);
         if (std::isfinite(value))
-            points << map(i, value);
+            builder.point(map(i, value));
     }
-    return points;
+    return !builder.isEmpty();
 }
 
 void PriceChart::drawSeriesPath(QPainter &painter, const QRectF &plot, int slot, double low, double high,
                                 qint64 first, qint64 last, const QColor &color, const QString &label)
 {
-    const QPolygonF points =
-        seriesPolyline(slot, {first, last}, pixelColumns(plot), [&](qint64 i, double value) {
+    QVector<QLineF> segments;
+    const bool any = seriesSegments(
+        slot, {first, last}, pixelColumns(plot),
+        [&](qint64 i, double value) {
             return bounded(xForIndex(plot, i, first, last), yForPrice(plot, value, low, high));
-        });
-    if (points.isEmpty())
+        },
+        segments);
+    if (!any)
         return;
     painter.setPen(QPen(color, 1.6));
-    painter.drawPolyline(points);
+    painter.drawLines(segments);
     painter.drawText(QRectF(plot.right() - 160, plot.top() + 4 + legendOffset, 156, 16),
                      Qt::AlignRight | Qt::AlignVCenter,
                      QStringLiteral("%1 %2").arg(label).arg(cachedLastFinite(slot), 0, 'f', 2));
@@ -350,8 +417,9 @@ void PriceChart::drawMacdPane(QPainter &painter, const QRectF &plot, qint64 firs
         hi = std::max(hi, value);
         return QPointF();
     };
-    seriesPolyline(ChartSeriesCache::MacdLineSlot, range, columns, widen);
-    seriesPolyline(ChartSeriesCache::MacdSignalSlot, range, columns, widen);
+    QVector<QLineF> unused;
+    seriesSegments(ChartSeriesCache::MacdLineSlot, range, columns, widen, unused);
+    seriesSegments(ChartSeriesCache::MacdSignalSlot, range, columns, widen, unused);
     Q_UNUSED(line);
     Q_UNUSED(signal);
     if (lo == std::numeric_limits<double>::max() || std::fabs(hi - lo) < 1e-12)
@@ -364,11 +432,12 @@ void PriceChart::drawMacdPane(QPainter &painter, const QRectF &plot, qint64 firs
         return box.left() + 6 + t * (box.width() - 12);
     };
     const auto drawMacdSeriesPath = [&](int slot, const QColor &color) {
-        const QPolygonF points = seriesPolyline(slot, range, columns, [&](qint64 i, double value) {
-            return bounded(xOf(i), macdValueToY(value));
-        });
+        QVector<QLineF> segments;
+        seriesSegments(
+            slot, range, columns,
+            [&](qint64 i, double value) { return bounded(xOf(i), macdValueToY(value)); }, segments);
         painter.setPen(QPen(color, 1.2));
-        painter.drawPolyline(points);
+        painter.drawLines(segments);
     };
     drawMacdSeriesPath(ChartSeriesCache::MacdLineSlot, kRising);
     drawMacdSeriesPath(ChartSeriesCache::MacdSignalSlot, kAmber);
