@@ -146,7 +146,10 @@ void BM_HoverInCandle(benchmark::State &state)
     ChartBench bench(state.range(0));
     bench.chart.show();
     bench.paint();
-    const QPointF at(640.2, 300);
+    // The exact x of the middle candle, so both positions below map to it.
+    const qint64 count = state.range(0);
+    const double centre = 18.0 + 1244.0 * double(count / 2) / double(count - 1);
+    const QPointF at(centre, 300);
     QMouseEvent first(QEvent::MouseMove, at, bench.chart.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
                       Qt::NoModifier);
     QApplication::sendEvent(&bench.chart, &first);
@@ -156,7 +159,8 @@ void BM_HoverInCandle(benchmark::State &state)
     const quint64 before = bench.chart.paintCount();
     bool flip = false;
     for (auto _ : state) {
-        const QPointF point(flip ? 640.2 : 640.3, 300);
+        // A ten-thousandth of a pixel: within one candle even at a million candles.
+        const QPointF point(flip ? centre : centre + 0.0001, 300);
         flip = !flip;
         QMouseEvent move(QEvent::MouseMove, point, bench.chart.mapToGlobal(point), Qt::NoButton, Qt::NoButton,
                          Qt::NoModifier);

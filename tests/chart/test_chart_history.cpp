@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
+#include <QPushButton>
 #include <QStandardPaths>
 
 Q_DECLARE_METATYPE(FakeReply)
@@ -427,6 +428,88 @@ private Q_SLOTS:
             store.value(QStringLiteral("ETHUSDT|1m")).toArray().first().toObject().value("label").toString();
         QCOMPARE(btc, switchSymbol ? QStringLiteral("before") : QStringLiteral("after"));
         QCOMPARE(eth, QStringLiteral("eth"));
+    }
+
+    void choosingCandleSendsNoRequest()
+    {
+        QuoteRoad road;
+        road.addRow(QStringLiteral("BTCUSDT"));
+        road.w().candlesBySymbol.insert(QStringLiteral("BTCUSDT"), closesOnly({1, 2, 3}));
+        select(road, QStringLiteral("BTCUSDT"));
+        QTRY_COMPARE(road.unfinishedRequests(), 0);
+        road.server.clearRequests();
+        road.w().chartModeCombo->setCurrentIndex(1);
+        QuoteRoad::settle(100);
+        QVERIFY(road.server.requests().isEmpty());
+        QCOMPARE(road.w().settings.chartMode, QStringLiteral("candle"));
+        QCOMPARE(settingsFile().value(QStringLiteral("chart_mode")).toString(), QStringLiteral("candle"));
+    }
+
+    void aNewTimeframeAsksForEveryQuoteAgain()
+    {
+        QuoteRoad road;
+        road.addRow(QStringLiteral("BTCUSDT"));
+        road.addRow(QStringLiteral("AAPL"));
+        road.w().chartTimeframeCombo->setCurrentText(QStringLiteral("4h"));
+        QVERIFY(road.server.waitForRequests(2));
+        QTRY_COMPARE(road.unfinishedRequests(), 0);
+        const QList<RecordedRequest> klines = road.server.requestsFor(kKlines);
+        QVERIFY(!klines.isEmpty());
+        QVERIFY(klines.first().query.contains(QStringLiteral("interval=4h")));
+        QVERIFY(road.server.requests().size() > klines.size()); // AAPL's cascade too
+    }
+
+    void escapeOnTheChartChecksSelect()
+    {
+        QuoteRoad road;
+        road.w().chartTrendButton->click();
+        QVERIFY(road.w().chartTrendButton->isChecked());
+        QVERIFY(!road.w().chartSelectButton->isChecked());
+        QTest::keyClick(road.w().priceChart, Qt::Key_Escape);
+        QVERIFY(road.w().chartSelectButton->isChecked());
+        QVERIFY(!road.w().chartTrendButton->isChecked());
+        QVERIFY(road.console().contains(QStringLiteral("Chart tool: Select/zoom")));
+    }
+
+    // A new SMA period retitles the column and recomputes every row's indicators; the table keeps
+    // its sorting.
+    void periodsRetitleAndRecomputeTheTable()
+    {
+        QuoteRoad road;
+        road.addRow(QStringLiteral("AAPL"));
+        road.addRow(QStringLiteral("MSFT"));
+        road.w().candlesBySymbol.insert(QStringLiteral("AAPL"), closesOnly({1, 2, 3, 4}));
+        road.w().candlesBySymbol.insert(QStringLiteral("MSFT"), closesOnly({10, 20, 30, 40}));
+        road.w().quoteTable->setSortingEnabled(true);
+        road.w().priceChart->applyIndicatorSettings(QJsonDocument::fromJson(R"({"sma_period":3})").object());
+        road.w().onChartChanged();
+        QCOMPARE(road.w().quoteTable->horizontalHeaderItem(QuoteColumnSma)->text(), QStringLiteral("SMA3"));
+        QCOMPARE(road.cell(QStringLiteral("AAPL"), QuoteColumnSma), formatQuotePrice(3.0));
+        QCOMPARE(road.cell(QStringLiteral("MSFT"), QuoteColumnSma), formatQuotePrice(30.0));
+        QVERIFY(road.w().quoteTable->isSortingEnabled());
+        QCOMPARE(settingsFile()
+                     .value(QStringLiteral("indicators"))
+                     .toObject()
+                     .value(QStringLiteral("sma_period"))
+                     .toInt(),
+                 3);
+    }
+
+    // The reset key is the toolbar button's shortcut and the chart's own key: one press, one reset.
+    void theResetKeyResetsOnce()
+    {
+        QuoteRoad road;
+        road.addRow(QStringLiteral("BTCUSDT"));
+        road.w().candlesBySymbol.insert(QStringLiteral("BTCUSDT"), closesOnly({1, 2, 3, 4}));
+        select(road, QStringLiteral("BTCUSDT"));
+        road.w().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&road.w()));
+        road.w().activateWindow();
+        road.w().priceChart->setFocus();
+        QTRY_VERIFY(road.w().priceChart->hasFocus());
+        road.w().eventConsole->clear();
+        QTest::keyClick(road.w().priceChart, Qt::Key_0, Qt::AltModifier);
+        QCOMPARE(road.console().count(QStringLiteral("Chart zoom reset")), 1);
     }
 };
 
