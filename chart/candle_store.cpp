@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 bool isPositivePrice(double value)
@@ -43,18 +44,18 @@ double finiteSum(double a, double b)
     return a + b;
 }
 
+// A kline price or volume: decimal text as Binance sends it, or a plain JSON number; NaN when it is
+// neither, so the caller decides what an unreadable field means.
 double klineNumber(const QJsonValue &value)
 {
-    double number = 0.0;
     if (value.isString()) {
         bool ok = false;
-        number = value.toString().toDouble(&ok);
-        if (!ok)
-            number = 0.0;
-    } else if (value.isDouble()) {
-        number = value.toDouble();
+        const double number = value.toString().toDouble(&ok);
+        return ok ? number : std::numeric_limits<double>::quiet_NaN();
     }
-    return std::isfinite(number) ? number : 0.0;
+    if (value.isDouble())
+        return value.toDouble();
+    return std::numeric_limits<double>::quiet_NaN();
 }
 } // namespace
 
@@ -117,7 +118,9 @@ void recordQuoteSample(CandleList &candles, double open, double high, double low
     last.high = finiteMax(last.high, std::max(high, price));
     last.low = finiteMin(last.low, std::min(low, price));
     last.close = price;
-    if (volume > 0.0)
+    // A quote's volume is the day's (or 24 hours'): it belongs in the one candle the samples built,
+    // never in the last bar of a history, where it would swamp VWAP and the volume pane.
+    if (volume > 0.0 && candles.size() == 1)
         last.volume = volume;
 }
 
@@ -188,13 +191,19 @@ CandleList parseBinanceKlines(const QByteArray &body)
         const QJsonArray row = rowValue.toArray();
         if (row.size() < 6)
             continue;
+        // A row without a usable time or price is dropped whole: a candle of zeros would pull the
+        // price range down to 0 and bend every indicator through it.
         Candle candle;
         candle.time = row.at(0).toInteger(0);
         candle.open = klineNumber(row.at(1));
         candle.high = klineNumber(row.at(2));
         candle.low = klineNumber(row.at(3));
         candle.close = klineNumber(row.at(4));
-        candle.volume = klineNumber(row.at(5));
+        if (candle.time <= 0 || !isPositivePrice(candle.open) || !isPositivePrice(candle.high) ||
+            !isPositivePrice(candle.low) || !isPositivePrice(candle.close))
+            continue;
+        const double volume = klineNumber(row.at(5));
+        candle.volume = std::isfinite(volume) && volume >= 0.0 ? volume : 0.0;
         candles.append(candle);
     }
     return candles;

@@ -31,8 +31,8 @@ QDate candleDate(qint64 time, const QTimeZone &zone = QTimeZone::systemTimeZone(
 // Folds one live quote into a series. Does nothing unless `price` is finite and above 0. Missing
 // (non-finite or non-positive) open, high and low are filled from the price; a missing or negative
 // volume counts as 0. An empty series gets its first candle stamped `nowSeconds`; otherwise only the
-// last candle's high, low, close and (when the sample has one) volume change: a sample never starts
-// a new candle.
+// last candle's high, low and close change, and its volume only when the series is that one sampled
+// candle (a history's last bar keeps its own volume): a sample never starts a new candle.
 void recordQuoteSample(CandleList &candles, double open, double high, double low, double price, double volume,
                        qint64 nowSeconds);
 
@@ -53,6 +53,7 @@ CandleList historyCandlesForTimeframe(const CandleList &history, const QString &
 
 // Candles of a Binance "/api/v3/klines" body: one per row of at least six items (open time, then
 // open, high, low, close and volume as decimal strings; plain JSON numbers are taken as they are).
-// Shorter rows are skipped; a body that is not an array gives no candles. A price or volume that
-// cannot be read, or that is not finite, is 0; an open time that is not an integer is 0.
+// Shorter rows are skipped, and so is a row whose open time is not a positive integer or whose open,
+// high, low or close is not a finite number above 0. A volume that cannot be read, is not finite or is
+// negative is 0. A body that is not an array gives no candles.
 CandleList parseBinanceKlines(const QByteArray &body);

@@ -11,76 +11,75 @@
 namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// Running exponential average that ignores values that are not finite.
-class EmaAccumulator
-{
-public:
-    explicit EmaAccumulator(int period) : m_alpha(2.0 / (period + 1.0)) {}
-
-    // Feeds one value; returns the average after it, or NaN when the value was skipped.
-    double add(double value)
-    {
-        if (!std::isfinite(value))
-            return kNaN;
-        if (!m_seeded) {
-            m_ema = value;
-            m_seeded = true;
-        } else {
-            m_ema = value * m_alpha + m_ema * (1.0 - m_alpha);
-        }
-        return m_ema;
-    }
-
-    double value() const { return m_seeded ? m_ema : kNaN; }
-
-private:
-    double m_alpha;
-    double m_ema = 0.0;
-    bool m_seeded = false;
-};
-
-// Running volume-weighted average price, restarted per local date when asked.
-class VwapAccumulator
-{
-public:
-    VwapAccumulator(bool sessionReset, const QTimeZone &zone) : m_sessionReset(sessionReset), m_zone(zone) {}
-
-    double add(const Candle &candle)
-    {
-        if (m_sessionReset) {
-            const QDate date = candleDate(candle.time, m_zone);
-            if (m_haveDate && date != m_date) {
-                m_priceVolume = 0.0;
-                m_volume = 0.0;
-            }
-            m_date = date;
-            m_haveDate = true;
-        }
-        const double typical = (candle.high + candle.low + candle.close) / 3.0;
-        const double weighted = typical * candle.volume;
-        if (std::isfinite(weighted) && std::isfinite(candle.volume) && candle.volume > 0.0) {
-            m_priceVolume += weighted;
-            m_volume += candle.volume;
-        }
-        return value();
-    }
-
-    double value() const { return m_volume > 0.0 ? m_priceVolume / m_volume : kNaN; }
-
-private:
-    bool m_sessionReset;
-    QTimeZone m_zone;
-    QDate m_date;
-    bool m_haveDate = false;
-    double m_priceVolume = 0.0;
-    double m_volume = 0.0;
-};
-
 IndicatorSeries nanSeries(qsizetype size)
 {
     return IndicatorSeries(size, kNaN);
 }
 } // namespace
+
+double EmaAccumulator::add(double value)
+{
+    if (!std::isfinite(value))
+        return kNaN;
+    if (!m_seeded) {
+        m_ema = value;
+        m_seeded = true;
+    } else {
+        m_ema = value * m_alpha + m_ema * (1.0 - m_alpha);
+    }
+    return m_ema;
+}
+
+double EmaAccumulator::value() const
+{
+    return m_seeded ? m_ema : kNaN;
+}
+
+double VwapAccumulator::add(const Candle &candle)
+{
+    if (m_sessionReset) {
+        const QDate date = candleDate(candle.time, m_zone);
+        if (m_haveDate && date != m_date) {
+            m_priceVolume = 0.0;
+            m_volume = 0.0;
+        }
+        m_date = date;
+        m_haveDate = true;
+    }
+    const double typical = (candle.high + candle.low + candle.close) / 3.0;
+    const double weighted = typical * candle.volume;
+    if (std::isfinite(weighted) && std::isfinite(candle.volume) && candle.volume > 0.0) {
+        m_priceVolume += weighted;
+        m_volume += candle.volume;
+    }
+    return value();
+}
+
+double VwapAccumulator::value() const
+{
+    return m_volume > 0.0 ? m_priceVolume / m_volume : kNaN;
+}
+
+void SmaWindow::enter(double close)
+{
+    if (std::isfinite(close))
+        m_sum += close;
+    else
+        ++m_missing;
+}
+
+void SmaWindow::leave(double close)
+{
+    if (std::isfinite(close))
+        m_sum -= close;
+    else
+        --m_missing;
+}
+
+double SmaWindow::mean(int period) const
+{
+    return m_missing == 0 ? m_sum / period : kNaN;
+}
 
 int clampIndicatorPeriod(int period)
 {
@@ -103,25 +102,13 @@ IndicatorSeries computeSma(const CandleList &candles, int period)
     if (period < kMinIndicatorPeriod)
         return out;
 
-    // One running sum of the finite closes in the window, plus a count of the others, so a bad close
-    // blanks exactly the windows that contain it and the sum is clean again once it has left.
-    double sum = 0.0;
-    qsizetype missing = 0;
+    SmaWindow window;
     for (qsizetype i = 0; i < n; ++i) {
-        const double entering = candles.at(i).close;
-        if (std::isfinite(entering))
-            sum += entering;
-        else
-            ++missing;
-        if (i >= period) {
-            const double leaving = candles.at(i - period).close;
-            if (std::isfinite(leaving))
-                sum -= leaving;
-            else
-                --missing;
-        }
-        if (i >= period - 1 && missing == 0)
-            out[i] = sum / period;
+        window.enter(candles.at(i).close);
+        if (i >= period)
+            window.leave(candles.at(i - period).close);
+        if (i >= period - 1)
+            out[i] = window.mean(period);
     }
     return out;
 }

@@ -2,6 +2,7 @@
 
 #include "chart/candle.h"
 
+#include <QDate>
 #include <QList>
 #include <QTimeZone>
 
@@ -15,6 +16,55 @@ using IndicatorSeries = QList<double>;
 
 constexpr int kMinIndicatorPeriod = 1;
 constexpr int kMaxIndicatorPeriod = 400;
+
+// The running states behind the series below, kept by value so that a caller can hold the state
+// before the last candle and redo only that candle when it changes.
+
+// Exponential average that skips values that are not finite; the first finite value seeds it.
+class EmaAccumulator
+{
+public:
+    explicit EmaAccumulator(int period) : m_alpha(2.0 / (period + 1.0)) {}
+    // Feeds one value; the average after it, or NaN when the value was skipped.
+    double add(double value);
+    double value() const; // NaN until seeded
+
+private:
+    double m_alpha;
+    double m_ema = 0.0;
+    bool m_seeded = false;
+};
+
+// Volume-weighted average of the typical price, restarted per local date in the zone when asked.
+class VwapAccumulator
+{
+public:
+    VwapAccumulator(bool sessionReset, const QTimeZone &zone) : m_sessionReset(sessionReset), m_zone(zone) {}
+    double add(const Candle &candle);
+    double value() const; // NaN while no volume has traded
+
+private:
+    bool m_sessionReset;
+    QTimeZone m_zone;
+    QDate m_date;
+    bool m_haveDate = false;
+    double m_priceVolume = 0.0;
+    double m_volume = 0.0;
+};
+
+// One running sum of the finite closes in a moving window plus a count of the others, so a bad
+// close blanks exactly the windows that hold it and the sum is clean again once it has left.
+class SmaWindow
+{
+public:
+    void enter(double close);
+    void leave(double close);
+    double mean(int period) const; // NaN while a close in the window is not finite
+
+private:
+    double m_sum = 0.0;
+    qsizetype m_missing = 0;
+};
 
 // A period brought into 1 .. 400.
 int clampIndicatorPeriod(int period);

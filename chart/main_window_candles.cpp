@@ -1,5 +1,6 @@
 #include "chart/candle_store.h"
 #include "chart/indicators.h"
+#include "chart/price_chart.h"
 #include "shell/main_window.h"
 
 #include <QComboBox>
@@ -13,8 +14,22 @@ void MainWindow::recordQuoteSample(const QString &symbol, double open, double hi
     // A rejected sample must not leave an empty entry behind for a symbol that had none.
     if (!std::isfinite(price) || price <= 0.0)
         return;
-    ::recordQuoteSample(candlesBySymbol[symbol], open, high, low, price, volume,
-                        QDateTime::currentSecsSinceEpoch());
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    writeCandleTail(symbol, [&](CandleList &candles) {
+        ::recordQuoteSample(candles, open, high, low, price, volume, now);
+    });
+}
+
+void MainWindow::writeCandleTail(const QString &symbol, const std::function<void(CandleList &)> &write)
+{
+    // The chart shares the shown symbol's list; while it holds its share, writing the store's list
+    // would first copy every candle. It lets go for the write and takes the list back after it.
+    const bool shown = priceChart && priceChart->chartSymbol() == symbol;
+    if (shown)
+        priceChart->releaseSeries();
+    write(candlesBySymbol[symbol]);
+    if (shown)
+        priceChart->restoreSeries(candlesBySymbol.value(symbol));
 }
 
 CandleList MainWindow::aggregateCandlesByHours(const CandleList &candles, int hours)

@@ -24,6 +24,7 @@
 #include <QWebSocket>
 
 #include <optional>
+#include <functional>
 
 class MoversMosaic;
 class PriceChart;
@@ -329,6 +330,9 @@ public:
     void recordQuoteSample(const QString &symbol, double open, double high, double low, double price,
                            double volume);
     static CandleList aggregateCandlesByHours(const CandleList &candles, int hours);
+    // Runs `write` on the symbol's stored list in place (creating the entry); the write may change
+    // only the last candle, or add the first one. The chart's share of the list follows it.
+    void writeCandleTail(const QString &symbol, const std::function<void(CandleList &)> &write);
     QPair<QString, QString> chartIntervalAndRange() const;
     static double latestSma(const CandleList &candles, int period);
     static double latestEma(const CandleList &candles, int period);
@@ -338,12 +342,18 @@ public:
     void createChartSelectionCombos(QWidget *topBar);
     QWidget *buildChartPanel(QWidget *root);
     void onChartStatusMessage(const QString &text);
-    void onChartChanged(); // stub until the chart wiring lands
-    void refreshChart();   // stub until the chart history lands
+    void onChartChanged();
+    void updateIndicatorColumnTitles(); // the quote table's SMA and EMA titles carry the chart's periods
 
-    // Stubs until the drawings and the chart history land.
-    void storeChartDrawings();
+    // ---- chart/: history requests and the hand-over to the chart --------------------------------
+    QString currentChartTimeframe() const;
+    QString binanceKlineInterval() const;
     void requestBinanceKlines(const QString &symbol);
+    void onBinanceKlinesReply(QNetworkReply *reply, const QString &symbol, qint64 startMs, quint64 generation,
+                              const QString &interval);
+    void refreshChart();
+    static QString chartDrawingsKey(const QString &symbol, const QString &timeframe);
+    void storeChartDrawings();
 
     QString currentChartMode() const;
     void storeChartSelection();
@@ -734,8 +744,9 @@ public:
     QMap<QString, qint64> providerLastRequestMs;
     QMap<QString, qint64> providerCooldownUntilMs;
     QString pendingMoversScope;
-    QJsonObject chartDrawings; // drawings per "symbol|timeframe"
+    QJsonObject chartDrawings; // drawings per "symbol|timeframe", only keys that have drawings
     QString currentDrawingsKey;
+    QMap<QString, quint64> klineGenerations; // the newest klines request per symbol
     LocalSettings settings;
     // A settings or watchlist file that could not be read nor kept aside at start: this run never
     // writes over it.

@@ -34,10 +34,13 @@ void MainWindow::applyQuote(const QString &symbol, const QString &providerKey, c
         return;
     const QString timeframe = chartTimeframeCombo ? chartTimeframeCombo->currentText() : QString();
     const CandleList candles = historyCandlesForTimeframe(quote.candles, timeframe);
-    if (candles.isEmpty()) {
+    // A quote's few bars (one day of them, for some) never replace a longer history: the price is
+    // folded in as for a quote without bars, and only history replies replace the series.
+    const bool shorterThanHeld = candles.size() < candlesBySymbol.value(symbol).size();
+    if (candles.isEmpty() || shorterThanHeld) {
         recordQuoteSample(symbol, quote.open, quote.high, quote.low, quote.price, quote.volume);
         // brapi's quote carries no history, so the chart's series is fetched quietly beside it.
-        if (quoteWantsChartHistory(providerKey))
+        if (candles.isEmpty() && quoteWantsChartHistory(providerKey))
             requestYahooChart(symbol, false);
     } else {
         candlesBySymbol.insert(symbol, candles);
@@ -52,7 +55,8 @@ void MainWindow::applyPriceToLastCandle(const QString &symbol, double price)
     // A rejected price must not leave an empty entry behind for a symbol that had none.
     if (!std::isfinite(price) || price <= 0.0)
         return;
-    ::applyPriceToLastCandle(candlesBySymbol[symbol], price, QDateTime::currentSecsSinceEpoch());
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    writeCandleTail(symbol, [&](CandleList &candles) { ::applyPriceToLastCandle(candles, price, now); });
 }
 
 void MainWindow::updateQuoteRow(const QString &symbol, double last, double changePercent,

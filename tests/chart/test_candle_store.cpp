@@ -120,9 +120,10 @@ private Q_SLOTS:
         QTest::newRow("price beyond the sample's own high widens the candle")
             << CandleList{kLast} << QList<double>{0, 0, 0, 9, 0}
             << CandleList{makeCandle(100, 5, 9, 4, 9, 50)};
-        QTest::newRow("only the last candle changes")
-            << CandleList{makeCandle(40, 1, 2, 1, 2, 7), kLast} << QList<double>{0, 0, 0, 3, 1}
-            << CandleList{makeCandle(40, 1, 2, 1, 2, 7), makeCandle(100, 5, 6, 3, 3, 1)};
+        // A day's volume does not belong in the last bar of a history.
+        QTest::newRow("only the last candle changes, its volume kept")
+            << CandleList{makeCandle(40, 1, 2, 1, 2, 7), kLast} << QList<double>{0, 0, 0, 3, 1000}
+            << CandleList{makeCandle(40, 1, 2, 1, 2, 7), makeCandle(100, 5, 6, 3, 3, 50)};
         QTest::newRow("a last candle without high or low takes the sample's")
             << CandleList{makeCandle(100, 5, kNaN, kNaN, 5, 0)} << QList<double>{0, 0, 0, 6, 0}
             << CandleList{makeCandle(100, 5, 6, 6, 6, 0)};
@@ -269,12 +270,26 @@ private Q_SLOTS:
         QTest::newRow("only five-item rows") << QByteArray(R"([[60,"1","2","0.5","1.5"]])") << CandleList{};
         QTest::newRow("numbers taken as numbers")
             << QByteArray(R"([[60,1,2,0.5,1.5,10]])") << CandleList{makeCandle(60, 1, 2, 0.5, 1.5, 10)};
-        QTest::newRow("unreadable texts are zero")
-            << QByteArray(R"([[60,"abc","",null,true,"1e"]])") << CandleList{makeCandle(60, 0, 0, 0, 0, 0)};
-        QTest::newRow("non-finite texts are zero") << QByteArray(R"([[60,"nan","inf","-inf","NaN","1"]])")
-                                                   << CandleList{makeCandle(60, 0, 0, 0, 0, 1)};
-        QTest::newRow("a time that is not a number is zero")
-            << QByteArray(R"([["60","1","1","1","1","1"]])") << CandleList{makeCandle(0, 1, 1, 1, 1, 1)};
+        QTest::newRow("unreadable prices skip the row")
+            << QByteArray(R"([[60,"abc","",null,true,"1"],[120,"2","3","1","2","4"]])")
+            << CandleList{makeCandle(120, 2, 3, 1, 2, 4)};
+        QTest::newRow("non-finite prices skip the row")
+            << QByteArray(R"([[60,"nan","inf","-inf","NaN","1"]])") << CandleList{};
+        QTest::newRow("a zero price skips the row")
+            << QByteArray(R"([[60,"1","2","0","1.5","1"],[120,"2","3","1","2","4"]])")
+            << CandleList{makeCandle(120, 2, 3, 1, 2, 4)};
+        QTest::newRow("a negative price skips the row")
+            << QByteArray(R"([[60,"1","2","0.5","-1.5","1"]])") << CandleList{};
+        QTest::newRow("a time that is not a number skips the row")
+            << QByteArray(R"([["60","1","1","1","1","1"]])") << CandleList{};
+        QTest::newRow("a zero or fractional time skips the row")
+            << QByteArray(R"([[0,"1","1","1","1","1"],[60.5,"1","1","1","1","1"],[-60,"1","1","1","1","1"]])")
+            << CandleList{};
+        QTest::newRow("a bad volume reads 0")
+            << QByteArray(
+                   R"([[60,"1","1","1","1","x"],[120,"1","1","1","1","-5"],[180,"1","1","1","1","inf"]])")
+            << CandleList{makeCandle(60, 1, 1, 1, 1, 0), makeCandle(120, 1, 1, 1, 1, 0),
+                          makeCandle(180, 1, 1, 1, 1, 0)};
         QTest::newRow("rows that are not arrays are skipped")
             << QByteArray(R"([7,{"a":1},[60,"1","1","1","1","1"]])")
             << CandleList{makeCandle(60, 1, 1, 1, 1, 1)};

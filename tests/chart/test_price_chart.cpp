@@ -1,7 +1,12 @@
 #include "chart/price_chart.h"
+#include "tests/chart/candle_fixtures.h"
+#include "tests/chart/modal_answers.h"
 #include "tests/support/test_main.h"
 
+#include <QDialogButtonBox>
 #include <QJsonDocument>
+#include <QLineEdit>
+#include <QSpinBox>
 
 namespace {
 QJsonObject json(const char *text)
@@ -22,6 +27,32 @@ struct ChartFixture
         chart.setStatusCallback([this](const QString &text) { statuses << text; });
         chart.setDrawModeCallback([this](PriceChart::DrawMode mode) { modes << mode; });
         chart.setChangedCallback([this]() { ++changes; });
+    }
+};
+// Eleven candles in the band 100 .. 110 on a 400 x 300 chart: the plot is (18, 18, 364, 190), so
+// one price unit is 19 px and price 105 lies at y 113; index i lies at x 18 + 36.4 i.
+CandleList bandCandles(int count = 11)
+{
+    CandleList candles;
+    for (int i = 0; i < count; ++i)
+        candles << makeCandle(1700000000 + i * 60, 104, 110, 100, 106, 10);
+    return candles;
+}
+
+struct SeriesFixture : ChartFixture
+{
+    explicit SeriesFixture(const CandleList &candles = bandCandles())
+    {
+        chart.resize(400, 300);
+        chart.setTimeZone(QTimeZone::utc());
+        chart.setSeries(QStringLiteral("BTCUSDT"), candles, 1, QStringLiteral("1h"));
+        // Snapping reads the application's modifiers, which the last key event of another test set.
+        QTest::keyClick(&chart, Qt::Key_A);
+    }
+
+    void load(const char *drawingsJson)
+    {
+        chart.loadDrawings(QJsonDocument::fromJson(QByteArray(drawingsJson)).array());
     }
 };
 } // namespace
@@ -145,8 +176,14 @@ private Q_SLOTS:
             << QByteArray(R"({"sma_period":20.5})") << QByteArray(R"({"sma_period":20})");
         QTest::newRow("slow kept above fast") << QByteArray(R"({"macd_fast":30,"macd_slow":10})")
                                               << QByteArray(R"({"macd_fast":30,"macd_slow":31})");
+        // The fast period gives up the top value, so slow = fast + 1 always exists.
         QTest::newRow("both at the top") << QByteArray(R"({"macd_fast":400,"macd_slow":400})")
-                                         << QByteArray(R"({"macd_fast":400,"macd_slow":400})");
+                                         << QByteArray(R"({"macd_fast":399,"macd_slow":400})");
+        QTest::newRow("fast at the top, slow below") << QByteArray(R"({"macd_fast":400,"macd_slow":10})")
+                                                     << QByteArray(R"({"macd_fast":399,"macd_slow":400})");
+        QTest::newRow("fast at the top, slow above kept")
+            << QByteArray(R"({"macd_fast":399,"macd_slow":400})")
+            << QByteArray(R"({"macd_fast":399,"macd_slow":400})");
     }
 
     void indicatorSettings()
@@ -175,6 +212,503 @@ private Q_SLOTS:
         QCOMPARE(second.indicatorSettingsToJson(), first.indicatorSettingsToJson());
         QVERIFY(second.vwapSessionReset());
         QCOMPARE(second.smaPeriod(), 33);
+    }
+
+    void seriesMembersUseTheChartsSettings()
+    {
+        SeriesFixture f(closesOnly({1, 2, 3, 4, 5, 6, 7, 8}));
+        f.chart.applyIndicatorSettings(json(R"({"macd_fast":2,"macd_slow":4,"macd_signal":3})"));
+        MVX_COMPARE_SERIES(f.chart.computeSma(3), computeSma(f.chart.series(), 3));
+        MVX_COMPARE_SERIES(f.chart.computeEma(3), computeEma(f.chart.series(), 3));
+        const IndicatorSeries line = f.chart.computeMacdLine();
+        MVX_COMPARE_SERIES(line, computeMacdLine(f.chart.series(), 2, 4));
+        MVX_COMPARE_SERIES(f.chart.computeMacdSignal(line), emaOfSeries(line, 3));
+        MVX_COMPARE_SERIES(f.chart.vwapSeries(), vwapSeries(f.chart.series(), false, QTimeZone::utc()));
+        QCOMPARE(PriceChart::lastFiniteValue({1, 2, kNaN}), 2.0);
+        QVERIFY(std::isnan(PriceChart::lastFiniteValue({kNaN})));
+    }
+
+    void vwapSessionsFollowTheChartsZone()
+    {
+        // Two candles an hour apart across midnight in UTC, the same date three hours ahead.
+        const CandleList candles{makeCandle(1772668800 - 1800, 10, 10, 10, 10, 1),
+                                 makeCandle(1772668800 + 1800, 20, 20, 20, 20, 1)};
+        SeriesFixture f(candles);
+        f.chart.applyIndicatorSettings(json(R"({"vwap_session":true})"));
+        QCOMPARE(f.chart.vwapSeries().last(), 20.0);
+        f.chart.setTimeZone(QTimeZone(3 * 3600));
+        QCOMPARE(f.chart.vwapSeries().last(), 15.0);
+    }
+
+    void visiblePriceRange_data()
+    {
+        QTest::addColumn<CandleList>("candles");
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::newRow("band") << bandCandles() << 100.0 << 110.0;
+        QTest::newRow("flat") << closesOnly({5, 5}) << 4.0 << 6.0;
+        QTest::newRow("empty series: the band around 0") << CandleList{} << -1.0 << 1.0;
+    }
+
+    void visiblePriceRange()
+    {
+        QFETCH(CandleList, candles);
+        QFETCH(double, low);
+        QFETCH(double, high);
+        SeriesFixture f(candles);
+        double gotLow = 0;
+        double gotHigh = 0;
+        f.chart.visiblePriceRange(gotLow, gotHigh);
+        QCOMPARE(gotLow, low);
+        QCOMPARE(gotHigh, high);
+    }
+
+    void summary_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<CandleList>("candles");
+        QTest::addColumn<QStringList>("statuses");
+        const CandleList four = closesOnly({1, 2, 3, 4});
+        QTest::newRow("nothing on") << QByteArray("{}") << four << QStringList{};
+        QTest::newRow("VWAP only, anchored") << QByteArray(R"({"vwap":true})") << four
+                                             << QStringList{"Indicators BTCUSDT VWAP(anchored)=2.5000"};
+        QTest::newRow("VWAP by session") << QByteArray(R"({"vwap":true,"vwap_session":true})") << four
+                                         << QStringList{"Indicators BTCUSDT VWAP(session)=2.5000"};
+        QTest::newRow("a period longer than the series prints nan")
+            << QByteArray(R"({"sma20":true,"ema20":true,"ema_period":1})") << four
+            << QStringList{"Indicators BTCUSDT SMA20=nan | EMA1=4.0000"};
+        QTest::newRow("MACD") << QByteArray(R"({"macd":true,"macd_fast":1,"macd_slow":2,"macd_signal":1})")
+                              << closesOnly({3, 3})
+                              << QStringList{"Indicators BTCUSDT MACD1/2/1=0.0000 signal=0.0000"};
+        QTest::newRow("no candles") << QByteArray(R"({"sma20":true})") << CandleList{} << QStringList{};
+    }
+
+    void summary()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(CandleList, candles);
+        QFETCH(QStringList, statuses);
+        SeriesFixture f(candles);
+        f.chart.applyIndicatorSettings(json(settings.constData()));
+        f.chart.updateIndicatorSummary();
+        QCOMPARE(f.statuses, statuses);
+    }
+
+    void periodDialog()
+    {
+        SeriesFixture f;
+        int period = 20;
+        ModalAnswers answers;
+        answers.then([](QWidget *widget) {
+            auto *dialog = qobject_cast<QInputDialog *>(widget);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->labelText(), QStringLiteral("Period"));
+            QCOMPARE(dialog->intMinimum(), 1);
+            QCOMPARE(dialog->intMaximum(), 400);
+            QCOMPARE(dialog->intValue(), 20);
+            dialog->setIntValue(55);
+            dialog->accept();
+        });
+        f.chart.askIndicatorPeriod(QStringLiteral("SMA period"), period);
+        QCOMPARE(period, 55);
+        answers.then(ModalAnswers::cancel());
+        f.chart.askIndicatorPeriod(QStringLiteral("SMA period"), period);
+        QCOMPARE(period, 55);
+        QCOMPARE(answers.titles, (QStringList{"SMA period", "SMA period"}));
+    }
+
+    void macdDialog_data()
+    {
+        QTest::addColumn<int>("cancelAt"); // 0: none cancelled
+        QTest::addColumn<int>("fast");
+        QTest::addColumn<int>("slow");
+        QTest::addColumn<int>("signal");
+        QTest::newRow("accepted") << 0 << 5 << 30 << 4;
+        QTest::newRow("fast cancelled") << 1 << 12 << 26 << 9;
+        QTest::newRow("slow cancelled") << 2 << 12 << 26 << 9;
+        QTest::newRow("signal cancelled") << 3 << 12 << 26 << 9;
+    }
+
+    void macdDialog()
+    {
+        QFETCH(int, cancelAt);
+        QFETCH(int, fast);
+        QFETCH(int, slow);
+        QFETCH(int, signal);
+        SeriesFixture f;
+        ModalAnswers answers;
+        const QList<int> values{5, 30, 4};
+        for (int step = 1; step <= 3; ++step) {
+            answers.then(step == cancelAt ? ModalAnswers::cancel()
+                                          : ModalAnswers::intValue(values.at(step - 1)));
+            if (step == cancelAt)
+                break;
+        }
+        f.chart.showMacdDialog();
+        QVERIFY(answers.allUsed());
+        QCOMPARE(f.chart.macdFastPeriod(), fast);
+        QCOMPARE(f.chart.macdSlowPeriod(), slow);
+        QCOMPARE(f.chart.macdSignalPeriod(), signal);
+    }
+
+    // A fast period of 400 would leave the slow box only 401, out of range: the fast box stops at 399.
+    void macdDialogAtTheTop()
+    {
+        SeriesFixture f;
+        ModalAnswers answers;
+        answers
+            .then([](QWidget *widget) {
+                auto *dialog = qobject_cast<QInputDialog *>(widget);
+                QVERIFY(dialog);
+                QCOMPARE(dialog->intMaximum(), 399);
+                dialog->setIntValue(400);
+                dialog->accept();
+            })
+            .then([](QWidget *widget) {
+                auto *dialog = qobject_cast<QInputDialog *>(widget);
+                QVERIFY(dialog);
+                QCOMPARE(dialog->intMinimum(), 400);
+                QCOMPARE(dialog->intMaximum(), 400);
+                dialog->accept();
+            })
+            .then(ModalAnswers::intValue(9));
+        f.chart.showMacdDialog();
+        QCOMPARE(f.chart.macdFastPeriod(), 399);
+        QCOMPARE(f.chart.macdSlowPeriod(), 400);
+        PriceChart reloaded(nullptr);
+        reloaded.applyIndicatorSettings(f.chart.indicatorSettingsToJson());
+        QCOMPARE(reloaded.macdFastPeriod(), 399);
+        QCOMPARE(reloaded.macdSlowPeriod(), 400);
+    }
+
+    void horizontalLineIsPlaced()
+    {
+        SeriesFixture f;
+        f.chart.setChartTool(PriceChart::HorizontalLine);
+        f.statuses.clear();
+        ModalAnswers answers;
+        double initial = 0;
+        answers
+            .then([&initial](QWidget *widget) {
+                auto *dialog = qobject_cast<QInputDialog *>(widget);
+                QVERIFY(dialog);
+                QCOMPARE(dialog->windowTitle(), QStringLiteral("Horizontal line"));
+                QCOMPARE(dialog->doubleDecimals(), 6);
+                initial = dialog->doubleValue();
+                dialog->setDoubleValue(104.5);
+                dialog->accept();
+            })
+            .then(ModalAnswers::color(QColor(0x11, 0x22, 0x33)));
+        f.chart.addDrawingAt(QPointF(200, 113));
+        QCOMPARE(initial, 105.0);
+        QCOMPARE(answers.titles, (QStringList{"Horizontal line", "Line color"}));
+        QCOMPARE(f.chart.drawingList().size(), 1);
+        const Drawing &line = f.chart.drawingList().first();
+        QCOMPARE(line.type, int(DrawingType::Horizontal));
+        QCOMPARE(line.price1, 104.5);
+        QCOMPARE(line.price2, 104.5);
+        QCOMPARE(line.index1, qint64(5));
+        QCOMPARE(line.label, QStringLiteral("104.5000"));
+        QCOMPARE(line.color, QColor(0x11, 0x22, 0x33));
+        QCOMPARE(f.statuses, (QStringList{"Drawing added: horizontal 104.5000", "Chart tool: Select/zoom"}));
+        QCOMPARE(f.chart.chartTool(), PriceChart::SelectZoom);
+        QCOMPARE(f.changes, 1);
+    }
+
+    // Control held snaps to the candle's nearest price; the tie between open 104 and close 106 keeps
+    // the open.
+    void snapWithControl_data()
+    {
+        QTest::addColumn<double>("y");
+        QTest::addColumn<double>("price");
+        QTest::newRow("near the high") << 20.0 << 110.0;
+        QTest::newRow("tie keeps the open") << 113.0 << 104.0;
+        QTest::newRow("near the low") << 200.0 << 100.0;
+    }
+
+    void snapWithControl()
+    {
+        QFETCH(double, y);
+        QFETCH(double, price);
+        SeriesFixture f;
+        QCOMPARE(f.chart.priceAtPoint(QPointF(200, y), 100, 110),
+                 priceAtY(QRectF(18, 18, 364, 190), y, 100, 110));
+        QTest::keyPress(&f.chart, Qt::Key_Control, Qt::ControlModifier);
+        QVERIFY(PriceChart::isSnapModifierHeld());
+        QCOMPARE(f.chart.priceAtPoint(QPointF(200, y), 100, 110), price);
+        QTest::keyRelease(&f.chart, Qt::Key_Control, Qt::NoModifier);
+        QVERIFY(!PriceChart::isSnapModifierHeld());
+    }
+
+    void cancelledPlacementKeepsTheTool_data()
+    {
+        QTest::addColumn<int>("tool");
+        QTest::addColumn<int>("cancelAt");
+        QTest::newRow("horizontal, price") << int(PriceChart::HorizontalLine) << 1;
+        QTest::newRow("horizontal, colour") << int(PriceChart::HorizontalLine) << 2;
+        QTest::newRow("vertical, label") << int(PriceChart::VerticalLine) << 1;
+        QTest::newRow("vertical, colour") << int(PriceChart::VerticalLine) << 2;
+    }
+
+    void cancelledPlacementKeepsTheTool()
+    {
+        QFETCH(int, tool);
+        QFETCH(int, cancelAt);
+        SeriesFixture f;
+        f.chart.setChartTool(PriceChart::DrawMode(tool));
+        ModalAnswers answers;
+        answers.then(cancelAt == 1 ? ModalAnswers::cancel() : ModalAnswers::accept());
+        if (cancelAt == 2)
+            answers.then(ModalAnswers::cancel());
+        f.chart.addDrawingAt(QPointF(200, 113));
+        QVERIFY(answers.allUsed());
+        QVERIFY(f.chart.drawingList().isEmpty());
+        QCOMPARE(f.chart.chartTool(), PriceChart::DrawMode(tool));
+        QCOMPARE(f.changes, 0);
+    }
+
+    void verticalLineIsPlaced()
+    {
+        SeriesFixture f;
+        f.chart.setChartTool(PriceChart::VerticalLine);
+        f.statuses.clear();
+        ModalAnswers answers;
+        QString initial;
+        answers
+            .then([&initial](QWidget *widget) {
+                auto *dialog = qobject_cast<QInputDialog *>(widget);
+                QVERIFY(dialog);
+                initial = dialog->textValue();
+                dialog->setTextValue(QString());
+                dialog->accept();
+            })
+            .then(ModalAnswers::accept());
+        // x 18 + 36.4 * 3 is index 3, its time 1700000180 in UTC is 22:16.
+        f.chart.addDrawingAt(QPointF(18 + 36.4 * 3, 60));
+        QCOMPARE(initial, QStringLiteral("22:16"));
+        QCOMPARE(f.chart.drawingList().size(), 1);
+        const Drawing &line = f.chart.drawingList().first();
+        QCOMPARE(line.type, int(DrawingType::Vertical));
+        QCOMPARE(line.index1, qint64(3));
+        QCOMPARE(line.index2, qint64(3));
+        QVERIFY(line.label.isEmpty());
+        QCOMPARE(line.color, QColor(0xf3, 0xb2, 0x4a));
+        QCOMPARE(f.statuses.first(), QStringLiteral("Drawing added: vertical "));
+    }
+
+    void trendDrag()
+    {
+        SeriesFixture f;
+        f.chart.setChartTool(PriceChart::TrendLine);
+        f.chart.setTrendPreview(QPointF(100, 100));
+        QVERIFY(f.chart.isTrendPreviewActive());
+        f.chart.addTrendDrawing(QPointF(107, 100)); // 7 px: no line, the tool stays
+        QVERIFY(!f.chart.isTrendPreviewActive());
+        QVERIFY(f.chart.drawingList().isEmpty());
+        QCOMPARE(f.chart.chartTool(), PriceChart::TrendLine);
+
+        ModalAnswers answers;
+        answers.then([](QWidget *widget) {
+            auto *dialog = qobject_cast<QDialog *>(widget);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Trend line"));
+            auto *label = dialog->findChild<QLineEdit *>();
+            QVERIFY(label);
+            QCOMPARE(label->text(), QStringLiteral("Trend"));
+            label->clear(); // an empty label is stored as "Trend"
+            dialog->accept();
+        });
+        f.chart.setTrendPreview(QPointF(100, 113));
+        f.chart.addTrendDrawing(QPointF(100, 121)); // 8 px
+        QVERIFY(answers.allUsed());
+        QCOMPARE(f.chart.drawingList().size(), 1);
+        const Drawing &line = f.chart.drawingList().first();
+        QCOMPARE(line.type, int(DrawingType::Trend));
+        QCOMPARE(line.label, QStringLiteral("Trend"));
+        QCOMPARE(line.price1, 105.0);
+        QVERIFY(std::fabs(line.price2 - (105.0 - 8.0 / 19.0)) < 1e-4); // the spin boxes keep 6 decimals
+        QCOMPARE(f.chart.chartTool(), PriceChart::SelectZoom);
+        QVERIFY(f.statuses.contains(QStringLiteral("Drawing added: trend")));
+
+        // A cancelled dialog adds nothing but still ends the tool.
+        f.chart.setChartTool(PriceChart::TrendLine);
+        answers.then(ModalAnswers::cancel());
+        f.chart.setTrendPreview(QPointF(100, 100));
+        f.chart.addTrendDrawing(QPointF(200, 200));
+        QCOMPARE(f.chart.drawingList().size(), 1);
+        QCOMPARE(f.chart.chartTool(), PriceChart::SelectZoom);
+    }
+
+    void hitTest_data()
+    {
+        QTest::addColumn<QByteArray>("drawings");
+        QTest::addColumn<QPointF>("point");
+        QTest::addColumn<int>("hit");
+        QTest::newRow("6 px from a horizontal line")
+            << QByteArray(R"([{"price1":105}])") << QPointF(5, 119) << 0;
+        QTest::newRow("7 px from a horizontal line")
+            << QByteArray(R"([{"price1":105}])") << QPointF(200, 120) << -1;
+        QTest::newRow("the later drawing wins")
+            << QByteArray(R"([{"price1":105},{"price1":105.1},{"price1":90}])") << QPointF(200, 113) << 1;
+        QTest::newRow("a hidden type is not hit")
+            << QByteArray(R"([{"type":"vertical","index1":5}])") << QPointF(200, 100) << -1;
+        QTest::newRow("a trend line left of the view")
+            << QByteArray(R"([{"type":"trend","index1":-20,"index2":-1,"price1":100,"price2":110}])")
+            << QPointF(18, 113) << -1;
+    }
+
+    void hitTest()
+    {
+        QFETCH(QByteArray, drawings);
+        QFETCH(QPointF, point);
+        QFETCH(int, hit);
+        SeriesFixture f;
+        f.chart.applyIndicatorSettings(json(R"({"draw_vline":false})"));
+        f.load(drawings.constData());
+        QCOMPARE(f.chart.drawingAt(point), hit);
+    }
+
+    void hitTestOnDegenerateCharts_data()
+    {
+        QTest::addColumn<CandleList>("candles");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("empty series") << CandleList{} << QSize(400, 300);
+        QTest::newRow("plot 1 px wide") << bandCandles() << QSize(37, 300);
+        QTest::newRow("plot of negative size") << bandCandles() << QSize(20, 20);
+        QTest::newRow("one candle") << bandCandles(1) << QSize(400, 300);
+    }
+
+    void hitTestOnDegenerateCharts()
+    {
+        QFETCH(CandleList, candles);
+        QFETCH(QSize, size);
+        SeriesFixture f(candles);
+        f.chart.resize(size);
+        f.load(R"([{"price1":0},{"type":"vertical"},{"type":"trend","index2":3,"price2":200}])");
+        const int hit = f.chart.drawingAt(QPointF(10, 10));
+        QVERIFY(hit >= -1 && hit < 3);
+        if (candles.isEmpty())
+            QCOMPARE(hit, -1);
+        f.chart.moveDrawing(0, QPointF(30, 30), QPointF(10, 10));
+        f.chart.moveDrawing(2, QPointF(30, 30), QPointF(10, 10));
+        for (const Drawing &drawing : f.chart.drawingList())
+            QVERIFY(std::isfinite(drawing.price1) && std::isfinite(drawing.price2));
+        QVERIFY(f.chart.indexAtX(10) >= -1);
+        f.chart.setViewWindow(0.2, 0.6);
+        const double start = f.chart.visibleStart();
+        f.chart.panTo(5000);
+        QCOMPARE(f.chart.visibleStart(), size.width() < 37 ? start : f.chart.visibleStart());
+        QVERIFY(std::isfinite(f.chart.visibleStart()) && std::isfinite(f.chart.visibleEnd()));
+    }
+
+    void moveDrawing_data()
+    {
+        QTest::addColumn<QByteArray>("drawings");
+        QTest::addColumn<QPointF>("from");
+        QTest::addColumn<QPointF>("to");
+        QTest::addColumn<double>("price1");
+        QTest::addColumn<qint64>("index1");
+        QTest::addColumn<qint64>("index2");
+        // View 0.5 .. 1: candles 5 .. 10 on 364 px, 72.8 px apart.
+        QTest::newRow("horizontal up two units")
+            << QByteArray(R"([{"price1":105,"index1":5}])") << QPointF(50, 113) << QPointF(50, 75) << 107.0
+            << qint64(5) << qint64(5);
+        QTest::newRow("vertical stops at the last visible candle")
+            << QByteArray(R"([{"type":"vertical","index1":8,"price1":1}])") << QPointF(18, 50)
+            << QPointF(900, 50) << 1.0 << qint64(10) << qint64(10);
+        QTest::newRow("trend moves both ends, clamped to the series")
+            << QByteArray(R"([{"type":"trend","index1":6,"index2":10,"price1":101,"price2":109}])")
+            << QPointF(18, 113) << QPointF(18 + 72.8 * 2, 94) << 102.0 << qint64(8) << qint64(10);
+    }
+
+    void moveDrawing()
+    {
+        QFETCH(QByteArray, drawings);
+        QFETCH(QPointF, from);
+        QFETCH(QPointF, to);
+        QFETCH(double, price1);
+        QFETCH(qint64, index1);
+        QFETCH(qint64, index2);
+        SeriesFixture f;
+        f.chart.setViewWindow(0.5, 1.0);
+        f.load(drawings.constData());
+        f.chart.moveDrawing(0, to, from);
+        const Drawing &moved = f.chart.drawingList().first();
+        QVERIFY2(std::fabs(moved.price1 - price1) < 1e-9, qPrintable(QString::number(moved.price1)));
+        QCOMPARE(moved.index1, index1);
+        QCOMPARE(moved.index2, index2);
+        QCOMPARE(f.changes, 0);           // the release reports the change
+        f.chart.moveDrawing(5, to, from); // out of the list: nothing
+    }
+
+    void lockedLineIsEditedAndRemoved()
+    {
+        SeriesFixture f;
+        f.load("[{\"price1\":105,\"locked\":true,\"color\":\"#ff0000\"}]");
+        ModalAnswers answers;
+        answers.then(ModalAnswers::menuEntry(QStringLiteral("Unlock")));
+        f.chart.showDrawingMenu(0, QPoint(10, 10));
+        QVERIFY(!f.chart.drawingList().first().locked);
+        QCOMPARE(f.statuses.last(), QStringLiteral("Drawing unlocked"));
+        answers.then(ModalAnswers::menuEntry(QStringLiteral("Lock")));
+        f.chart.showDrawingMenu(0, QPoint(10, 10));
+        QVERIFY(f.chart.drawingList().first().locked);
+        QCOMPARE(f.statuses.last(), QStringLiteral("Drawing locked"));
+
+        // Edit with the price cancelled: the colour dialog still opens and the edit is reported.
+        answers.then(ModalAnswers::menuEntry(QStringLiteral("Edit")))
+            .then(ModalAnswers::cancel())
+            .then(ModalAnswers::color(QColor(0, 0, 255)));
+        f.chart.showDrawingMenu(0, QPoint(10, 10));
+        QVERIFY(answers.allUsed());
+        QCOMPARE(answers.titles.mid(2), (QStringList{"menu", "Edit horizontal line", "Line color"}));
+        QCOMPARE(f.chart.drawingList().first().price1, 105.0);
+        QCOMPARE(f.chart.drawingList().first().color, QColor(0, 0, 255));
+        QCOMPARE(f.statuses.last(), QStringLiteral("Drawing edited"));
+
+        answers.then(ModalAnswers::menuEntry(QStringLiteral("Remove")));
+        f.chart.showDrawingMenu(0, QPoint(10, 10));
+        QVERIFY(f.chart.drawingList().isEmpty());
+        QCOMPARE(f.statuses.last(), QStringLiteral("Drawing removed"));
+        QCOMPARE(f.changes, 4);
+
+        answers.then(ModalAnswers::cancel());
+        f.load(R"([{"price1":105}])");
+        f.chart.showDrawingMenu(0, QPoint(10, 10)); // dismissed: nothing changes
+        QCOMPARE(f.chart.drawingList().size(), 1);
+        QCOMPARE(f.changes, 4);
+    }
+
+    void editWritesBackOnlyToTheSameDrawings()
+    {
+        SeriesFixture f;
+        f.load(R"([{"type":"vertical","index1":4,"label":"a"}])");
+        ModalAnswers answers;
+        // While the label dialog is open, another symbol's drawings come in.
+        answers
+            .then([&f](QWidget *widget) {
+                f.load(R"([{"type":"vertical","index1":2,"label":"other"}])");
+                ModalAnswers::textValue(QStringLiteral("edited"))(widget);
+            })
+            .then(ModalAnswers::cancel());
+        f.chart.editDrawing(0);
+        QCOMPARE(f.chart.drawingList().first().label, QStringLiteral("other"));
+
+        answers.then(ModalAnswers::textValue(QStringLiteral("edited"))).then(ModalAnswers::cancel());
+        f.chart.editDrawing(0);
+        QCOMPARE(f.chart.drawingList().first().label, QStringLiteral("edited"));
+        f.chart.editDrawing(3); // out of the list: nothing, no report
+        QCOMPARE(f.statuses.count(QStringLiteral("Drawing edited")), 2);
+    }
+
+    void loadingDrawingsEndsATrendPreview()
+    {
+        SeriesFixture f;
+        f.chart.setChartTool(PriceChart::TrendLine);
+        f.chart.setTrendPreview(QPointF(100, 100));
+        f.load("[]");
+        QVERIFY(!f.chart.isTrendPreviewActive());
+        QCOMPARE(f.changes, 0);
     }
 
     void paintsWithoutData()
