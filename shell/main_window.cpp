@@ -55,7 +55,7 @@ MainWindow::MainWindow()
 
     appendEventLog(
         localizedText(QStringLiteral("Terminal initialized"), QStringLiteral("Terminal inicializado")));
-    const int savedAlerts = static_cast<int>(alertsToJsonArray().size());
+    const int savedAlerts = static_cast<int>(alerts.size());
     if (savedAlerts > 0)
         appendEventLog(localizedText(QStringLiteral("Loaded %1 saved alert(s)"),
                                      QStringLiteral("%1 alerta(s) salvo(s) carregado(s)"))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alerts/price_alert.h"
 #include "chart/candle.h"
 #include "providers/quote_routing.h"
 #include "settings/api_keys.h"
@@ -17,6 +18,9 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWebSocket>
+
+#include <functional>
+#include <optional>
 
 class MoversMosaic;
 class PriceChart;
@@ -416,16 +420,32 @@ public:
     void showMoversMenu(QTableWidget *table, const QPoint &pos);
 
     // ---- alerts/: rules, history and their menu ---------------------------------------------------
-    void showCreateAlertDialog(const QString &symbol);    // stub until the alerts land
-    void checkAlerts(const QString &symbol, double last); // stub until the alerts land
-    void onAlertHistoryContextMenu(const QPoint &pos);
-    // Stubs until the alerts land; the loaders keep what they are given for the writers.
-    void showAlertHistoryMenu(const QPoint &pos);
-    void refreshAlertHistoryTable();
+    void checkAlerts(const QString &symbol, double last);
+    void flashQuoteRow(const QString &symbol);
+    void onClearRowFlash(const QString &symbol);
+    void showAlertPopup(const PriceAlert &alert, double last);
+    qint64 alertNowMs() const;
+    void soundAlertBeep();
     void loadAlerts(const QJsonArray &array);
     QJsonArray alertsToJsonArray() const;
+    void showCreateAlertDialog(const QString &symbol);
+    void appendAlertHistory(const PriceAlert &alert, const QString &event, double price,
+                            const QString &status);
+    void refreshAlertHistoryTable();
+    void setAlertHistoryCell(int row, int column, const QString &text,
+                             std::optional<double> sortValue = std::nullopt);
+    void onAlertHistoryContextMenu(const QPoint &pos);
+    void showAlertHistoryMenu(const QPoint &pos);
+    std::optional<AlertRowKey> alertKeyForHistoryRow(int row) const;
+    int findAlertForHistoryRow(int row) const;
+    void rearmAlert(int index);
+    void removeAlert(int index);
+    void clearAlertHistory();
     void loadAlertHistory(const QJsonArray &array);
     QJsonArray alertHistoryToJsonArray() const;
+    QJsonObject alertsJson() const;
+    // False, with nothing changed, for a payload that is not a usable "alerts" namespace.
+    bool applyAlertsJson(const QJsonValue &payload);
 
     // ---- portfolio/: the page, its buttons and the stored portfolios -----------------------------
     QWidget *buildPortfolioPage(QWidget *root);
@@ -666,10 +686,16 @@ public:
     QString currentDrawingsKey;
     LocalSettings settings;
 
+    // Price alerts: the rules in arming order and the append-only history. The clock and the beep are
+    // the platform's unless a test sets them; the flash lasts rowFlashMs.
+    QList<PriceAlert> alerts;
+    QList<AlertHistoryEntry> alertHistory;
+    std::function<qint64()> alertClock;
+    std::function<void()> alertBeep;
+    int rowFlashMs = 1800;
+
     // What the settings file holds for subsystems not built yet, kept as read so that every save
     // writes it back unchanged. Their loaders and writers replace these.
-    QJsonArray alertsAsRead;
-    QJsonArray alertHistoryAsRead;
     QJsonObject portfoliosAsRead;
     QJsonObject providerHealthAsRead;
 
