@@ -120,6 +120,14 @@ void MainWindow::startMarketData()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    if (accountBusy) {
+        // An account call waits in a nested loop below this one: the window must outlive it. The wait
+        // ends as a time-out and the close comes back once the call has returned.
+        event->ignore();
+        abandonAccountWait();
+        return;
+    }
+    closeAfterAccountWait = false;
     if (quitting || settings.authToken.trimmed().isEmpty()) {
         saveLocalSettings();
         event->accept();

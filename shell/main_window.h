@@ -1,5 +1,6 @@
 #pragma once
 
+#include "account/account_request.h"
 #include "alerts/price_alert.h"
 #include "chart/candle.h"
 #include "providers/quote_routing.h"
@@ -29,6 +30,8 @@ class QAction;
 class QActionGroup;
 class QColor;
 class QComboBox;
+class QDialog;
+class QEventLoop;
 class QDoubleSpinBox;
 class QGridLayout;
 class QIcon;
@@ -133,6 +136,10 @@ public:
     QList<ShortcutDefinition> defaultShortcutDefinitions() const;
     QString shortcutText(const QString &id) const;
     void onQuoteHeaderContextMenu(const QPoint &pos);
+    // built by the workspace work; minimal until it lands
+    QJsonObject buildWorkspaceJson();
+    void applyWorkspaceSnapshot(const QJsonObject &snapshot);
+    void applySyncSettingsPayload(const QJsonObject &payload);
     // Stubs until the shortcut keys and the column presets land.
     void applyConfiguredShortcuts();
     void applyColumnVisibilityConfig();
@@ -471,6 +478,9 @@ public:
     void addPortfolioCashFlow(const QString &type);
     void editPositionRow(int row);
     void loadPortfolios(const QJsonObject &portfolios, const QJsonArray &legacyPortfolio);
+    // built by the portfolio work; minimal until it lands
+    void ensureDefaultPortfolio();
+    void populatePortfolioCombo();
     QJsonObject portfoliosToJson() const;
 
     // ---- news/: the page and its feeds ------------------------------------------------------------
@@ -485,13 +495,52 @@ public:
     void onNewsCellActivated(int row, int column);
     void onNewsTabShown(int index, QWidget *newsPage);
 
-    // ---- account/: sign-in and sync -------------------------------------------------------------
-    void pullAccountSync();
-    void showSyncStatusDialog();
+    // ---- account/: the account request, sign-in and session --------------------------------------
+    QJsonObject sendAccountRequest(const QString &url, const QByteArray &method, const QJsonObject &body,
+                                   const QString &token, int *httpStatus, QString *errorText);
+    QString authEndpointUrl(const QString &endpoint) const;
+    QString syncEndpointUrl(const QString &endpoint) const;
+    QString accountLanguageCode() const;
+    bool openInBrowser(const QUrl &url);
+    void accountBusyChanged();
+    bool accountOperationRefused(); // true, with a word in the status bar, while an account call waits
+    void abandonAccountWait();
+    void showAccountMessage(int icon, const QString &text);
+    int showLoginDialog();
+    void setLoginButtonsEnabled(bool enabled);
+    void onLoginClicked(QDialog *dialog, QLineEdit *emailEdit, QLineEdit *passwordEdit, QLabel *status);
+    bool submitLogin(const QString &email, const QString &password, QString *errorText);
+    void onGoogleLoginClicked(QDialog *dialog, QLabel *status);
+    bool startGoogleLogin(QString *errorText);
+    bool pauseForGooglePoll(int ms);
+    void onGoogleLoginMinimize();
+    void onCreateAccountClicked();
+    bool applyAuthReply(const QJsonObject &reply, QString *errorText);
+    QString authErrorMessage(const QString &code) const;
+    bool validateStoredSession();
+    void refreshSession();
+    QIcon googleSignInIcon() const;
     void logout();
-    void logoutRemote(); // stub until the account service lands
+    void logoutRemote();
     void clearSession();
+
+    // ---- account/: sync and its status -----------------------------------------------------------
+    void pullAccountSync();
+    bool pushAccountSync(const QJsonObject &items, const QJsonObject &expectedVersions);
+    QJsonObject buildSyncSnapshot();
+    QJsonObject buildSyncSettingsPayload() const;
+    void applyAccountSyncItems(const QJsonObject &items);
+    QJsonObject syncItemPayload(const QJsonObject &items, const QString &name) const;
+    void reportSkippedNamespace(const QString &name);
+    void recordSyncVersions(const QJsonObject &items);
+    QStringList namespacesWithNewerVersion(const QJsonObject &items) const;
+    QJsonObject buildExpectedVersions(const QStringList &names, bool allZero) const;
+    void setSyncStatus(const QString &status);
     void loadSyncVersions(const QJsonObject &object);
+    void showSyncStatusDialog();
+    QString syncStatusText();
+    QString formatSyncTime() const;
+    static QString formatByteSize(qint64 bytes);
 
     // ======================================== state ===============================================
 
@@ -693,6 +742,20 @@ public:
     std::function<qint64()> alertClock;
     std::function<void()> alertBeep;
     int rowFlashMs = 1800;
+
+    // Account: how a request waits (empty: a local event loop) and for how long, the browser sign-in's
+    // poll interval and limit, the browser (empty: the desktop's), the busy guard and the open dialog.
+    AccountWait accountWait;
+    int accountRequestLimitMs = 15000;
+    int googlePollIntervalMs = 2000;
+    int googleLoginLimitMs = 300000;
+    std::function<bool(const QUrl &)> browserOpener;
+    bool accountBusy = false;
+    bool closeAfterAccountWait = false;
+    QEventLoop *accountWaitLoop = nullptr;
+    QPointer<QDialog> loginDialog;
+    bool loginDialogWatched = false;
+    QList<QPointer<QPushButton>> loginDialogButtons;
 
     // What the settings file holds for subsystems not built yet, kept as read so that every save
     // writes it back unchanged. Their loaders and writers replace these.
