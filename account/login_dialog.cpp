@@ -105,61 +105,58 @@ void MainWindow::setLoginButtonsEnabled(bool enabled)
             button->setEnabled(enabled);
 }
 
-void MainWindow::onLoginClicked(QDialog *dialog, QLineEdit *emailEdit, QLineEdit *passwordEdit,
-                                QLabel *status)
+void MainWindow::runLoginAttempt(QDialog *dialog, QLabel *status, const QString &waitingText,
+                                 const std::function<bool(QString *)> &attempt, const QString &successLine)
 {
     if (accountBusy)
         return;
     QPointer<QDialog> alive(dialog);
-    status->setText(localizedText(QStringLiteral("Logging in..."), QStringLiteral("Entrando...")));
+    status->setText(waitingText);
     QCoreApplication::processEvents();
     setLoginButtonsEnabled(false);
     QString errorText;
-    const bool ok = submitLogin(emailEdit->text().trimmed(), passwordEdit->text(), &errorText);
+    const bool ok = attempt(&errorText);
     setLoginButtonsEnabled(true);
-    if (!alive || !alive->isVisible()) {
-        if (ok)
-            saveLocalSettings();
-        return;
-    }
-    if (ok) {
+    if (ok)
         saveLocalSettings();
-        appendEventLog(
-            localizedText(QStringLiteral("Login successful"), QStringLiteral("Login realizado com sucesso")));
-        dialog->accept();
+    // Cancelled while it waited: the dialog is gone or going, and says nothing more.
+    if (!alive || !alive->isVisible())
+        return;
+    if (!ok) {
+        status->setText(errorText);
         return;
     }
-    status->setText(errorText);
+    appendEventLog(successLine);
+    dialog->accept();
+}
+
+void MainWindow::onLoginClicked(QDialog *dialog, QLineEdit *emailEdit, QLineEdit *passwordEdit,
+                                QLabel *status)
+{
+    runLoginAttempt(
+        dialog, status, localizedText(QStringLiteral("Logging in..."), QStringLiteral("Entrando...")),
+        [this, emailEdit, passwordEdit](QString *errorText) {
+            return submitLogin(emailEdit->text().trimmed(), passwordEdit->text(), errorText);
+        },
+        localizedText(QStringLiteral("Login successful"), QStringLiteral("Login realizado com sucesso")));
 }
 
 void MainWindow::onGoogleLoginClicked(QDialog *dialog, QLabel *status)
 {
-    if (accountBusy)
-        return;
-    QPointer<QDialog> alive(dialog);
-    status->setText(localizedText(QStringLiteral("Opening Google login in your browser..."),
-                                  QStringLiteral("Abrindo login Google no navegador...")));
-    QCoreApplication::processEvents();
-    setLoginButtonsEnabled(false);
-    QString errorText;
-    const bool ok = startGoogleLogin(&errorText);
-    setLoginButtonsEnabled(true);
-    showNormal();
-    raise();
-    activateWindow();
-    if (!alive || !alive->isVisible()) {
-        if (ok)
-            saveLocalSettings();
-        return;
-    }
-    if (ok) {
-        saveLocalSettings();
-        appendEventLog(localizedText(QStringLiteral("Google login successful"),
-                                     QStringLiteral("Login Google realizado com sucesso")));
-        dialog->accept();
-        return;
-    }
-    status->setText(errorText);
+    runLoginAttempt(
+        dialog, status,
+        localizedText(QStringLiteral("Opening Google login in your browser..."),
+                      QStringLiteral("Abrindo login Google no navegador...")),
+        [this](QString *errorText) {
+            const bool ok = startGoogleLogin(errorText);
+            // Whatever the outcome, the window minimised for the browser comes back.
+            showNormal();
+            raise();
+            activateWindow();
+            return ok;
+        },
+        localizedText(QStringLiteral("Google login successful"),
+                      QStringLiteral("Login Google realizado com sucesso")));
 }
 
 bool MainWindow::pauseForGooglePoll(int ms)

@@ -508,6 +508,8 @@ public:
     void showAccountMessage(int icon, const QString &text);
     int showLoginDialog();
     void setLoginButtonsEnabled(bool enabled);
+    void runLoginAttempt(QDialog *dialog, QLabel *status, const QString &waitingText,
+                         const std::function<bool(QString *)> &attempt, const QString &successLine);
     void onLoginClicked(QDialog *dialog, QLineEdit *emailEdit, QLineEdit *passwordEdit, QLabel *status);
     bool submitLogin(const QString &email, const QString &password, QString *errorText);
     void onGoogleLoginClicked(QDialog *dialog, QLabel *status);
