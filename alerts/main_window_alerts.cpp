@@ -1,47 +1,119 @@
 #include "shell/main_window.h"
+#include "watchlist/sorting_pause.h"
 
-// The alerts arrive with their own work; until then the create-alert entry opens nothing and the stored
-// alerts and history are kept as read so that a save writes them back unchanged.
-void MainWindow::showCreateAlertDialog(const QString &symbol)
+#include <QApplication>
+#include <QBrush>
+#include <QColor>
+#include <QDateTime>
+#include <QMessageBox>
+#include <QTableWidget>
+#include <QTimer>
+
+qint64 MainWindow::alertNowMs() const
 {
-    Q_UNUSED(symbol);
+    return alertClock ? alertClock() : QDateTime::currentMSecsSinceEpoch();
 }
 
-// Alert rules arrive with the alerts; until then a new price is checked against none.
+void MainWindow::soundAlertBeep()
+{
+    if (alertBeep)
+        alertBeep();
+    else
+        QApplication::beep();
+}
+
 void MainWindow::checkAlerts(const QString &symbol, double last)
 {
-    Q_UNUSED(symbol);
-    Q_UNUSED(last);
+    // By index, checked each round: the steps below show boxes and write the console, and nothing they
+    // do may leave this loop holding a reference into a list that changed.
+    for (int i = 0; i < alerts.size(); ++i) {
+        const qint64 nowMs = alertNowMs();
+        if (!alertFires(alerts.at(i), symbol, last, nowMs))
+            continue;
+        PriceAlert &alert = alerts[i];
+        alert.lastTriggerMs = nowMs;
+        if (!alert.repeating)
+            alert.triggered = true;
+        const PriceAlert fired = alert;
+
+        soundAlertBeep();
+        flashQuoteRow(symbol);
+        showAlertPopup(fired, last);
+        appendAlertHistory(fired, QStringLiteral("Triggered"), last, QStringLiteral("Hit"));
+        saveLocalSettings();
+        const QString suffix = fired.repeating
+                                   ? localizedText(QStringLiteral(" repeat"), QStringLiteral(" repetido"))
+                                   : QString();
+        appendEventLog(
+            localizedText(QStringLiteral("ALERT HIT: %1 last %2 target %3%4"),
+                          QString::fromUtf8("ALERTA DISPARADO: %1 último %2 alvo %3%4"))
+                .arg(fired.symbol, formatAlertPrice(last), formatAlertPrice(fired.target), suffix));
+    }
 }
 
-void MainWindow::showAlertHistoryMenu(const QPoint &pos)
+namespace {
+
+void paintRow(QTableWidget *table, int row, const QBrush &brush)
 {
-    Q_UNUSED(pos);
+    SortingPause pause(table);
+    for (int column = 0; column < table->columnCount(); ++column) {
+        if (QTableWidgetItem *item = table->item(row, column))
+            item->setBackground(brush);
+    }
 }
 
-void MainWindow::refreshAlertHistoryTable() {}
+} // namespace
+
+void MainWindow::flashQuoteRow(const QString &symbol)
+{
+    const int row = findSymbolRow(symbol);
+    if (row < 0)
+        return;
+    paintRow(quoteTable, row, QBrush(QColor(QStringLiteral("#5a4808"))));
+    QTimer::singleShot(rowFlashMs, this, [this, symbol]() { onClearRowFlash(symbol); });
+}
+
+void MainWindow::onClearRowFlash(const QString &symbol)
+{
+    // The row may have moved or gone since the flash began.
+    const int row = findSymbolRow(symbol);
+    if (row < 0)
+        return;
+    paintRow(quoteTable, row, QBrush(Qt::transparent));
+}
+
+void MainWindow::showAlertPopup(const PriceAlert &alert, double last)
+{
+    auto *box = new QMessageBox(this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setIcon(QMessageBox::Warning);
+    box->setStandardButtons(QMessageBox::Ok);
+    box->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    box->setModal(false);
+    box->setWindowModality(Qt::NonModal);
+    // A symbol can come from another machine's sync: it is shown as written, never as markup.
+    box->setTextFormat(Qt::PlainText);
+    box->setWindowTitle(
+        localizedText(QStringLiteral("Price Alert - %1"), QString::fromUtf8("Alerta de preço - %1"))
+            .arg(alert.symbol));
+    QString text = localizedText(QStringLiteral("%1 alert triggered.\n\nLast: %2\nCondition: %3 %4"),
+                                 QString::fromUtf8("Alerta de %1 disparado.\n\nÚltimo: %2\nCondição: %3 %4"))
+                       .arg(alert.symbol, formatAlertPrice(last), alertConditionSign(alert.above),
+                            formatAlertPrice(alert.target));
+    if (alert.repeating)
+        text += QStringLiteral("\nMode: Repeat");
+    box->setText(text);
+    box->show();
+    box->raise();
+    box->activateWindow();
+}
 
 void MainWindow::loadAlerts(const QJsonArray &array)
 {
-    alertsAsRead = array;
+    alerts = alertsFromJson(array, [this](const QString &text) { return normalizeSymbol(text); });
 }
 
 QJsonArray MainWindow::alertsToJsonArray() const
 {
-    return alertsAsRead;
-}
-
-void MainWindow::loadAlertHistory(const QJsonArray &array)
-{
-    alertHistoryAsRead = array;
-}
-
-QJsonArray MainWindow::alertHistoryToJsonArray() const
-{
-    return alertHistoryAsRead;
-}
-
-void MainWindow::onAlertHistoryContextMenu(const QPoint &pos)
-{
-    showAlertHistoryMenu(pos);
+    return alertsToJson(alerts);
 }

@@ -55,7 +55,7 @@ MainWindow::MainWindow()
 
     appendEventLog(
         localizedText(QStringLiteral("Terminal initialized"), QStringLiteral("Terminal inicializado")));
-    const int savedAlerts = static_cast<int>(alertsToJsonArray().size());
+    const int savedAlerts = static_cast<int>(alerts.size());
     if (savedAlerts > 0)
         appendEventLog(localizedText(QStringLiteral("Loaded %1 saved alert(s)"),
                                      QStringLiteral("%1 alerta(s) salvo(s) carregado(s)"))
@@ -120,6 +120,14 @@ void MainWindow::startMarketData()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    if (accountBusy) {
+        // An account call waits in a nested loop below this one: the window must outlive it. The wait
+        // ends as a time-out and the close comes back once the call has returned.
+        event->ignore();
+        abandonAccountWait();
+        return;
+    }
+    closeAfterAccountWait = false;
     if (quitting || settings.authToken.trimmed().isEmpty()) {
         saveLocalSettings();
         event->accept();

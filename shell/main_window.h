@@ -1,5 +1,7 @@
 #pragma once
 
+#include "account/account_request.h"
+#include "alerts/price_alert.h"
 #include "chart/candle.h"
 #include "portfolio/portfolio_model.h"
 #include "news/link_opener.h"
@@ -33,6 +35,8 @@ class QAction;
 class QActionGroup;
 class QColor;
 class QComboBox;
+class QDialog;
+class QEventLoop;
 class QDoubleSpinBox;
 class QGridLayout;
 class QIcon;
@@ -149,6 +153,10 @@ public:
     QList<ShortcutDefinition> defaultShortcutDefinitions() const;
     QString shortcutText(const QString &id) const;
     void onQuoteHeaderContextMenu(const QPoint &pos);
+    // built by the workspace work; minimal until it lands
+    QJsonObject buildWorkspaceJson();
+    void applyWorkspaceSnapshot(const QJsonObject &snapshot);
+    void applySyncSettingsPayload(const QJsonObject &payload);
     // Stubs until the shortcut keys and the column presets land.
     void applyConfiguredShortcuts();
     void applyColumnVisibilityConfig();
@@ -452,16 +460,32 @@ public:
     void showMoversMenu(QTableWidget *table, const QPoint &pos);
 
     // ---- alerts/: rules, history and their menu ---------------------------------------------------
-    void showCreateAlertDialog(const QString &symbol);    // stub until the alerts land
-    void checkAlerts(const QString &symbol, double last); // stub until the alerts land
-    void onAlertHistoryContextMenu(const QPoint &pos);
-    // Stubs until the alerts land; the loaders keep what they are given for the writers.
-    void showAlertHistoryMenu(const QPoint &pos);
-    void refreshAlertHistoryTable();
+    void checkAlerts(const QString &symbol, double last);
+    void flashQuoteRow(const QString &symbol);
+    void onClearRowFlash(const QString &symbol);
+    void showAlertPopup(const PriceAlert &alert, double last);
+    qint64 alertNowMs() const;
+    void soundAlertBeep();
     void loadAlerts(const QJsonArray &array);
     QJsonArray alertsToJsonArray() const;
+    void showCreateAlertDialog(const QString &symbol);
+    void appendAlertHistory(const PriceAlert &alert, const QString &event, double price,
+                            const QString &status);
+    void refreshAlertHistoryTable();
+    void setAlertHistoryCell(int row, int column, const QString &text,
+                             std::optional<double> sortValue = std::nullopt);
+    void onAlertHistoryContextMenu(const QPoint &pos);
+    void showAlertHistoryMenu(const QPoint &pos);
+    std::optional<AlertRowKey> alertKeyForHistoryRow(int row) const;
+    int findAlertForHistoryRow(int row) const;
+    void rearmAlert(int index);
+    void removeAlert(int index);
+    void clearAlertHistory();
     void loadAlertHistory(const QJsonArray &array);
     QJsonArray alertHistoryToJsonArray() const;
+    QJsonObject alertsJson() const;
+    // False, with nothing changed, for a payload that is not a usable "alerts" namespace.
+    bool applyAlertsJson(const QJsonValue &payload);
 
     // ---- portfolio/: the page, the portfolios and their persistence, valuation, operations ------
     QWidget *buildPortfolioPage(QWidget *root);
@@ -543,13 +567,54 @@ public:
     void onNewsCellActivated(int row, int column);
     void onNewsTabShown(int index, QWidget *newsPage);
 
-    // ---- account/: sign-in and sync -------------------------------------------------------------
-    void pullAccountSync();
-    void showSyncStatusDialog();
+    // ---- account/: the account request, sign-in and session --------------------------------------
+    QJsonObject sendAccountRequest(const QString &url, const QByteArray &method, const QJsonObject &body,
+                                   const QString &token, int *httpStatus, QString *errorText);
+    QString authEndpointUrl(const QString &endpoint) const;
+    QString syncEndpointUrl(const QString &endpoint) const;
+    QString accountLanguageCode() const;
+    bool openInBrowser(const QUrl &url);
+    void accountBusyChanged();
+    bool accountOperationRefused(); // true, with a word in the status bar, while an account call waits
+    void abandonAccountWait();
+    void showAccountMessage(int icon, const QString &text);
+    int showLoginDialog();
+    void setLoginButtonsEnabled(bool enabled);
+    void runLoginAttempt(QDialog *dialog, QLabel *status, const QString &waitingText,
+                         const std::function<bool(QString *)> &attempt, const QString &successLine);
+    void onLoginClicked(QDialog *dialog, QLineEdit *emailEdit, QLineEdit *passwordEdit, QLabel *status);
+    bool submitLogin(const QString &email, const QString &password, QString *errorText);
+    void onGoogleLoginClicked(QDialog *dialog, QLabel *status);
+    bool startGoogleLogin(QString *errorText);
+    bool pauseForGooglePoll(int ms);
+    void onGoogleLoginMinimize();
+    void onCreateAccountClicked();
+    bool applyAuthReply(const QJsonObject &reply, QString *errorText);
+    QString authErrorMessage(const QString &code) const;
+    bool validateStoredSession();
+    void refreshSession();
+    QIcon googleSignInIcon() const;
     void logout();
-    void logoutRemote(); // stub until the account service lands
+    void logoutRemote();
     void clearSession();
+
+    // ---- account/: sync and its status -----------------------------------------------------------
+    void pullAccountSync();
+    bool pushAccountSync(const QJsonObject &items, const QJsonObject &expectedVersions);
+    QJsonObject buildSyncSnapshot();
+    QJsonObject buildSyncSettingsPayload() const;
+    void applyAccountSyncItems(const QJsonObject &items);
+    QJsonObject syncItemPayload(const QJsonObject &items, const QString &name) const;
+    void reportSkippedNamespace(const QString &name);
+    void recordSyncVersions(const QJsonObject &items);
+    QStringList namespacesWithNewerVersion(const QJsonObject &items) const;
+    QJsonObject buildExpectedVersions(const QStringList &names, bool allZero) const;
+    void setSyncStatus(const QString &status);
     void loadSyncVersions(const QJsonObject &object);
+    void showSyncStatusDialog();
+    QString syncStatusText();
+    QString formatSyncTime() const;
+    static QString formatByteSize(qint64 bytes);
 
     // ======================================== state ===============================================
 
@@ -769,10 +834,30 @@ public:
         QList<PortfolioTransaction> transactions;
     } shownTransactions;
 
+    // Price alerts: the rules in arming order and the append-only history. The clock and the beep are
+    // the platform's unless a test sets them; the flash lasts rowFlashMs.
+    QList<PriceAlert> alerts;
+    QList<AlertHistoryEntry> alertHistory;
+    std::function<qint64()> alertClock;
+    std::function<void()> alertBeep;
+    int rowFlashMs = 1800;
+
+    // Account: how a request waits (empty: a local event loop) and for how long, the browser sign-in's
+    // poll interval and limit, the browser (empty: the desktop's), the busy guard and the open dialog.
+    AccountWait accountWait;
+    int accountRequestLimitMs = 15000;
+    int googlePollIntervalMs = 2000;
+    int googleLoginLimitMs = 300000;
+    std::function<bool(const QUrl &)> browserOpener;
+    bool accountBusy = false;
+    bool closeAfterAccountWait = false;
+    QEventLoop *accountWaitLoop = nullptr;
+    QPointer<QDialog> loginDialog;
+    bool loginDialogWatched = false;
+    QList<QPointer<QPushButton>> loginDialogButtons;
+
     // What the settings file holds for subsystems not built yet, kept as read so that every save
     // writes it back unchanged. Their loaders and writers replace these.
-    QJsonArray alertsAsRead;
-    QJsonArray alertHistoryAsRead;
     QJsonObject providerHealthAsRead;
 
 protected:

@@ -4,6 +4,7 @@
 #include "watchlist/quote_columns.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -456,7 +457,20 @@ private Q_SLOTS:
             }
             QVERIFY(choose(menu, entry));
         });
+        // "Create alert" opens its dialog for the row's symbol; cancelled, it changes nothing.
+        QString alertDialogTitle;
+        QTimer dialogCloser;
+        dialogCloser.setInterval(10);
+        QObject::connect(&dialogCloser, &QTimer::timeout, [&]() {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                alertDialogTitle = dialog->windowTitle();
+                dialog->reject();
+            }
+        });
+        dialogCloser.start();
         window.showWatchlistMenu(pos);
+        QCOMPARE(alertDialogTitle,
+                 entry == QLatin1String("Create alert") ? QStringLiteral("Create alert - AAPL") : QString());
         QCOMPARE(symbolOrder(window), order);
         if (language == QLatin1String("en"))
             QCOMPARE(shown, (QStringList{"Create alert", "--", "Move up", "Move down", "Move to top",

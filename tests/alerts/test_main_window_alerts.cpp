@@ -1,0 +1,591 @@
+#include "tests/alerts/alert_window_fixture.h"
+#include "tests/support/test_main.h"
+#include "watchlist/quote_columns.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QJsonArray>
+#include <QLabel>
+#include <QScrollBar>
+#include <QStatusBar>
+
+namespace {
+QString background(const MainWindow &window, const QString &symbol)
+{
+    const int row = window.findSymbolRow(symbol);
+    const QTableWidgetItem *item = row >= 0 ? window.quoteTable->item(row, QuoteColumnSymbol) : nullptr;
+    if (!item)
+        return QStringLiteral("<none>");
+    const QBrush brush = item->background();
+    if (brush.style() == Qt::NoBrush)
+        return QStringLiteral("none");
+    return brush.color().alpha() == 0 ? QStringLiteral("transparent") : brush.color().name();
+}
+
+QJsonObject historyEntry(const QString &event, const QString &symbol, double target, double price,
+                         const QString &status)
+{
+    return QJsonObject{{"timestamp", "2024-01-02 10:00:00"},
+                       {"event", event},
+                       {"symbol", symbol},
+                       {"condition", ">= " + QString::number(target, 'f', 4)},
+                       {"target", target},
+                       {"price", price},
+                       {"status", status}};
+}
+} // namespace
+
+class TestMainWindowAlerts : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void oneQuoteFiresEveryMatchingAlertInListOrder_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("en") << "en"
+                            << QStringList{"ALERT HIT: AAPL last 150.0000 target 100.0000",
+                                           "ALERT HIT: AAPL last 150.0000 target 200.0000 repeat"}
+                            << QStringList{"Price Alert - AAPL", "Price Alert - AAPL"}
+                            << QStringList{"AAPL alert triggered.\n\nLast: 150.0000\nCondition: >= 100.0000",
+                                           "AAPL alert triggered.\n\nLast: 150.0000\nCondition: <= "
+                                           "200.0000\nMode: Repeat"};
+        QTest::newRow("pt_BR")
+            << "pt_BR"
+            << QStringList{QString::fromUtf8("ALERTA DISPARADO: AAPL último 150.0000 alvo 100.0000"),
+                           QString::fromUtf8("ALERTA DISPARADO: AAPL último 150.0000 alvo "
+                                             "200.0000 repetido")}
+            << QStringList{QString::fromUtf8("Alerta de preço - AAPL"),
+                           QString::fromUtf8("Alerta de preço - AAPL")}
+            << QStringList{QString::fromUtf8("Alerta de AAPL disparado.\n\nÚltimo: "
+                                             "150.0000\nCondição: >= 100.0000"),
+                           QString::fromUtf8("Alerta de AAPL disparado.\n\nÚltimo: "
+                                             "150.0000\nCondição: <= 200.0000\nMode: Repeat")};
+    }
+
+    void oneQuoteFiresEveryMatchingAlertInListOrder()
+    {
+        QFETCH(QString, language);
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, titles);
+        QFETCH(QStringList, texts);
+        AlertWindow f;
+        f.window.settings.language = language;
+        f.addRow("AAPL");
+        f.addRow("MSFT");
+        f.arm("AAPL", 100.0, true);
+        f.arm("MSFT", 1.0, true);
+        f.arm("AAPL", 200.0, false, true);
+        f.arm("AAPL", 300.0, true);
+        f.window.eventConsole->clear();
+
+        f.quote("AAPL", 150.0);
+
+        QCOMPARE(f.console(), lines);
+        QCOMPARE(f.beeps, 2);
+        const QList<QMessageBox *> boxes = f.popups();
+        QCOMPARE(boxes.size(), 2);
+        QStringList shownTitles, shownTexts;
+        for (QMessageBox *box : boxes) {
+            shownTitles << box->windowTitle();
+            shownTexts << box->text();
+            QVERIFY(!box->isModal());
+            QCOMPARE(box->windowModality(), Qt::NonModal);
+            QCOMPARE(box->icon(), QMessageBox::Warning);
+            QCOMPARE(box->textFormat(), Qt::PlainText);
+            QVERIFY(box->testAttribute(Qt::WA_DeleteOnClose));
+        }
+        QCOMPARE(shownTitles, titles);
+        QCOMPARE(shownTexts, texts);
+        QCOMPARE(f.historyColumn(1), (QStringList{"Triggered", "Triggered"}));
+        QCOMPARE(f.historyColumn(3), (QStringList{">= 100.0000", "<= 200.0000"}));
+        QCOMPARE(f.historyColumn(5), (QStringList{"150.0000", "150.0000"}));
+        QCOMPARE(f.historyColumn(6), (QStringList{"Hit", "Hit"}));
+
+        QVERIFY(f.window.alerts[0].triggered);
+        QVERIFY(!f.window.alerts[2].triggered);
+        QCOMPARE(f.window.alerts[2].lastTriggerMs, f.now);
+        QVERIFY(!f.window.alerts[1].triggered);
+        QVERIFY(!f.window.alerts[3].triggered);
+        const QJsonArray saved = f.savedSettings().value("alerts").toArray();
+        QCOMPARE(saved.size(), 4);
+        QCOMPARE(saved[0].toObject().value("triggered"), QJsonValue(true));
+        QCOMPARE(saved[2].toObject().value("last_trigger_ms"), QJsonValue(QString::number(f.now)));
+        QCOMPARE(f.savedSettings().value("alert_history").toArray().size(), 2);
+
+        // Closing a box deletes it; the others stay.
+        boxes[0]->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(f.popups().size(), 1);
+    }
+
+    void aOneShotSleepsAndARepeatWaitsOutItsCooldown()
+    {
+        AlertWindow f;
+        f.addRow("AAPL");
+        f.arm("AAPL", 100.0, true);
+        f.arm("AAPL", 90.0, true, true);
+        f.quote("AAPL", 120.0);
+        QCOMPARE(f.beeps, 2);
+        f.now += 59999;
+        f.quote("AAPL", 121.0);
+        QCOMPARE(f.beeps, 2);
+        f.now += 1;
+        f.quote("AAPL", 122.0);
+        QCOMPARE(f.beeps, 3);
+        QCOMPARE(f.historyColumn(3), (QStringList{">= 100.0000", ">= 90.0000", ">= 90.0000"}));
+        f.closePopups();
+    }
+
+    void noPriceNeverFires_data()
+    {
+        QTest::addColumn<double>("last");
+        QTest::newRow("zero") << 0.0;
+        QTest::newRow("negative") << -1.0;
+        QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("infinity") << std::numeric_limits<double>::infinity();
+    }
+
+    void noPriceNeverFires()
+    {
+        QFETCH(double, last);
+        AlertWindow f;
+        f.addRow("AAPL");
+        f.arm("AAPL", 100.0, false);
+        f.arm("AAPL", 0.5, true);
+        f.quote("AAPL", last);
+        f.window.checkAlerts("AAPL", last);
+        QCOMPARE(f.beeps, 0);
+        QCOMPARE(f.window.alertHistory.size(), 0);
+        QVERIFY(f.popups().isEmpty());
+    }
+
+    void theFlashFollowsItsSymbolToItsNewRow()
+    {
+        AlertWindow f;
+        f.addRow("AAPL");
+        f.addRow("MSFT");
+        f.addRow("TSLA");
+        f.arm("MSFT", 10.0, true);
+        f.quote("MSFT", 11.0);
+        QCOMPARE(background(f.window, "MSFT"), QStringLiteral("#5a4808"));
+        f.window.moveWatchlistRow(f.window.findSymbolRow("MSFT"), 0);
+        QCOMPARE(f.window.findSymbolRow("MSFT"), 0);
+        QTRY_COMPARE(background(f.window, "MSFT"), QStringLiteral("transparent"));
+        QCOMPARE(background(f.window, "AAPL"), QStringLiteral("none"));
+        QCOMPARE(background(f.window, "TSLA"), QStringLiteral("none"));
+        f.closePopups();
+    }
+
+    void aSymbolWithoutARowSchedulesNoReset()
+    {
+        AlertWindow f;
+        f.window.flashQuoteRow("MSFT");
+        // A row that appears afterwards is never reached by a reset.
+        f.addRow("MSFT");
+        f.window.quoteTable->item(0, QuoteColumnSymbol)->setBackground(QColor("#123456"));
+        QTest::qWait(f.window.rowFlashMs * 5);
+        QCOMPARE(background(f.window, "MSFT"), QStringLiteral("#123456"));
+    }
+
+    void aSettingsFileOfThePreviousBuildKeepsItsAlertsAndHistory()
+    {
+        TempHome home;
+        const QJsonArray storedAlerts{QJsonObject{{"symbol", "AAPL"},
+                                                  {"target", 200.5},
+                                                  {"above", true},
+                                                  {"triggered", false},
+                                                  {"repeating", true},
+                                                  {"last_trigger_ms", "1700000000000"}},
+                                      QJsonObject{{"symbol", "PETR4.SA"},
+                                                  {"target", 31.2},
+                                                  {"above", false},
+                                                  {"triggered", true},
+                                                  {"repeating", false},
+                                                  {"last_trigger_ms", "0"}}};
+        const QJsonArray storedHistory{historyEntry("Armed", "AAPL", 200.5, 0, "Active / Repeat"),
+                                       historyEntry("Triggered", "PETR4.SA", 31.2, 30.9, "Hit")};
+        QJsonArray withJunk = storedAlerts;
+        withJunk.append(QJsonObject{{"symbol", "msft"}, {"target", 5}, {"last_trigger_ms", 1700000000001.0}});
+        withJunk.append(QJsonObject{{"symbol", "TSLA"}, {"target", 0}});
+        withJunk.append(QStringLiteral("junk"));
+        home.writeFile(
+            QStringLiteral(".config/Murvex/Terminal Murvex/local.json"),
+            QJsonDocument(QJsonObject{{"alerts", withJunk}, {"alert_history", storedHistory}}).toJson());
+        {
+            MainWindow window;
+            QCOMPARE(window.alerts.size(), 3);
+            QCOMPARE(window.alerts[2].symbol, QStringLiteral("MSFT"));
+            QCOMPARE(window.alerts[2].lastTriggerMs, qint64(1700000000001));
+            QCOMPARE(window.alertHistoryTable->rowCount(), 2);
+            QVERIFY(window.eventConsole->toPlainText().contains("Loaded 3 saved alert(s)"));
+            window.saveLocalSettings();
+        }
+        QFile file(home.appConfigDir() + "/local.json");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QJsonObject saved = QJsonDocument::fromJson(file.readAll()).object();
+        QJsonArray expected = storedAlerts;
+        expected.append(QJsonObject{{"symbol", "MSFT"},
+                                    {"target", 5},
+                                    {"above", true},
+                                    {"triggered", false},
+                                    {"repeating", false},
+                                    {"last_trigger_ms", "1700000000001"}});
+        QCOMPARE(saved.value("alerts").toArray(), expected);
+        QCOMPARE(saved.value("alert_history").toArray(), storedHistory);
+    }
+
+    void theHistoryTableShowsColoursPricesAndSortsByNumber()
+    {
+        AlertWindow f;
+        f.window.loadAlertHistory(QJsonArray{historyEntry("Armed", "AAPL", 100, 9.5, "Active / Repeat"),
+                                             historyEntry("Triggered", "AAPL", 100, 100.25, "Hit"),
+                                             historyEntry("Removed", "AAPL", 100, 0, "Inactive"),
+                                             historyEntry("Odd", "AAPL", 25, 12, "Paused")});
+        f.window.refreshAlertHistoryTable();
+        QTableWidget *table = f.window.alertHistoryTable;
+        QCOMPARE(f.historyColumn(5), (QStringList{"9.5000", "100.2500", "--", "12.0000"}));
+        const QColor none = table->item(3, 1)->foreground().color();
+        QCOMPARE(table->item(3, 1)->foreground().style(), Qt::NoBrush);
+        QCOMPARE(table->item(3, 6)->foreground().style(), Qt::NoBrush);
+        Q_UNUSED(none);
+        QCOMPARE(table->item(0, 1)->foreground().color().name(), QStringLiteral("#20c878"));
+        QCOMPARE(table->item(0, 6)->foreground().color().name(), QStringLiteral("#20c878"));
+        QCOMPARE(table->item(1, 1)->foreground().color().name(), QStringLiteral("#f45d5d"));
+        QCOMPARE(table->item(1, 6)->foreground().color().name(), QStringLiteral("#f45d5d"));
+        QCOMPARE(table->item(2, 1)->foreground().color().name(), QStringLiteral("#9aa0a6"));
+        QCOMPARE(table->item(2, 6)->foreground().color().name(), QStringLiteral("#9aa0a6"));
+        for (int column : {0, 2, 3, 4, 5})
+            QCOMPARE(table->item(1, column)->foreground().style(), Qt::NoBrush);
+
+        table->sortItems(5, Qt::AscendingOrder);
+        QCOMPARE(f.historyColumn(5), (QStringList{"--", "9.5000", "12.0000", "100.2500"}));
+        table->sortItems(4, Qt::DescendingOrder);
+        QCOMPARE(f.historyColumn(4).first(), QStringLiteral("100.0000"));
+        QCOMPARE(f.historyColumn(4).last(), QStringLiteral("25.0000"));
+
+        // A rebuild keeps the user's sort and its direction.
+        f.window.loadAlertHistory(QJsonArray{historyEntry("Armed", "B", 5, 0, "Active"),
+                                             historyEntry("Armed", "A", 50, 0, "Active"),
+                                             historyEntry("Armed", "C", 7, 0, "Active")});
+        f.window.refreshAlertHistoryTable();
+        QVERIFY(table->isSortingEnabled());
+        QCOMPARE(f.historyColumn(2), (QStringList{"A", "C", "B"}));
+    }
+
+    void theHistoryTableScrollsToItsNewestRow()
+    {
+        AlertWindow f;
+        f.window.resize(900, 700);
+        f.window.show();
+        f.window.bottomTabs->setCurrentIndex(1);
+        f.window.alertHistoryTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+        QJsonArray many;
+        for (int i = 0; i < 200; ++i)
+            many.append(historyEntry("Armed", "AAPL", 100 + i, 0, "Active"));
+        f.window.loadAlertHistory(many);
+        f.window.refreshAlertHistoryTable();
+        QScrollBar *bar = f.window.alertHistoryTable->verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0);
+        QTRY_COMPARE(bar->value(), bar->maximum());
+    }
+
+    void rearmAndRemoveActOnTheClickedRowsAlert()
+    {
+        AlertWindow f;
+        f.addRow("AAPL");
+        f.arm("AAPL", 100.0, true);
+        f.arm("AAPL", 100.0, true); // the same rule twice: the first is always the one acted on
+        f.arm("AAPL", 50.0, false);
+        f.quote("AAPL", 120.0);
+        QCOMPARE(f.beeps, 2);
+        QVERIFY(f.window.alerts[0].triggered && f.window.alerts[1].triggered);
+        f.closePopups();
+
+        {
+            NextWidget<QMenu> menu(chooseEntry("Rearm alert"));
+            f.openHistoryMenu(1);
+            QVERIFY(menu.seen);
+        }
+        QVERIFY(!f.window.alerts[0].triggered);
+        QCOMPARE(f.window.alerts[0].lastTriggerMs, qint64(0));
+        QVERIFY(f.window.alerts[1].triggered);
+        QCOMPARE(f.window.alertHistory.last().event, QStringLiteral("Rearmed"));
+        QCOMPARE(f.window.alertHistory.last().price, 120.0);
+        QCOMPARE(f.console().last(), QStringLiteral("Alert rearmed: AAPL"));
+        QCOMPARE(f.savedSettings().value("alerts").toArray()[0].toObject().value("triggered"),
+                 QJsonValue(false));
+
+        // Rearmed, it fires again on the next quote beyond the target.
+        f.quote("AAPL", 121.0);
+        QCOMPARE(f.beeps, 3);
+        f.closePopups();
+
+        const int rows = f.window.alertHistoryTable->rowCount();
+        {
+            NextWidget<QMenu> menu(chooseEntry("Remove alert"));
+            f.openHistoryMenu(0);
+            QVERIFY(menu.seen);
+        }
+        QCOMPARE(f.window.alerts.size(), 2);
+        QCOMPARE(f.window.alerts[0].target, 100.0);
+        QCOMPARE(f.window.alertHistoryTable->rowCount(), rows + 1);
+        QCOMPARE(f.window.alertHistory.last().event, QStringLiteral("Removed"));
+        QCOMPARE(f.window.alertHistory.last().status, QStringLiteral("Inactive"));
+        QCOMPARE(f.console().last(), QStringLiteral("Alert removed: AAPL"));
+        QCOMPARE(f.savedSettings().value("alerts").toArray().size(), 2);
+
+        // The second twin goes with a second Remove; a third finds nothing.
+        for (int i = 0; i < 2; ++i) {
+            NextWidget<QMenu> menu(chooseEntry("Remove alert"));
+            f.openHistoryMenu(0);
+            QVERIFY(menu.seen);
+        }
+        QCOMPARE(f.window.alerts.size(), 1);
+        QCOMPARE(f.window.alerts[0].target, 50.0);
+        QCOMPARE(f.window.statusBar()->currentMessage(),
+                 QStringLiteral("No matching saved alert found for selected history row."));
+    }
+
+    void aClickBelowTheRowsFindsNoAlert()
+    {
+        AlertWindow f;
+        f.window.setLanguage(QStringLiteral("pt_BR"));
+        f.arm("AAPL", 100.0, true);
+        f.window.appendAlertHistory(f.window.alerts[0], "Armed", 0.0, "Active");
+        const QByteArray before = TempHome::readFile(f.settingsPath());
+        NextWidget<QMenu> menu(chooseEntry("Rearmar alerta"));
+        f.openHistoryMenu(-1);
+        QVERIFY(menu.seen);
+        QCOMPARE(
+            f.window.statusBar()->currentMessage(),
+            QStringLiteral("Nenhum alerta salvo correspondente foi encontrado para a linha selecionada."));
+        QCOMPARE(TempHome::readFile(f.settingsPath()), before);
+    }
+
+    void clearingTheHistoryAsksFirst_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("cleared");
+        QTest::newRow("yes") << int(QMessageBox::Yes) << true;
+        QTest::newRow("no") << int(QMessageBox::No) << false;
+    }
+
+    void clearingTheHistoryAsksFirst()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, cleared);
+        AlertWindow f;
+        f.arm("AAPL", 100.0, true);
+        f.window.appendAlertHistory(f.window.alerts[0], "Armed", 0.0, "Active");
+        f.window.saveLocalSettings();
+        QString asked;
+        NextWidget<QMessageBox> question(pressButton(QMessageBox::StandardButton(answer), &asked));
+        {
+            NextWidget<QMenu> menu(chooseEntry("Clear history"));
+            f.openHistoryMenu(0);
+            QVERIFY(menu.seen);
+        }
+        QVERIFY(question.seen);
+        QCOMPARE(asked,
+                 QStringLiteral(
+                     "Clear alert history|Remove all alert history rows? Active alerts will remain armed."));
+        QCOMPARE(f.window.alertHistoryTable->rowCount(), cleared ? 0 : 1);
+        QCOMPARE(f.savedSettings().value("alert_history").toArray().size(), cleared ? 0 : 1);
+        QCOMPARE(f.savedSettings().value("alerts").toArray().size(), 1);
+        QCOMPARE(f.window.alerts.size(), 1);
+        QCOMPARE(f.console().contains("Alert history cleared"), cleared);
+    }
+
+    void aHitWhileTheMenuIsOpenDoesNotMoveTheAction()
+    {
+        AlertWindow f;
+        f.addRow("AAPL");
+        f.addRow("MSFT");
+        f.arm("AAPL", 100.0, true);
+        f.arm("MSFT", 10.0, true);
+        f.window.appendAlertHistory(f.window.alerts[0], "Armed", 0.0, "Active");
+        f.window.appendAlertHistory(f.window.alerts[1], "Armed", 0.0, "Active");
+        // Newest first: the hit's row will land on top, where the clicked row stood.
+        f.window.alertHistoryTable->sortItems(4, Qt::AscendingOrder);
+        QCOMPARE(f.historyText(0, 2), QStringLiteral("MSFT"));
+        NextWidget<QMenu> menu(chooseEntry("Remove alert", [&f]() { f.quote("AAPL", 120.0); }));
+        f.openHistoryMenu(0);
+        QVERIFY(menu.seen);
+        QCOMPARE(f.beeps, 1);
+        QCOMPARE(f.window.alerts.size(), 1);
+        QCOMPARE(f.window.alerts[0].symbol, QStringLiteral("AAPL"));
+        QCOMPARE(f.window.alertHistory.last().symbol, QStringLiteral("MSFT"));
+        f.closePopups();
+    }
+
+    void theDialogOpensWithTheSymbolsPrice_data()
+    {
+        QTest::addColumn<double>("price");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<double>("target");
+        QTest::newRow("priced") << 25.5 << "25.5000" << 25.5;
+        QTest::newRow("unpriced") << 0.0 << "--" << 0.000001;
+        QTest::newRow("below the minimum") << 0.00000042 << "0.0000" << 0.000001;
+    }
+
+    void theDialogOpensWithTheSymbolsPrice()
+    {
+        QFETCH(double, price);
+        QFETCH(QString, current);
+        QFETCH(double, target);
+        AlertWindow f;
+        f.addRow("AAPL");
+        if (price > 0)
+            f.window.setQuoteNumberCell(0, QuoteColumnLast, QString::number(price, 'f', 8), price);
+        QStringList labels;
+        double shownTarget = -1, minimum = -1;
+        int decimals = 0;
+        NextWidget<QDialog> dialog([&](QDialog *d) {
+            for (QLabel *label : d->findChildren<QLabel *>())
+                labels << label->text();
+            auto *spin = d->findChild<QDoubleSpinBox *>("alertTargetSpin");
+            shownTarget = spin->value();
+            minimum = spin->minimum();
+            decimals = spin->decimals();
+            spin->setValue(0.00000042);
+            QCOMPARE(spin->value(), 0.000001);
+            d->reject();
+        });
+        f.window.showCreateAlertDialog("AAPL");
+        QVERIFY(dialog.seen);
+        QVERIFY(labels.contains("AAPL"));
+        QVERIFY(labels.contains(current));
+        QCOMPARE(shownTarget, target);
+        QCOMPARE(minimum, 0.000001);
+        QCOMPARE(decimals, 6);
+    }
+
+    void acceptingArmsTheRuleAndCancelChangesNothing_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<int>("condition");
+        QTest::addColumn<bool>("repeat");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("above") << true << 0 << false << "Alert armed: AAPL >= 31.2000"
+                               << "Active";
+        QTest::newRow("below, repeat") << true << 1 << true << "Alert armed: AAPL <= 31.2000"
+                                       << "Active / Repeat";
+        QTest::newRow("cancel") << false << 1 << true << ""
+                                << "";
+    }
+
+    void acceptingArmsTheRuleAndCancelChangesNothing()
+    {
+        QFETCH(bool, accept);
+        QFETCH(int, condition);
+        QFETCH(bool, repeat);
+        QFETCH(QString, line);
+        QFETCH(QString, status);
+        AlertWindow f;
+        f.addRow("AAPL");
+        f.window.setQuoteNumberCell(0, QuoteColumnLast, "30.1000", 30.1);
+        f.window.eventConsole->clear();
+        QString title;
+        NextWidget<QDialog> dialog([&](QDialog *d) {
+            title = d->windowTitle();
+            d->findChild<QComboBox *>("alertConditionCombo")->setCurrentIndex(condition);
+            d->findChild<QDoubleSpinBox *>("alertTargetSpin")->setValue(31.2);
+            d->findChild<QCheckBox *>("alertRepeatCheck")->setChecked(repeat);
+            if (accept)
+                d->accept();
+            else
+                d->reject();
+        });
+        f.window.showCreateAlertDialog("AAPL");
+        QVERIFY(dialog.seen);
+        QCOMPARE(title, QStringLiteral("Create alert - AAPL"));
+        if (!accept) {
+            QVERIFY(f.window.alerts.isEmpty());
+            QVERIFY(f.window.alertHistory.isEmpty());
+            QVERIFY(!f.console().join('\n').contains("Alert armed"));
+            QVERIFY(!QFileInfo::exists(f.settingsPath()));
+            return;
+        }
+        QCOMPARE(f.window.alerts.size(), 1);
+        const PriceAlert &alert = f.window.alerts[0];
+        QCOMPARE(alert.target, 31.2);
+        QCOMPARE(alert.above, condition == 0);
+        QCOMPARE(alert.repeating, repeat);
+        QVERIFY(!alert.triggered);
+        QCOMPARE(f.historyColumn(1), QStringList{"Armed"});
+        QCOMPARE(f.historyColumn(5), QStringList{"30.1000"});
+        QCOMPARE(f.historyColumn(6), QStringList{status});
+        QCOMPARE(f.console().filter("Alert armed"), QStringList{line});
+        QCOMPARE(f.savedSettings().value("alerts").toArray().size(), 1);
+    }
+
+    void anEmptySymbolOpensNoDialog()
+    {
+        AlertWindow f;
+        NextWidget<QDialog> dialog([](QDialog *d) { d->reject(); });
+        f.window.showCreateAlertDialog(QString());
+        QTest::qWait(50);
+        QVERIFY(!dialog.seen);
+    }
+
+    void aDownloadedPayloadReplacesAlertsAndHistory_data()
+    {
+        QTest::addColumn<QJsonValue>("payload");
+        QTest::addColumn<bool>("applied");
+        QTest::addColumn<int>("alerts");
+        QTest::addColumn<int>("rows");
+        const QJsonObject alert{{"symbol", "nvda"}, {"target", 5}};
+        const QJsonObject entry = historyEntry("Armed", "NVDA", 5, 0, "Active");
+        QTest::newRow("both") << QJsonValue(QJsonObject{{"alerts", QJsonArray{alert}},
+                                                        {"history", QJsonArray{entry}}})
+                              << true << 1 << 1;
+        QTest::newRow("both empty") << QJsonValue(
+                                           QJsonObject{{"alerts", QJsonArray()}, {"history", QJsonArray()}})
+                                    << true << 0 << 0;
+        QTest::newRow("without history")
+            << QJsonValue(QJsonObject{{"alerts", QJsonArray{alert}}}) << true << 1 << 0;
+        QTest::newRow("not an object") << QJsonValue(QJsonArray{alert}) << false << 2 << 1;
+        QTest::newRow("neither member")
+            << QJsonValue(QJsonObject{{"items", QJsonArray()}}) << false << 2 << 1;
+        QTest::newRow("alerts a string")
+            << QJsonValue(QJsonObject{{"alerts", "[]"}, {"history", QJsonArray()}}) << false << 2 << 1;
+        QTest::newRow("history an object")
+            << QJsonValue(QJsonObject{{"alerts", QJsonArray()}, {"history", QJsonObject()}}) << false << 2
+            << 1;
+    }
+
+    void aDownloadedPayloadReplacesAlertsAndHistory()
+    {
+        QFETCH(QJsonValue, payload);
+        QFETCH(bool, applied);
+        QFETCH(int, alerts);
+        QFETCH(int, rows);
+        AlertWindow f;
+        f.arm("AAPL", 100.0, true);
+        f.arm("MSFT", 10.0, false);
+        f.window.appendAlertHistory(f.window.alerts[0], "Armed", 0.0, "Active");
+        QCOMPARE(f.window.applyAlertsJson(payload), applied);
+        QCOMPARE(f.window.alerts.size(), alerts);
+        QCOMPARE(f.window.alertHistoryTable->rowCount(), rows);
+        if (applied && alerts > 0)
+            QCOMPARE(f.window.alerts[0].symbol, QStringLiteral("NVDA"));
+        if (!applied)
+            QCOMPARE(f.window.alerts[0].symbol, QStringLiteral("AAPL"));
+        // Saving after a download is the sync's step.
+        QVERIFY(!QFileInfo::exists(f.settingsPath()));
+        const QJsonObject out = f.window.alertsJson();
+        QCOMPARE(out.keys(), (QStringList{"alerts", "history"}));
+        QCOMPARE(out.value("alerts").toArray(), f.window.alertsToJsonArray());
+    }
+};
+
+MVX_TEST_MAIN(TestMainWindowAlerts)
+#include "test_main_window_alerts.moc"
