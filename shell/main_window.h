@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chart/candle.h"
+#include "movers/mover_entry.h"
 #include "providers/quote_routing.h"
 #include "settings/api_keys.h"
 #include "settings/local_settings.h"
@@ -180,6 +181,8 @@ public:
     void updateFxTicker(double rate, double changePercent);
     void onUsdBrlTickerTimer();
     void setupCompleter();            // stub until the symbol universe lands
+    // built by its own subsystem; minimal until it lands
+    void refreshCompleterModel();
     void loadSymbolClassifications(); // stub until the symbol universe lands
     void onSymbolSearchEdited(const QString &text);
     void onSymbolSearchTimer();
@@ -338,6 +341,8 @@ public:
     void setupSnapshotTables();
     QLabel *createMetricCard(QWidget *parent, const QString &caption);
     void styleMetricCard(QLabel *card, const QString &caption, const QString &value, const QColor &accent);
+    // built by its own subsystem; minimal until it lands
+    void restyleMetricCard(QLabel *card, const QString &caption, const QColor &accent);
     static QString formatBookPrice(double price);
     void updateBookSummary(double bestBid, double bestAsk, double bidVolume, double askVolume);
     void resetBookPanel(const QString &title);
@@ -349,6 +354,8 @@ public:
     void applyBookPreset(const QString &presetKey); // stub until the book presets land
     void startBookStream();                         // stub until the streams land
     void startTickerStream();                       // stub until the streams land
+    // built by its own subsystem; minimal until it lands
+    void startTradeStream(const QString &symbol);
     void appendQuoteTapeRow(const QString &symbol, double last, double changePercent, const QString &source,
                             const QString &latencyText, const QString &status); // stub until the tape lands
     void showB3BookFallback(const QString &symbol); // stub until the quote snapshot lands
@@ -390,11 +397,9 @@ public:
     void populateMoversSectorCombo(const QString &preferredKey);
     void populateScreenerAssetCombo(const QString &preferredKey);
     void populateScreenerScopeCombo(const QString &preferredKey);
-    QString currentMoversScope() const;
-    void loadWatchlistMovers(); // stub until the movers land
-    void refreshScreener();     // stub until the screener lands
 
     // ---- movers/: filters, refresh and activation handlers ------------------------------------
+    QString currentMoversScope() const;
     QString currentMoversInterval() const;
     QString currentMoversSector() const;
     QString currentScreenerAsset() const;
@@ -409,11 +414,64 @@ public:
     void onLosersDoubleClicked(int row, int column);
     void onGainersContextMenu(const QPoint &pos);
     void onLosersContextMenu(const QPoint &pos);
-    // Stubs until the movers and screener land.
+
+    // ---- movers/: sources. Every refresh takes a new movers generation; a reply of an older one is
+    // dropped unread, so no late batch or crypto list can load over a newer scope.
     void refreshMarketMovers();
-    void activateScreenerRow(int row);
-    void addMoverToWatchlist(const QString &symbol);
+    QString moversScopeLabel(const QString &key) const;
+    QStringList universeB3Symbols() const;
+    QStringList universeUsSymbols() const;
+    static int brapiBatchCount(const QStringList &symbols);
+    static int yahooBatchCount(const QStringList &symbols);
+    void beginMoversBatch(const QString &scope, int count);
+    void finishMoversBatch(const QString &scope);
+    void fetchBrapiQuotesBatched(const QStringList &symbols, const QString &scope);
+    void requestBrapiQuoteBatch(const QStringList &chunk, const QString &scope, bool keyed);
+    void onBrapiMoversReply(QNetworkReply *reply, const QStringList &chunk, const QString &scope, bool keyed,
+                            quint64 generation);
+    void fetchYahooMoversQuotes(const QStringList &symbols, const QString &scope);
+    void onYahooMoversReply(QNetworkReply *reply, const QString &scope, quint64 generation);
+    void fetchAlphaTopMovers(const QString &scope, const QStringList &usSymbols);
+    void onAlphaMoversReply(QNetworkReply *reply, const QString &scope, const QStringList &usSymbols,
+                            quint64 generation);
+    void appendAlphaMovers(const QJsonArray &array);
+    void onBinanceMoversReply(QNetworkReply *reply, quint64 generation);
+    static bool isEligibleUsdtPair(const QString &symbol);
+    void loadWatchlistMovers(); // at most once per event-loop turn
+    void loadWatchlistMoversNow();
+    QList<MoverEntry> moversFromQuoteTable(const QString &assetClass) const; // empty class: every row
+    int appendMoversFromQuoteTable(const QString &assetClass);
+
+    // ---- movers/: loader, filters, breadth cards, tables and menu --------------------------------
+    void loadMarketMovers(QList<MoverEntry> list, const QString &sourceLabel);
+    double localSeriesChange(const QString &symbol, double fallback) const;
+    static double moverTurnover(const MoverEntry &entry);
+    QString moversIntervalLabel(const QString &key) const;
+    QString currentMoversIntervalLabel() const;
+    qint64 moversIntervalSeconds() const;
+    static bool compareMoverChangeDesc(const MoverEntry &a, const MoverEntry &b);
+    static bool compareMoverChangeAsc(const MoverEntry &a, const MoverEntry &b);
+    static bool compareMoverAbsChangeDesc(const MoverEntry &a, const MoverEntry &b);
+    void updateMoversStats(const QList<MoverEntry> &list);
+    void setBreadthCardTitles();
+    void fillMoversTable(QTableWidget *table, const QList<MoverEntry> &list, bool gainers);
+    void setMoversCell(QTableWidget *table, int row, int column, const QString &text, double sortValue,
+                       bool hasSortValue);
     void showMoversMenu(QTableWidget *table, const QPoint &pos);
+    void addMoverToWatchlist(const QString &symbol);
+
+    // ---- movers/: screener ---------------------------------------------------------------------
+    void refreshScreener(); // at most once per event-loop turn
+    void rebuildScreener();
+    QString assetClassLabel(const QString &assetKey) const;
+    bool screenerAssetMatches(const QString &symbol) const;
+    bool passesMinChange(double changePercent) const;
+    QString trendSignalLabel(double changePercent) const;
+    QString marketSourceLabel(const QString &symbol) const;
+    QString sectorLabel(const QString &symbol) const;
+    void setScreenerCell(int row, int column, const QString &text, double number, bool hasNumber,
+                         const QColor &color);
+    void activateScreenerRow(int row);
 
     // ---- alerts/: rules, history and their menu ---------------------------------------------------
     void showCreateAlertDialog(const QString &symbol);    // stub until the alerts land
@@ -656,7 +714,13 @@ public:
     // Each quote attempt's limit and each quote request's transfer limit; only tests shorten them.
     int quoteAttemptLimitMs = 11000;
     int quoteTransferLimitMs = 10000;
-    int pendingMoversReplies = 0;
+    int pendingMoversReplies = 0; // never below 0
+    QList<MoverEntry> moversList; // entries gathered by the running batch
+    quint64 moversGeneration = 0;
+    QMap<QString, MoverEntry> moverSnapshots; // the last entry loaded per symbol, for the screener
+    QMap<QString, QString> moverSourceLabels;
+    bool screenerRebuildQueued = false;
+    bool watchlistMoversQueued = false;
     qint64 alphaVantageLastCallMs = 0;
     qint64 alphaVantageCooldownUntilMs = 0;
     QMap<QString, qint64> providerLastRequestMs;
