@@ -38,7 +38,8 @@ QString MainWindow::moversIntervalLabel(const QString &key) const
 
 QString MainWindow::currentMoversIntervalLabel() const
 {
-    return moversIntervalCombo ? moversIntervalCombo->currentText() : moversIntervalLabel(QStringLiteral("day"));
+    return moversIntervalCombo ? moversIntervalCombo->currentText()
+                               : moversIntervalLabel(QStringLiteral("day"));
 }
 
 qint64 MainWindow::moversIntervalSeconds() const
@@ -109,14 +110,16 @@ void MainWindow::loadMarketMovers(QList<MoverEntry> list, const QString &sourceL
     moversMosaic->setMovers(ranking.mosaic);
 
     const QString suffix =
-        rebase ? localizedText(QStringLiteral(" | %1 local series adjusted, others provider daily"),
-                               QString::fromUtf8(" | %1 séries locais ajustadas, demais no diário do provedor"))
-                     .arg(adjusted)
-               : QString();
-    statusBar()->showMessage(localizedText(QStringLiteral("Market movers updated: %1 (%2 gainers, %3 losers)%4"),
-                                           QString::fromUtf8("Oscilações atualizadas: %1 (%2 altas, %3 baixas)%4"))
-                                 .arg(sourceLabel, QString::number(ranking.gainers.size()),
-                                      QString::number(ranking.losers.size()), suffix));
+        rebase
+            ? localizedText(QStringLiteral(" | %1 local series adjusted, others provider daily"),
+                            QString::fromUtf8(" | %1 séries locais ajustadas, demais no diário do provedor"))
+                  .arg(adjusted)
+            : QString();
+    statusBar()->showMessage(
+        localizedText(QStringLiteral("Market movers updated: %1 (%2 gainers, %3 losers)%4"),
+                      QString::fromUtf8("Oscilações atualizadas: %1 (%2 altas, %3 baixas)%4"))
+            .arg(sourceLabel, QString::number(ranking.gainers.size()), QString::number(ranking.losers.size()),
+                 suffix));
 }
 
 void MainWindow::updateMoversStats(const QList<MoverEntry> &list)
@@ -152,8 +155,8 @@ void MainWindow::setBreadthCardTitles()
                       kAmber);
     restyleMetricCard(breadthCards.at(2), localizedText(QStringLiteral("BEST"), QStringLiteral("MAIOR ALTA")),
                       kGreen);
-    restyleMetricCard(breadthCards.at(3), localizedText(QStringLiteral("WORST"), QStringLiteral("MAIOR BAIXA")),
-                      kRed);
+    restyleMetricCard(breadthCards.at(3),
+                      localizedText(QStringLiteral("WORST"), QStringLiteral("MAIOR BAIXA")), kRed);
     restyleMetricCard(breadthCards.at(4), localizedText(QStringLiteral("TURNOVER"), QStringLiteral("GIRO")),
                       kAmber);
 }
@@ -169,8 +172,8 @@ void MainWindow::fillMoversTable(QTableWidget *table, const QList<MoverEntry> &l
         table->insertRow(row);
         const double turnover = moverTurnover(entry);
         setMoversCell(table, row, 0, entry.symbol, 0.0, false);
-        setMoversCell(table, row, 1, QString::number(entry.price, 'f', entry.price >= 1000.0 ? 2 : 4), entry.price,
-                      true);
+        setMoversCell(table, row, 1, QString::number(entry.price, 'f', entry.price >= 1000.0 ? 2 : 4),
+                      entry.price, true);
         setMoversCell(table, row, 2, percentText(entry.changePct), entry.changePct, true);
         setMoversCell(table, row, 3, formatCompactNumber(entry.volume), entry.volume, true);
         setMoversCell(table, row, 4, formatCompactNumber(turnover), turnover, true);
@@ -180,8 +183,8 @@ void MainWindow::fillMoversTable(QTableWidget *table, const QList<MoverEntry> &l
     }
 }
 
-void MainWindow::setMoversCell(QTableWidget *table, int row, int column, const QString &text, double sortValue,
-                               bool hasSortValue)
+void MainWindow::setMoversCell(QTableWidget *table, int row, int column, const QString &text,
+                               double sortValue, bool hasSortValue)
 {
     if (!table)
         return;

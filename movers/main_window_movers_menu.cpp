@@ -20,9 +20,10 @@ void MainWindow::showMoversMenu(QTableWidget *table, const QPoint &pos)
     const QString symbol = normalizeSymbol(item->text());
 
     QMenu menu(this);
-    QAction *openChart = menu.addAction(localizedText(QStringLiteral("Open chart"), QString::fromUtf8("Abrir gráfico")));
-    QAction *addSelect = menu.addAction(
-        localizedText(QStringLiteral("Add/select watchlist"), QStringLiteral("Adicionar/selecionar watchlist")));
+    QAction *openChart =
+        menu.addAction(localizedText(QStringLiteral("Open chart"), QString::fromUtf8("Abrir gráfico")));
+    QAction *addSelect = menu.addAction(localizedText(QStringLiteral("Add/select watchlist"),
+                                                      QStringLiteral("Adicionar/selecionar watchlist")));
     QAction *createAlert =
         menu.addAction(localizedText(QStringLiteral("Create alert"), QStringLiteral("Criar alerta")));
     QAction *chosen = menu.exec(table->viewport()->mapToGlobal(pos));
@@ -37,7 +38,8 @@ void MainWindow::showMoversMenu(QTableWidget *table, const QPoint &pos)
         showCreateAlertDialog(symbol);
     } else if (chosen == addSelect) {
         statusBar()->showMessage(
-            localizedText(QStringLiteral("Mover ready: %1"), QString::fromUtf8("Oscilação pronta: %1")).arg(symbol));
+            localizedText(QStringLiteral("Mover ready: %1"), QString::fromUtf8("Oscilação pronta: %1"))
+                .arg(symbol));
     }
 }
 

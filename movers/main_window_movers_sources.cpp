@@ -248,10 +248,11 @@ void MainWindow::onAlphaMoversReply(QNetworkReply *reply, const QString &scope, 
     const QByteArray body = takeBody(reply);
     if (generation != moversGeneration)
         return;
-    const ProviderReplyCheck check = evaluateProviderReply(QStringLiteral("alpha_vantage"), status, headers, body);
+    const ProviderReplyCheck check =
+        evaluateProviderReply(QStringLiteral("alpha_vantage"), status, headers, body);
     if (check.rateLimited) {
-        alphaVantageCooldownUntilMs =
-            QDateTime::currentMSecsSinceEpoch() + static_cast<qint64>(std::max(60, check.retryAfterSec)) * 1000;
+        alphaVantageCooldownUntilMs = QDateTime::currentMSecsSinceEpoch() +
+                                      static_cast<qint64>(std::max(60, check.retryAfterSec)) * 1000;
     }
     const qsizetype before = moversList.size();
     if (check.ok) {
@@ -280,8 +281,9 @@ void MainWindow::onBinanceMoversReply(QNetworkReply *reply, quint64 generation)
     if (generation != moversGeneration)
         return;
     if (failed) {
-        appendEventLog(localizedText(QStringLiteral("Market movers error: Binance 24h request failed"),
-                                     QString::fromUtf8("Erro nas oscilações: falha na requisição Binance 24h")));
+        appendEventLog(
+            localizedText(QStringLiteral("Market movers error: Binance 24h request failed"),
+                          QString::fromUtf8("Erro nas oscilações: falha na requisição Binance 24h")));
         loadWatchlistMoversNow();
         return;
     }
@@ -302,8 +304,8 @@ void MainWindow::loadWatchlistMovers()
 
 void MainWindow::loadWatchlistMoversNow()
 {
-    const QString label =
-        QStringLiteral("%1 %2").arg(moversScopeLabel(QStringLiteral("watchlist")), currentMoversIntervalLabel());
+    const QString label = QStringLiteral("%1 %2").arg(moversScopeLabel(QStringLiteral("watchlist")),
+                                                      currentMoversIntervalLabel());
     loadMarketMovers(moversFromQuoteTable(QString()), label);
 }
 

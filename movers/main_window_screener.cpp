@@ -65,8 +65,9 @@ QString MainWindow::marketSourceLabel(const QString &symbol) const
 QString MainWindow::sectorLabel(const QString &symbol) const
 {
     const QString sector = sectorBySymbol.value(symbol);
-    return sector.isEmpty() ? localizedText(QStringLiteral("Unclassified"), QString::fromUtf8("Não classificado"))
-                            : sector;
+    return sector.isEmpty()
+               ? localizedText(QStringLiteral("Unclassified"), QString::fromUtf8("Não classificado"))
+               : sector;
 }
 
 void MainWindow::setScreenerCell(int row, int column, const QString &text, double number, bool hasNumber,
@@ -108,9 +109,8 @@ void MainWindow::rebuildScreener()
         return;
 
     // What the user is looking at survives the rebuild.
-    const QTableWidgetItem *current = screenerTable->currentRow() >= 0
-                                          ? screenerTable->item(screenerTable->currentRow(), 0)
-                                          : nullptr;
+    const QTableWidgetItem *current =
+        screenerTable->currentRow() >= 0 ? screenerTable->item(screenerTable->currentRow(), 0) : nullptr;
     const QString selectedScreenerSymbol = current ? current->text() : QString();
     const int scrollPosition = screenerTable->verticalScrollBar()->value();
 
@@ -126,7 +126,8 @@ void MainWindow::rebuildScreener()
         watchlistSymbols.append(item->text());
     }
 
-    QStringList symbols = currentScreenerScope() == QLatin1String("universe") ? symbolUniverse : watchlistSymbols;
+    QStringList symbols =
+        currentScreenerScope() == QLatin1String("universe") ? symbolUniverse : watchlistSymbols;
     symbols.removeDuplicates();
     std::sort(symbols.begin(), symbols.end(),
               [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
@@ -137,78 +138,82 @@ void MainWindow::rebuildScreener()
     const QColor green(0x20, 0xc8, 0x78);
     const QColor red(0xf4, 0x5d, 0x5d);
     const QString notLoaded = localizedText(QStringLiteral("Not loaded"), QString::fromUtf8("Não carregado"));
-    const QString snapshotLabel = localizedText(QStringLiteral("Movers snapshot"), QStringLiteral("Snapshot oscilações"));
+    const QString snapshotLabel =
+        localizedText(QStringLiteral("Movers snapshot"), QStringLiteral("Snapshot oscilações"));
 
     QTableWidgetItem *keep = nullptr;
     {
-    SortingPause pause(screenerTable);
-    screenerTable->setRowCount(0);
-    for (const QString &symbol : symbols) {
-        if (!::screenerAssetMatches(assetKey, assetClassKey(symbol)))
-            continue;
-        if (!filter.isEmpty() && !symbol.contains(filter, Qt::CaseInsensitive))
-            continue;
+        SortingPause pause(screenerTable);
+        screenerTable->setRowCount(0);
+        for (const QString &symbol : symbols) {
+            if (!::screenerAssetMatches(assetKey, assetClassKey(symbol)))
+                continue;
+            if (!filter.isEmpty() && !symbol.contains(filter, Qt::CaseInsensitive))
+                continue;
 
-        const int quoteRow = watchlistRows.value(symbol, -1);
-        const auto snapshot = moverSnapshots.constFind(symbol);
-        const bool inSnapshot = snapshot != moverSnapshots.constEnd();
-        double price = 0.0;
-        double change = 0.0;
-        bool priceKnown = false;
-        bool changeKnown = false;
-        if (quoteRow >= 0) {
-            price = tableNumber(quoteRow, QuoteColumnLast, &priceKnown);
-            change = tableNumber(quoteRow, QuoteColumnChange, &changeKnown);
-        }
-        if (!priceKnown && inSnapshot) {
-            price = snapshot->price;
-            priceKnown = std::isfinite(price) && price > 0.0;
-        }
-        if (!changeKnown && inSnapshot) {
-            change = snapshot->changePct;
-            changeKnown = std::isfinite(change);
-        }
-        const auto candles = candlesBySymbol.constFind(symbol);
-        const bool hasCandles = candles != candlesBySymbol.constEnd() && !candles->isEmpty();
-        const double volume = hasCandles ? candles->last().volume : inSnapshot ? snapshot->volume : 0.0;
-        const bool volumeKnown = quoteRow >= 0 || inSnapshot;
+            const int quoteRow = watchlistRows.value(symbol, -1);
+            const auto snapshot = moverSnapshots.constFind(symbol);
+            const bool inSnapshot = snapshot != moverSnapshots.constEnd();
+            double price = 0.0;
+            double change = 0.0;
+            bool priceKnown = false;
+            bool changeKnown = false;
+            if (quoteRow >= 0) {
+                price = tableNumber(quoteRow, QuoteColumnLast, &priceKnown);
+                change = tableNumber(quoteRow, QuoteColumnChange, &changeKnown);
+            }
+            if (!priceKnown && inSnapshot) {
+                price = snapshot->price;
+                priceKnown = std::isfinite(price) && price > 0.0;
+            }
+            if (!changeKnown && inSnapshot) {
+                change = snapshot->changePct;
+                changeKnown = std::isfinite(change);
+            }
+            const auto candles = candlesBySymbol.constFind(symbol);
+            const bool hasCandles = candles != candlesBySymbol.constEnd() && !candles->isEmpty();
+            const double volume = hasCandles ? candles->last().volume : inSnapshot ? snapshot->volume : 0.0;
+            const bool volumeKnown = quoteRow >= 0 || inSnapshot;
 
-        if (minimumActive && !(changeKnown && ::passesMinChange(change, minimum)))
-            continue;
+            if (minimumActive && !(changeKnown && ::passesMinChange(change, minimum)))
+                continue;
 
-        QString asset;
-        QString source;
-        if (quoteRow >= 0) {
-            if (const QTableWidgetItem *assetItem = quoteTable->item(quoteRow, QuoteColumnAsset))
-                asset = assetItem->text();
-            if (const QTableWidgetItem *sourceItem = quoteTable->item(quoteRow, QuoteColumnSource))
-                source = sourceItem->text();
-        }
-        if (asset.isEmpty())
-            asset = classifySymbol(symbol);
-        if (source.isEmpty() && !(quoteRow >= 0 && quoteTable->item(quoteRow, QuoteColumnSource))) {
-            source = inSnapshot ? moverSourceLabels.value(symbol, snapshotLabel)
-                                : providerDisplayName(symbol, QString());
-        }
+            QString asset;
+            QString source;
+            if (quoteRow >= 0) {
+                if (const QTableWidgetItem *assetItem = quoteTable->item(quoteRow, QuoteColumnAsset))
+                    asset = assetItem->text();
+                if (const QTableWidgetItem *sourceItem = quoteTable->item(quoteRow, QuoteColumnSource))
+                    source = sourceItem->text();
+            }
+            if (asset.isEmpty())
+                asset = classifySymbol(symbol);
+            if (source.isEmpty() && !(quoteRow >= 0 && quoteTable->item(quoteRow, QuoteColumnSource))) {
+                source = inSnapshot ? moverSourceLabels.value(symbol, snapshotLabel)
+                                    : providerDisplayName(symbol, QString());
+            }
 
-        const QColor changeColor = changeKnown && change < 0.0 ? red : green;
-        const int row = screenerTable->rowCount();
-        screenerTable->insertRow(row);
-        setScreenerCell(row, 0, symbol, 0.0, false, QColor());
-        setScreenerCell(row, 1, asset, 0.0, false, QColor());
-        setScreenerCell(row, 2, priceKnown ? QString::number(price, 'f', 4) : QStringLiteral("--"), price,
-                        priceKnown, QColor());
-        setScreenerCell(row, 3,
-                        changeKnown ? QStringLiteral("%1%").arg(QString::number(change, 'f', 2)) : QStringLiteral("--"),
-                        change, changeKnown, changeColor);
-        setScreenerCell(row, 4, volumeKnown || hasCandles ? formatCompactNumber(volume) : QStringLiteral("--"), volume,
-                        volumeKnown || hasCandles, QColor());
-        setScreenerCell(row, 5, ::marketSourceLabel(symbol), 0.0, false, QColor());
-        setScreenerCell(row, 6, source, 0.0, false, QColor());
-        setScreenerCell(row, 7, changeKnown ? trendSignalLabel(change) : notLoaded, change, changeKnown, changeColor);
-        if (symbol == selectedScreenerSymbol)
-            keep = screenerTable->item(row, 0);
-    }
+            const QColor changeColor = changeKnown && change < 0.0 ? red : green;
+            const int row = screenerTable->rowCount();
+            screenerTable->insertRow(row);
+            setScreenerCell(row, 0, symbol, 0.0, false, QColor());
+            setScreenerCell(row, 1, asset, 0.0, false, QColor());
+            setScreenerCell(row, 2, priceKnown ? QString::number(price, 'f', 4) : QStringLiteral("--"), price,
+                            priceKnown, QColor());
+            setScreenerCell(row, 3,
+                            changeKnown ? QStringLiteral("%1%").arg(QString::number(change, 'f', 2))
+                                        : QStringLiteral("--"),
+                            change, changeKnown, changeColor);
+            setScreenerCell(row, 4,
+                            volumeKnown || hasCandles ? formatCompactNumber(volume) : QStringLiteral("--"),
+                            volume, volumeKnown || hasCandles, QColor());
+            setScreenerCell(row, 5, ::marketSourceLabel(symbol), 0.0, false, QColor());
+            setScreenerCell(row, 6, source, 0.0, false, QColor());
+            setScreenerCell(row, 7, changeKnown ? trendSignalLabel(change) : notLoaded, change, changeKnown,
+                            changeColor);
+            if (symbol == selectedScreenerSymbol)
+                keep = screenerTable->item(row, 0);
+        }
     } // sorting resumes: rows move with their items
     if (keep)
         screenerTable->setCurrentItem(keep);
@@ -228,8 +233,8 @@ void MainWindow::activateScreenerRow(int row)
     const QString text = item->text();
     int quoteRow = findSymbolRow(text);
     if (quoteRow < 0) {
-        addWatchlistRow(text, classifySymbol(text), providerDisplayName(text, QString()), QStringLiteral("pending"),
-                        true);
+        addWatchlistRow(text, classifySymbol(text), providerDisplayName(text, QString()),
+                        QStringLiteral("pending"), true);
         saveWatchlist();
         refreshSymbolQuote(text);
         quoteRow = findSymbolRow(text);

@@ -40,8 +40,8 @@ QList<QRectF> mosaicTileRects(const QSizeF &size, int entryCount)
     for (int i = 0; i < count; ++i) {
         const int row = i / cols;
         const int column = i % cols;
-        tiles.append(QRectF(inner.left() + column * (tileWidth + kGap), inner.top() + row * (tileHeight + kGap),
-                            tileWidth, tileHeight));
+        tiles.append(QRectF(inner.left() + column * (tileWidth + kGap),
+                            inner.top() + row * (tileHeight + kGap), tileWidth, tileHeight));
     }
     return tiles;
 }
@@ -133,13 +133,15 @@ void MoversMosaic::paintEvent(QPaintEvent *)
             continue;
 
         painter.setFont(detailFont);
-        painter.setPen(QColor(entry.changePct >= 0.0 ? QStringLiteral("#caffdf") : QStringLiteral("#ffd2d2")));
+        painter.setPen(
+            QColor(entry.changePct >= 0.0 ? QStringLiteral("#caffdf") : QStringLiteral("#ffd2d2")));
         painter.drawText(tile.adjusted(5, 2, -5, -2), Qt::AlignLeft | Qt::AlignVCenter,
                          QStringLiteral("%1%").arg(QString::number(entry.changePct, 'f', 2)));
         if (tile.height() >= 42.0) {
             painter.setPen(QColor(QStringLiteral("#d8e6e3")));
-            const QString detail = QStringLiteral("%1  Vol %2")
-                                       .arg(formatMosaicPrice(entry.price), formatCompactNumber(entry.volume));
+            const QString detail =
+                QStringLiteral("%1  Vol %2")
+                    .arg(formatMosaicPrice(entry.price), formatCompactNumber(entry.volume));
             painter.drawText(tile.adjusted(5, 2, -5, -3), Qt::AlignLeft | Qt::AlignBottom,
                              detailMetrics.elidedText(detail, Qt::ElideRight, textWidth));
         }

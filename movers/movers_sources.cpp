@@ -157,7 +157,8 @@ QNetworkRequest binanceMoversRequest(int transferLimitMs)
 MoversReply parseBrapiMovers(const QByteArray &body)
 {
     MoversReply reply;
-    const QJsonArray results = QJsonDocument::fromJson(body).object().value(QLatin1String("results")).toArray();
+    const QJsonArray results =
+        QJsonDocument::fromJson(body).object().value(QLatin1String("results")).toArray();
     reply.resultCount = static_cast<int>(results.size());
     for (const QJsonValue &value : results) {
         const QJsonObject object = value.toObject();
@@ -166,10 +167,11 @@ MoversReply parseBrapiMovers(const QByteArray &body)
             continue;
         const QString symbol = text.endsWith(QLatin1String(".SA")) ? text : text + QLatin1String(".SA");
         const QJsonValue ownSector = object.value(QLatin1String("sector"));
-        const QString sector =
-            ownSector.isString()
-                ? ownSector.toString()
-                : object.value(QLatin1String("summaryProfile")).toObject().value(QLatin1String("sector")).toString();
+        const QString sector = ownSector.isString() ? ownSector.toString()
+                                                    : object.value(QLatin1String("summaryProfile"))
+                                                          .toObject()
+                                                          .value(QLatin1String("sector"))
+                                                          .toString();
         if (!sector.isEmpty())
             reply.sectors.append({symbol, sector});
         const MoverEntry entry = quoteEntry(symbol, object);

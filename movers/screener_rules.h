@@ -23,8 +23,8 @@ TrendSignal trendSignalFor(double changePercent);
 bool passesMinChange(double changePercent, double minimum);
 
 // Whether a symbol of asset class key `classKey` ("equity_br", "equity_us", "crypto", "forex") passes
-// the asset filter `assetKey` ("all" passes everything; "br" and "us" name their equity class; any other key is compared
-// with the class key itself).
+// the asset filter `assetKey` ("all" passes everything; "br" and "us" name their equity class; any other key
+// is compared with the class key itself).
 bool screenerAssetMatches(const QString &assetKey, const QString &classKey);
 
 // "B3", "Binance", "FX" or "US" by the symbol's class.

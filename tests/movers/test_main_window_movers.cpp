@@ -87,7 +87,9 @@ QStringList yahooSymbols(const RecordedRequest &request)
 // A brapi or Yahoo quote object.
 QJsonObject quoteObject(const QString &symbol, double price, double change)
 {
-    return {{"symbol", symbol}, {"regularMarketPrice", price}, {"regularMarketChangePercent", change},
+    return {{"symbol", symbol},
+            {"regularMarketPrice", price},
+            {"regularMarketChangePercent", change},
             {"regularMarketVolume", 1000}};
 }
 
@@ -115,7 +117,9 @@ QByteArray binanceList(const QList<QPair<QString, QString>> &pairs)
 {
     QJsonArray list;
     for (const auto &[symbol, change] : pairs)
-        list.append(QJsonObject{{"symbol", symbol}, {"lastPrice", "100.5"}, {"priceChangePercent", change},
+        list.append(QJsonObject{{"symbol", symbol},
+                                {"lastPrice", "100.5"},
+                                {"priceChangePercent", change},
                                 {"quoteVolume", "2500000"}});
     return QJsonDocument(list).toJson();
 }
@@ -242,8 +246,9 @@ private Q_SLOTS:
         MoversWindow f;
         f.window.settings.alphaVantageApiKey = QStringLiteral("AVKEY123");
         f.window.symbolUniverse = {"AAPL", "MSFT"};
-        f.server().setReply(QStringLiteral("/query"),
-                            recordedReply("alphavantage/top_gainers_losers_2024-07-12_recorded_keys_sorted.json"));
+        f.server().setReply(
+            QStringLiteral("/query"),
+            recordedReply("alphavantage/top_gainers_losers_2024-07-12_recorded_keys_sorted.json"));
         f.refresh("us");
         QTRY_VERIFY(f.loaded());
         const QList<RecordedRequest> alpha = f.server().requestsFor(QStringLiteral("/query"));
@@ -286,7 +291,8 @@ private Q_SLOTS:
         const qint64 after = QDateTime::currentMSecsSinceEpoch();
         QVERIFY(f.window.alphaVantageCooldownUntilMs >= before + cooldownSeconds * 1000LL);
         QVERIFY(f.window.alphaVantageCooldownUntilMs <= after + cooldownSeconds * 1000LL);
-        QCOMPARE(f.server().requestsFor(QStringLiteral("/v7/finance/quote")).size(), 1); // the US set went to Yahoo
+        QCOMPARE(f.server().requestsFor(QStringLiteral("/v7/finance/quote")).size(),
+                 1); // the US set went to Yahoo
         QCOMPARE(column(f.window.gainersTable, 0), QStringList{"AAPL"});
 
         // During the cooldown the US set goes straight to Yahoo.
@@ -302,7 +308,8 @@ private Q_SLOTS:
         MoversWindow f;
         f.window.settings.alphaVantageApiKey = QStringLiteral("AVKEY");
         f.window.symbolUniverse = {"PETR4.SA"};
-        f.server().setReply(QStringLiteral("/query"), FakeReply::json("{\"top_gainers\":[],\"top_losers\":[]}"));
+        f.server().setReply(QStringLiteral("/query"),
+                            FakeReply::json("{\"top_gainers\":[],\"top_losers\":[]}"));
         const int aapl = f.window.findSymbolRow("AAPL");
         QVERIFY(aapl >= 0);
         f.window.updateQuoteRow("AAPL", 210.0, 1.25, "Yahoo", "12 ms", "ok");
@@ -310,7 +317,8 @@ private Q_SLOTS:
         QTRY_VERIFY(f.loaded());
         QCOMPARE(f.server().requestsFor(QStringLiteral("/query")).size(), 1);
         QCOMPARE(column(f.window.gainersTable, 0), QStringList{"AAPL"});
-        QVERIFY(f.status().startsWith(QLatin1String("Market movers updated: US delayed (1 gainers, 0 losers)")));
+        QVERIFY(
+            f.status().startsWith(QLatin1String("Market movers updated: US delayed (1 gainers, 0 losers)")));
     }
 
     void emptySetsAndTheFallbackLabel_data()
@@ -318,10 +326,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("scope");
         QTest::addColumn<QString>("label");
-        QTest::newRow("all, English") << "en" << "all" << "All delayed fallback";
-        QTest::newRow("all, Portuguese") << "pt_BR" << "all" << "Tudo com delay fallback";
-        QTest::newRow("b3 shows the watchlist") << "en" << "b3" << "Watchlist Hour";
-        QTest::newRow("b3 shows the watchlist, Portuguese") << "pt_BR" << "b3" << "Lista pessoal Hora";
+        QTest::newRow("all, English") << "en"
+                                      << "all"
+                                      << "All delayed fallback";
+        QTest::newRow("all, Portuguese") << "pt_BR"
+                                         << "all"
+                                         << "Tudo com delay fallback";
+        QTest::newRow("b3 shows the watchlist") << "en"
+                                                << "b3"
+                                                << "Watchlist Hour";
+        QTest::newRow("b3 shows the watchlist, Portuguese") << "pt_BR"
+                                                            << "b3"
+                                                            << "Lista pessoal Hora";
     }
 
     void emptySetsAndTheFallbackLabel()
@@ -357,7 +373,8 @@ private Q_SLOTS:
         QVERIFY(f.server().waitForRequests(1));
         f.refresh("crypto");
         QTRY_VERIFY(f.loaded());
-        QVERIFY(f.status().startsWith(QLatin1String("Market movers updated: Crypto 24h (1 gainers, 1 losers)")));
+        QVERIFY(
+            f.status().startsWith(QLatin1String("Market movers updated: Crypto 24h (1 gainers, 1 losers)")));
         QTest::qWait(700); // the b3 reply arrives now
         QVERIFY(f.status().startsWith(QLatin1String("Market movers updated: Crypto 24h")));
         QCOMPARE(column(f.window.gainersTable, 0), QStringList{"BTCUSDT"});
@@ -401,7 +418,8 @@ private Q_SLOTS:
         f.server().setReply(QStringLiteral("/api/v3/ticker/24hr"), FakeReply::json("{}", 500));
         f.refresh("crypto");
         QTRY_VERIFY(f.loaded());
-        QVERIFY(f.window.eventConsole->toPlainText().contains("Market movers error: Binance 24h request failed"));
+        QVERIFY(
+            f.window.eventConsole->toPlainText().contains("Market movers error: Binance 24h request failed"));
         QVERIFY(f.status().startsWith(QLatin1String("Market movers updated: Watchlist Hour")));
     }
 
@@ -411,7 +429,8 @@ private Q_SLOTS:
         f.server().setReply(QStringLiteral("/api/v3/ticker/24hr"), FakeReply::text("\x01\xffnot json"));
         f.refresh("crypto");
         QTRY_VERIFY(f.loaded());
-        QVERIFY(f.status().startsWith(QLatin1String("Market movers updated: Crypto 24h (0 gainers, 0 losers)")));
+        QVERIFY(
+            f.status().startsWith(QLatin1String("Market movers updated: Crypto 24h (0 gainers, 0 losers)")));
         QCOMPARE(f.window.moversMosaic->movers().size(), 0);
     }
 
@@ -420,13 +439,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("interval");
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("status");
-        QTest::newRow("day: no suffix") << "day" << "en" << "Market movers updated: SRC (1 gainers, 2 losers)";
-        QTest::newRow("week counts series of 2+") << "week" << "en"
-                                                  << "Market movers updated: SRC (2 gainers, 1 losers) | 1 local "
-                                                     "series adjusted, others provider daily";
-        QTest::newRow("week, Portuguese") << "week" << "pt_BR"
-                                          << "Oscilações atualizadas: SRC (2 altas, 1 baixas) | 1 séries locais "
-                                             "ajustadas, demais no diário do provedor";
+        QTest::newRow("day: no suffix") << "day"
+                                        << "en"
+                                        << "Market movers updated: SRC (1 gainers, 2 losers)";
+        QTest::newRow("week counts series of 2+")
+            << "week"
+            << "en"
+            << "Market movers updated: SRC (2 gainers, 1 losers) | 1 local "
+               "series adjusted, others provider daily";
+        QTest::newRow("week, Portuguese")
+            << "week"
+            << "pt_BR"
+            << "Oscilações atualizadas: SRC (2 altas, 1 baixas) | 1 séries locais "
+               "ajustadas, demais no diário do provedor";
     }
 
     void loaderStatusAndRebasing()
@@ -521,8 +546,8 @@ private Q_SLOTS:
         MoversWindow f;
         f.window.populateMoversIntervalCombo("day");
         f.window.gainersTable->sortItems(3, Qt::DescendingOrder); // by volume, largest first
-        f.window.loadMarketMovers({mover("AAA", 5.0, 10, 10), mover("BBB", 1.0, 10, 1e9), mover("CCC", 3.0, 10, 1e5)},
-                                  "SRC");
+        f.window.loadMarketMovers(
+            {mover("AAA", 5.0, 10, 10), mover("BBB", 1.0, 10, 1e9), mover("CCC", 3.0, 10, 1e5)}, "SRC");
         QCOMPARE(column(f.window.gainersTable, 0), (QStringList{"BBB", "CCC", "AAA"}));
     }
 
@@ -540,7 +565,7 @@ private Q_SLOTS:
 
         f.window.setLanguage("pt_BR");
         QCOMPARE(f.window.breadthCards.at(0)->text(), QStringLiteral("ALTAS / BAIXAS\n1 / 2")); // value kept
-        QVERIFY(f.window.breadthCards.at(0)->styleSheet().contains("#20c878"));             // neutral colour
+        QVERIFY(f.window.breadthCards.at(0)->styleSheet().contains("#20c878")); // neutral colour
         QCOMPARE(f.window.breadthCards.at(3)->text(), QStringLiteral("MAIOR BAIXA\nBBB -2.00%"));
 
         f.window.loadMarketMovers({}, "SRC");
@@ -560,7 +585,8 @@ private Q_SLOTS:
         QTRY_VERIFY(f.loaded()); // queued from the quotes, loaded on the next turn
         QCOMPARE(column(f.window.gainersTable, 0), QStringList{"AAPL"});
         QCOMPARE(column(f.window.losersTable, 0), QStringList{"NVDA"});
-        QVERIFY(f.status().startsWith(QLatin1String("Market movers updated: Watchlist Day (1 gainers, 1 losers)")));
+        QVERIFY(f.status().startsWith(
+            QLatin1String("Market movers updated: Watchlist Day (1 gainers, 1 losers)")));
     }
 
     void doubleClickSelectsOrAdds()

@@ -69,8 +69,8 @@ private Q_SLOTS:
 
     void symbolSetsComeFromTheUniverse()
     {
-        const QStringList universe = {"vale3.SA", "PETR4.SA", "AAPL",   "BTCUSDT", "ETHBUSD", "USDCUSDC",
-                                      "EURUSD=X", "PETR4.SA", "BRK.B",  "msft",    "AAPL",    "ITUB4.sa"};
+        const QStringList universe = {"vale3.SA", "PETR4.SA", "AAPL",  "BTCUSDT", "ETHBUSD", "USDCUSDC",
+                                      "EURUSD=X", "PETR4.SA", "BRK.B", "msft",    "AAPL",    "ITUB4.sa"};
         QCOMPARE(universeB3Symbols(universe), (QStringList{"PETR4.SA", "vale3.SA"}));
         QCOMPARE(universeUsSymbols(universe), (QStringList{"AAPL", "EURUSD=X", "msft"}));
         QVERIFY(universeB3Symbols({}).isEmpty());
@@ -129,26 +129,31 @@ private Q_SLOTS:
     {
         useDefaultEndpoints();
         const QNetworkRequest keyed = brapiMoversRequest({"PETR4", "VALE3"}, "tok", 10000);
-        QCOMPARE(keyed.url().toString(QUrl::FullyEncoded), QStringLiteral("https://brapi.dev/api/quote/PETR4,VALE3"));
+        QCOMPARE(keyed.url().toString(QUrl::FullyEncoded),
+                 QStringLiteral("https://brapi.dev/api/quote/PETR4,VALE3"));
         QCOMPARE(keyed.rawHeader("Authorization"), QByteArray("Bearer tok"));
-        QCOMPARE(keyed.header(QNetworkRequest::UserAgentHeader).toByteArray(), QByteArray("MURVEX_TERMINAL/0.1 Qt"));
+        QCOMPARE(keyed.header(QNetworkRequest::UserAgentHeader).toByteArray(),
+                 QByteArray("MURVEX_TERMINAL/0.1 Qt"));
         QCOMPARE(keyed.transferTimeout(), 10000);
         QVERIFY(!brapiMoversRequest({"PETR4"}, QString(), 10000).hasRawHeader("Authorization"));
 
         // No symbol can add a segment, a query or a fragment to the brapi path.
         const QUrl hostile = brapiMoversRequest({"A/B", "C?x=1", "D#E", ".."}, QString(), 10000).url();
-        QCOMPARE(hostile.path(QUrl::FullyEncoded), QStringLiteral("/api/quote/A%2FB,C%3Fx%3D1,D%23E,..") );
+        QCOMPARE(hostile.path(QUrl::FullyEncoded), QStringLiteral("/api/quote/A%2FB,C%3Fx%3D1,D%23E,.."));
         QVERIFY(!hostile.hasQuery());
         QVERIFY(!hostile.hasFragment());
         QVERIFY(brapiMoversRequest({".."}, QString(), 1).url().isEmpty()); // refused unsent
 
         const QNetworkRequest yahoo = yahooMoversRequest({"AAPL", "PETR4.SA"}, 10000);
         QCOMPARE(yahoo.url().path(), QStringLiteral("/v7/finance/quote"));
-        QCOMPARE(QUrlQuery(yahoo.url()).queryItemValue("symbols", QUrl::FullyDecoded), QStringLiteral("AAPL,PETR4.SA"));
-        QCOMPARE(yahoo.header(QNetworkRequest::UserAgentHeader).toByteArray(), QByteArray("MURVEX_TERMINAL/0.1 Qt"));
+        QCOMPARE(QUrlQuery(yahoo.url()).queryItemValue("symbols", QUrl::FullyDecoded),
+                 QStringLiteral("AAPL,PETR4.SA"));
+        QCOMPARE(yahoo.header(QNetworkRequest::UserAgentHeader).toByteArray(),
+                 QByteArray("MURVEX_TERMINAL/0.1 Qt"));
 
         const QNetworkRequest alpha = alphaTopMoversRequest("k&y", 10000);
-        QCOMPARE(alpha.url().query(QUrl::FullyEncoded), QStringLiteral("function=TOP_GAINERS_LOSERS&apikey=k%26y"));
+        QCOMPARE(alpha.url().query(QUrl::FullyEncoded),
+                 QStringLiteral("function=TOP_GAINERS_LOSERS&apikey=k%26y"));
 
         const QNetworkRequest binance = binanceMoversRequest(10000);
         QCOMPARE(binance.url().toString(), QStringLiteral("https://api.binance.com/api/v3/ticker/24hr"));
@@ -171,7 +176,8 @@ private Q_SLOTS:
         QCOMPARE(symbolsOf(reply.entries), (QStringList{"PETR4.SA", "VALE3.SA"}));
         QCOMPARE(reply.entries.at(0).volume, 100.0);
         QCOMPARE(reply.entries.at(1).volume, 0.0); // missing
-        QCOMPARE(reply.sectors, (QList<QPair<QString, QString>>{{"PETR4.SA", "Energy"}, {"VALE3.SA", "Materials"}}));
+        QCOMPARE(reply.sectors,
+                 (QList<QPair<QString, QString>>{{"PETR4.SA", "Energy"}, {"VALE3.SA", "Materials"}}));
         QCOMPARE(parseBrapiMovers("{\"results\":[]}").resultCount, 0);
         QCOMPARE(parseBrapiMovers("<html>").resultCount, 0);
 
@@ -190,12 +196,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("change");
         QTest::addColumn<bool>("kept");
         QTest::addColumn<double>("changeValue");
-        QTest::newRow("percent sign") << "12.5" << "3.5%" << true << 3.5;
-        QTest::newRow("negative") << "1.25" << "-40.1234%" << true << -40.1234;
-        QTest::newRow("zero price (halted)") << "0.00000000" << "0" << false << 0.0;
-        QTest::newRow("unreadable price") << "n/a" << "1%" << false << 0.0;
-        QTest::newRow("unreadable change reads 0") << "5" << "abc" << true << 0.0;
-        QTest::newRow("infinite price") << "inf" << "1%" << false << 0.0;
+        QTest::newRow("percent sign") << "12.5"
+                                      << "3.5%" << true << 3.5;
+        QTest::newRow("negative") << "1.25"
+                                  << "-40.1234%" << true << -40.1234;
+        QTest::newRow("zero price (halted)") << "0.00000000"
+                                             << "0" << false << 0.0;
+        QTest::newRow("unreadable price") << "n/a"
+                                          << "1%" << false << 0.0;
+        QTest::newRow("unreadable change reads 0") << "5"
+                                                   << "abc" << true << 0.0;
+        QTest::newRow("infinite price") << "inf"
+                                        << "1%" << false << 0.0;
     }
 
     void alphaAndBinanceTextNumbers()
@@ -204,7 +216,8 @@ private Q_SLOTS:
         QFETCH(QString, change);
         QFETCH(bool, kept);
         QFETCH(double, changeValue);
-        const QJsonObject alpha{{"ticker", "ABC"}, {"price", price}, {"change_percentage", change}, {"volume", "42"}};
+        const QJsonObject alpha{
+            {"ticker", "ABC"}, {"price", price}, {"change_percentage", change}, {"volume", "42"}};
         const QList<MoverEntry> fromAlpha = parseAlphaMoversArray(QJsonArray{alpha});
         QCOMPARE(fromAlpha.size(), kept ? 1 : 0);
         if (kept) {
@@ -213,7 +226,9 @@ private Q_SLOTS:
         }
         QString binanceChange = change;
         binanceChange.remove('%');
-        const QJsonObject binance{{"symbol", "ABCUSDT"}, {"lastPrice", price}, {"priceChangePercent", binanceChange},
+        const QJsonObject binance{{"symbol", "ABCUSDT"},
+                                  {"lastPrice", price},
+                                  {"priceChangePercent", binanceChange},
                                   {"quoteVolume", "5000000"}};
         const QJsonObject leveraged{{"symbol", "ABCUPUSDT"}, {"lastPrice", "1"}, {"priceChangePercent", "1"}};
         const QByteArray body = QJsonDocument(QJsonArray{binance, leveraged}).toJson();
@@ -226,7 +241,8 @@ private Q_SLOTS:
 
     void alphaListsGainersFirst()
     {
-        const QByteArray body = R"({"top_losers":[{"ticker":"L","price":"1","change_percentage":"-5%","volume":"1"}],
+        const QByteArray body =
+            R"({"top_losers":[{"ticker":"L","price":"1","change_percentage":"-5%","volume":"1"}],
             "top_gainers":[{"ticker":"G","price":"2","change_percentage":"9%","volume":"1"}]})";
         QCOMPARE(symbolsOf(parseAlphaTopMovers(body)), (QStringList{"G", "L"}));
     }
@@ -238,16 +254,18 @@ private Q_SLOTS:
         QTest::addColumn<double>("expected");
         const qint64 t = 1700000000;
         const auto hourly = series({{t, 100}, {t + 1800, 105}, {t + 3600, 110}, {t + 5400, 121}});
-        QTest::newRow("hour: base at the cutoff") << hourly << qint64(3600) << (121.0 - 105.0) / 105.0 * 100.0;
-        QTest::newRow("hour in milliseconds") << series({{t, 100}, {t + 1800, 105}, {t + 3600, 110}, {t + 5400, 121}}, 1000)
-                                              << qint64(3600) << (121.0 - 105.0) / 105.0 * 100.0;
-        QTest::newRow("week younger than the interval: first candle")
-            << hourly << qint64(604800) << 21.0;
-        QTest::newRow("month") << series({{t, 50}, {t + 2592000, 40}, {t + 2592000 + 60, 45}}) << qint64(2592000)
-                               << -10.0;
+        QTest::newRow("hour: base at the cutoff")
+            << hourly << qint64(3600) << (121.0 - 105.0) / 105.0 * 100.0;
+        QTest::newRow("hour in milliseconds")
+            << series({{t, 100}, {t + 1800, 105}, {t + 3600, 110}, {t + 5400, 121}}, 1000) << qint64(3600)
+            << (121.0 - 105.0) / 105.0 * 100.0;
+        QTest::newRow("week younger than the interval: first candle") << hourly << qint64(604800) << 21.0;
+        QTest::newRow("month") << series({{t, 50}, {t + 2592000, 40}, {t + 2592000 + 60, 45}})
+                               << qint64(2592000) << -10.0;
         QTest::newRow("one candle: fallback") << series({{t, 100}}) << qint64(3600) << -7.0;
         QTest::newRow("last close 0: fallback") << series({{t, 100}, {t + 7200, 0}}) << qint64(3600) << -7.0;
-        QTest::newRow("base close NaN: fallback") << series({{t, kNaN}, {t + 7200, 10}}) << qint64(3600) << -7.0;
+        QTest::newRow("base close NaN: fallback")
+            << series({{t, kNaN}, {t + 7200, 10}}) << qint64(3600) << -7.0;
         QTest::newRow("empty") << CandleList() << qint64(3600) << -7.0;
     }
 
@@ -294,11 +312,13 @@ private Q_SLOTS:
         QTest::addColumn<double>("minTurnover");
         QTest::addColumn<QString>("sector");
         QTest::addColumn<QStringList>("kept");
-        QTest::newRow("all off keeps non-finite volume") << 0.0 << 0.0 << "all" << QStringList{"A", "B", "C", "N"};
+        QTest::newRow("all off keeps non-finite volume")
+            << 0.0 << 0.0 << "all" << QStringList{"A", "B", "C", "N"};
         QTest::newRow("min volume") << 500.0 << 0.0 << "all" << QStringList{"A", "C"};
         QTest::newRow("min turnover") << 0.0 << 50000.0 << "all" << QStringList{"C"};
         QTest::newRow("named sector drops unclassified") << 0.0 << 0.0 << "Energy" << QStringList{"A"};
-        QTest::newRow("sector set drops non-finite volume") << 0.0 << 0.0 << "Unclassified" << QStringList{"B", "C"};
+        QTest::newRow("sector set drops non-finite volume")
+            << 0.0 << 0.0 << "Unclassified" << QStringList{"B", "C"};
     }
 
     void filters()
@@ -307,8 +327,8 @@ private Q_SLOTS:
         QFETCH(double, minTurnover);
         QFETCH(QString, sector);
         QFETCH(QStringList, kept);
-        const QList<MoverEntry> entries = {mover("A", 1, 10, 1000), mover("B", 1, 10, 100), mover("C", 1, 100, 1000),
-                                           mover("N", 1, 10, kNaN)};
+        const QList<MoverEntry> entries = {mover("A", 1, 10, 1000), mover("B", 1, 10, 100),
+                                           mover("C", 1, 100, 1000), mover("N", 1, 10, kNaN)};
         auto sectorOf = [](const QString &symbol) {
             return symbol == QLatin1String("A") ? QStringLiteral("Energy") : QStringLiteral("Unclassified");
         };
@@ -354,11 +374,16 @@ private Q_SLOTS:
         QTest::addColumn<double>("median");
         QTest::addColumn<QString>("best");
         QTest::addColumn<QString>("worst");
-        QTest::newRow("empty") << QList<double>{} << 0 << 0 << 0.0 << "" << "";
-        QTest::newRow("upper middle") << QList<double>{1, 2, 3, 4} << 4 << 0 << 3.0 << "S3" << "S0";
-        QTest::newRow("zero counts nowhere") << QList<double>{-1, 0, 2} << 1 << 1 << 0.0 << "S2" << "S0";
-        QTest::newRow("ties keep the earlier") << QList<double>{5, 5, -2, -2} << 2 << 2 << 5.0 << "S0" << "S2";
-        QTest::newRow("NaN counts nowhere") << QList<double>{kNaN, -3, kNaN} << 0 << 1 << -3.0 << "S1" << "S1";
+        QTest::newRow("empty") << QList<double>{} << 0 << 0 << 0.0 << ""
+                               << "";
+        QTest::newRow("upper middle") << QList<double>{1, 2, 3, 4} << 4 << 0 << 3.0 << "S3"
+                                      << "S0";
+        QTest::newRow("zero counts nowhere") << QList<double>{-1, 0, 2} << 1 << 1 << 0.0 << "S2"
+                                             << "S0";
+        QTest::newRow("ties keep the earlier") << QList<double>{5, 5, -2, -2} << 2 << 2 << 5.0 << "S0"
+                                               << "S2";
+        QTest::newRow("NaN counts nowhere") << QList<double>{kNaN, -3, kNaN} << 0 << 1 << -3.0 << "S1"
+                                            << "S1";
     }
 
     void breadth()
@@ -385,7 +410,8 @@ private Q_SLOTS:
 
     void breadthTurnoverAddsCryptoVolumeAndPriceTimesVolume()
     {
-        const BreadthStats stats = computeBreadth({mover("BTCUSDT", 1, 60000, 2.5e6), mover("PETR4.SA", -1, 10, 100)});
+        const BreadthStats stats =
+            computeBreadth({mover("BTCUSDT", 1, 60000, 2.5e6), mover("PETR4.SA", -1, 10, 100)});
         QCOMPARE(stats.turnover, 2.5e6 + 1000.0);
     }
 
@@ -437,13 +463,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("asset");
         QTest::addColumn<QString>("classKey");
         QTest::addColumn<bool>("matches");
-        QTest::newRow("all") << "all" << "forex" << true;
-        QTest::newRow("br") << "br" << "equity_br" << true;
-        QTest::newRow("br vs us") << "br" << "equity_us" << false;
-        QTest::newRow("us") << "us" << "equity_us" << true;
-        QTest::newRow("crypto") << "crypto" << "crypto" << true;
-        QTest::newRow("forex vs crypto") << "forex" << "crypto" << false;
-        QTest::newRow("unknown key") << "bonds" << "equity_us" << false;
+        QTest::newRow("all") << "all"
+                             << "forex" << true;
+        QTest::newRow("br") << "br"
+                            << "equity_br" << true;
+        QTest::newRow("br vs us") << "br"
+                                  << "equity_us" << false;
+        QTest::newRow("us") << "us"
+                            << "equity_us" << true;
+        QTest::newRow("crypto") << "crypto"
+                                << "crypto" << true;
+        QTest::newRow("forex vs crypto") << "forex"
+                                         << "crypto" << false;
+        QTest::newRow("unknown key") << "bonds"
+                                     << "equity_us" << false;
     }
 
     void assetFilterAndMarket()

@@ -24,8 +24,8 @@ QList<MoverEntry> movers(int count)
 
 void doubleClick(QWidget *widget, const QPointF &at)
 {
-    QMouseEvent event(QEvent::MouseButtonDblClick, at, widget->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
+    QMouseEvent event(QEvent::MouseButtonDblClick, at, widget->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(widget, &event);
 }
 
@@ -70,8 +70,10 @@ private Q_SLOTS:
         const double width = (size.width() - 10.0 - 5.0 * (columns - 1)) / columns;
         QCOMPARE(rects.first(), QRectF(5, 5, width, rects.first().height()));
         const int rows = (tiles + columns - 1) / columns;
-        QCOMPARE(rects.first().height(), (size.height() - 10.0 - 5.0 * (rows - 1)) / rows); // rows fill the height
-        QCOMPARE(rects.at(std::min(tiles, columns) - 1).left(), 5 + (std::min(tiles, columns) - 1) * (width + 5));
+        QCOMPARE(rects.first().height(),
+                 (size.height() - 10.0 - 5.0 * (rows - 1)) / rows); // rows fill the height
+        QCOMPARE(rects.at(std::min(tiles, columns) - 1).left(),
+                 5 + (std::min(tiles, columns) - 1) * (width + 5));
         for (const QRectF &rect : rects)
             QVERIFY(QRectF(0, 0, size.width(), size.height()).contains(rect));
     }
@@ -176,7 +178,8 @@ private Q_SLOTS:
         mosaic.setMovers(list);
         const QImage image = painted(mosaic);
         const QRectF tile = mosaic.paintedTiles().first();
-        QCOMPARE(image.pixelColor(QPointF(tile.right() - 3, tile.bottom() - 3).toPoint()).rgb(), QColor("#080d0f").rgb());
+        QCOMPARE(image.pixelColor(QPointF(tile.right() - 3, tile.bottom() - 3).toPoint()).rgb(),
+                 QColor("#080d0f").rgb());
     }
 };
 

@@ -20,11 +20,12 @@ private Q_SLOTS:
 
     void alphaVantageTopGainersAndLosers()
     {
-        const QByteArray body =
-            recordedBody(QStringLiteral("alphavantage/top_gainers_losers_2024-07-12_recorded_keys_sorted.json"));
+        const QByteArray body = recordedBody(
+            QStringLiteral("alphavantage/top_gainers_losers_2024-07-12_recorded_keys_sorted.json"));
         const QList<MoverEntry> entries = parseAlphaTopMovers(body);
         const QJsonObject root = QJsonDocument::fromJson(body).object();
-        QCOMPARE(entries.size(), root.value("top_gainers").toArray().size() + root.value("top_losers").toArray().size());
+        QCOMPARE(entries.size(),
+                 root.value("top_gainers").toArray().size() + root.value("top_losers").toArray().size());
         QCOMPARE(entries.size(), 40); // the most-active list is not read
         for (const MoverEntry &entry : entries) {
             QVERIFY(!entry.symbol.isEmpty());
@@ -36,14 +37,15 @@ private Q_SLOTS:
         QVERIFY(entries.last().changePct < 0.0);
         const QJsonObject first = root.value("top_gainers").toArray().first().toObject();
         QCOMPARE(entries.first().symbol, first.value("ticker").toString());
-        QCOMPARE(entries.first().changePct, first.value("change_percentage").toString().remove('%').toDouble());
+        QCOMPARE(entries.first().changePct,
+                 first.value("change_percentage").toString().remove('%').toDouble());
         QCOMPARE(entries.first().volume, first.value("volume").toString().toDouble());
     }
 
     void brapiQuotes()
     {
-        const MoversReply reply =
-            parseBrapiMovers(recordedBody(QStringLiteral("brapi/quote_PETR4+BVSP_range_interval_modules_docs_example_200.json")));
+        const MoversReply reply = parseBrapiMovers(recordedBody(
+            QStringLiteral("brapi/quote_PETR4+BVSP_range_interval_modules_docs_example_200.json")));
         QCOMPARE(reply.resultCount, 2);
         QCOMPARE(reply.entries.size(), 2);
         QCOMPARE(reply.entries.at(0).symbol, QStringLiteral("PETR4.SA"));
@@ -54,7 +56,8 @@ private Q_SLOTS:
 
         // One recorded results[] item, put back in its envelope.
         const QJsonObject item =
-            QJsonDocument::fromJson(recordedBody("brapi/quote_results_item_GMCO34_range_1mo_interval_1d_recorded.json"))
+            QJsonDocument::fromJson(
+                recordedBody("brapi/quote_results_item_GMCO34_range_1mo_interval_1d_recorded.json"))
                 .object();
         const MoversReply single =
             parseBrapiMovers(QJsonDocument(QJsonObject{{"results", QJsonArray{item}}}).toJson());
@@ -85,9 +88,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QStringList>("symbols");
         QTest::newRow("AAPL+MSFT") << "yahoo/quote_v7_AAPL+MSFT_raw.json" << QStringList{"AAPL", "MSFT"};
-        QTest::newRow("AAPL+BABA") << "yahoo/quote_v7_AAPL+BABA_two_symbols.json" << QStringList{"AAPL", "BABA"};
-        QTest::newRow("unknown dropped") << "yahoo/quote_v7_AAPL+NONEXIST_unknown_symbol_dropped.json"
-                                         << QStringList{"AAPL"};
+        QTest::newRow("AAPL+BABA") << "yahoo/quote_v7_AAPL+BABA_two_symbols.json"
+                                   << QStringList{"AAPL", "BABA"};
+        QTest::newRow("unknown dropped")
+            << "yahoo/quote_v7_AAPL+NONEXIST_unknown_symbol_dropped.json" << QStringList{"AAPL"};
         QTest::newRow("forex") << "yahoo/quote_v7_EURUSD_X_forex.json" << QStringList{"EURUSD=X"};
         QTest::newRow("crypto") << "yahoo/quote_v7_BTC-USD_crypto.json" << QStringList{"BTC-USD"};
         QTest::newRow("empty") << "yahoo/quote_v7_NONEXIST_empty_result.json" << QStringList{};
@@ -103,22 +107,29 @@ private Q_SLOTS:
         for (const MoverEntry &entry : reply.entries)
             got.append(entry.symbol);
         QCOMPARE(got, symbols);
-        const QJsonArray result =
-            QJsonDocument::fromJson(body).object().value("quoteResponse").toObject().value("result").toArray();
+        const QJsonArray result = QJsonDocument::fromJson(body)
+                                      .object()
+                                      .value("quoteResponse")
+                                      .toObject()
+                                      .value("result")
+                                      .toArray();
         for (qsizetype i = 0; i < reply.entries.size(); ++i) {
             const QJsonObject object = result.at(i).toObject();
             QCOMPARE(reply.entries.at(i).price, object.value("regularMarketPrice").toDouble());
             QCOMPARE(reply.entries.at(i).changePct, object.value("regularMarketChangePercent").toDouble());
             if (object.value("sector").isString())
-                QVERIFY(reply.sectors.contains({object.value("symbol").toString(), object.value("sector").toString()}));
+                QVERIFY(reply.sectors.contains(
+                    {object.value("symbol").toString(), object.value("sector").toString()}));
         }
     }
 
     void binanceTwentyFourHourTickers()
     {
         // The documented lists hold BTC-quoted pairs only: none is a USDT pair.
-        QVERIFY(parseBinanceMovers(recordedBody("binance/doc_comments_stripped_DERIVED/rest_ticker_24hr_array_FULL_doc.json"))
-                    .isEmpty());
+        QVERIFY(
+            parseBinanceMovers(
+                recordedBody("binance/doc_comments_stripped_DERIVED/rest_ticker_24hr_array_FULL_doc.json"))
+                .isEmpty());
         QVERIFY(parseBinanceMovers(recordedBody("binance/rest_ticker_24hr_array_MINI_doc.json")).isEmpty());
         // A single recorded ticker is an object, not a list: nothing.
         const QByteArray single = recordedBody("binance/rest_ticker_24hr_BTCUSDT_testnet_recorded.json");
