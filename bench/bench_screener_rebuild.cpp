@@ -40,7 +40,7 @@ double cpuSeconds()
     return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
 }
 
-std::unique_ptr<MainWindow> makeWindow()
+std::unique_ptr<MainWindow> makeWindow(bool universeScreener = true, bool watchlistMovers = true)
 {
     auto window = std::make_unique<MainWindow>();
     window->marketDataStarted = true; // no data start: only what the benchmark feeds arrives
@@ -72,8 +72,10 @@ std::unique_ptr<MainWindow> makeWindow()
         window->moverSnapshots.insert(entry.symbol, entry);
         window->moverSourceLabels.insert(entry.symbol, QStringLiteral("Crypto 24h"));
     }
-    window->populateScreenerScopeCombo(QStringLiteral("universe"));
-    window->populateMoversScopeCombo(QStringLiteral("watchlist"));
+    window->populateScreenerScopeCombo(universeScreener ? QStringLiteral("universe")
+                                                        : QStringLiteral("watchlist"));
+    window->populateMoversScopeCombo(watchlistMovers ? QStringLiteral("watchlist")
+                                                     : QStringLiteral("crypto"));
     window->populateMoversIntervalCombo(QStringLiteral("day"));
     for (int i = 0; i < kRows; ++i)
         window->updateQuoteRow(rowSymbol(i), 10.0 + i, (i % 21) - 10.0, QStringLiteral("Yahoo"),
@@ -85,19 +87,23 @@ std::unique_ptr<MainWindow> makeWindow()
 void BM_ScreenerRebuildUniverse(benchmark::State &state)
 {
     const std::unique_ptr<MainWindow> window = makeWindow();
+    const bool fromScratch = state.range(0) != 0;
     for (auto _ : state) {
+        window->screenerFullRebuild = fromScratch;
         window->rebuildScreener();
         benchmark::DoNotOptimize(window->screenerTable->rowCount());
     }
     state.counters["rows"] = window->screenerTable->rowCount();
 }
-BENCHMARK(BM_ScreenerRebuildUniverse)->Unit(benchmark::kMillisecond);
+// 1: every row built anew (a filter change, a new universe); 0: what a quote costs when nothing listed
+// changed.
+BENCHMARK(BM_ScreenerRebuildUniverse)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 // One iteration is one second of stream: 50 ticker quotes, each in its own event-loop turn as the
 // socket delivers them. The wall clock is not waited for; the CPU they cost is what counts.
 void BM_TickerStreamWithUniverseScreener(benchmark::State &state)
 {
-    const std::unique_ptr<MainWindow> window = makeWindow();
+    const std::unique_ptr<MainWindow> window = makeWindow(state.range(0) != 0, state.range(1) != 0);
     int tick = 0;
     double cpu = 0.0;
     for (auto _ : state) {
@@ -113,7 +119,9 @@ void BM_TickerStreamWithUniverseScreener(benchmark::State &state)
     }
     state.counters["core_pct"] = benchmark::Counter(cpu * 100.0 / static_cast<double>(state.iterations()));
 }
-BENCHMARK(BM_TickerStreamWithUniverseScreener)->Unit(benchmark::kMillisecond);
+// (1, 1): the screener in "universe" scope and the movers in "watchlist" scope; (0, 0): the baseline with the
+// screener on the watchlist and the movers on crypto, which no quote reloads.
+BENCHMARK(BM_TickerStreamWithUniverseScreener)->Args({1, 1})->Args({0, 0})->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char **argv)

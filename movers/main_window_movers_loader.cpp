@@ -23,6 +23,21 @@ QString percentText(double value)
 {
     return QStringLiteral("%1%").arg(QString::number(value, 'f', 2));
 }
+
+// The style a breadth card was last given, so that a load that changes nothing restyles nothing (a style
+// sheet is re-parsed on every set).
+const char *const kCardStyleProperty = "mvxBreadthStyle";
+
+QString fillKey(const MoverEntry &entry, double turnover, const QString &sector)
+{
+    return QStringLiteral("%1|%2|%3|%4|%5|%6")
+        .arg(entry.symbol)
+        .arg(entry.price, 0, 'g', 17)
+        .arg(entry.changePct, 0, 'g', 17)
+        .arg(entry.volume, 0, 'g', 17)
+        .arg(turnover, 0, 'g', 17)
+        .arg(sector);
+}
 } // namespace
 
 QString MainWindow::moversIntervalLabel(const QString &key) const
@@ -92,8 +107,17 @@ void MainWindow::loadMarketMovers(QList<MoverEntry> list, const QString &sourceL
         }
     }
     for (const MoverEntry &entry : list) {
+        // Only a changed entry asks the screener to rewrite its row.
+        const auto known = moverSnapshots.constFind(entry.symbol);
+        const bool same = known != moverSnapshots.constEnd() && known->price == entry.price &&
+                          known->changePct == entry.changePct && known->volume == entry.volume &&
+                          known->turnover == entry.turnover &&
+                          moverSourceLabels.value(entry.symbol) == sourceLabel;
+        if (same)
+            continue;
         moverSnapshots.insert(entry.symbol, entry);
         moverSourceLabels.insert(entry.symbol, sourceLabel);
+        screenerDirtySymbols.insert(entry.symbol);
     }
     refreshScreener();
     populateMoversSectorCombo(currentMoversSector());
@@ -127,6 +151,15 @@ void MainWindow::updateMoversStats(const QList<MoverEntry> &list)
     if (breadthCards.size() < 5)
         return;
     const BreadthStats stats = computeBreadth(list);
+    const QString theme = settings.theme;
+    auto styleMetricCard = [this, &theme](QLabel *card, const QString &caption, const QString &value,
+                                          const QColor &accent) {
+        const QString style = QStringList{caption, value, accent.name(), theme}.join(QLatin1Char('\n'));
+        if (card->property(kCardStyleProperty).toString() == style)
+            return;
+        MainWindow::styleMetricCard(card, caption, value, accent);
+        card->setProperty(kCardStyleProperty, style);
+    };
     styleMetricCard(breadthCards.at(0),
                     localizedText(QStringLiteral("ADV / DEC"), QStringLiteral("ALTAS / BAIXAS")),
                     QStringLiteral("%1 / %2").arg(stats.advancers).arg(stats.decliners),
@@ -149,6 +182,8 @@ void MainWindow::setBreadthCardTitles()
 {
     if (breadthCards.size() < 5)
         return;
+    for (QLabel *card : std::as_const(breadthCards))
+        card->setProperty(kCardStyleProperty, QVariant());
     restyleMetricCard(breadthCards.at(0),
                       localizedText(QStringLiteral("ADV / DEC"), QStringLiteral("ALTAS / BAIXAS")), kGreen);
     restyleMetricCard(breadthCards.at(1), localizedText(QStringLiteral("MEDIAN"), QStringLiteral("MEDIANA")),
@@ -165,6 +200,16 @@ void MainWindow::fillMoversTable(QTableWidget *table, const QList<MoverEntry> &l
 {
     if (!table)
         return;
+    // A load that brings the same rows as the last one (the watchlist scope reloads on every quote)
+    // leaves the table as it is.
+    QStringList keys;
+    keys.reserve(list.size());
+    for (const MoverEntry &entry : list)
+        keys.append(fillKey(entry, moverTurnover(entry), sectorLabel(entry.symbol)));
+    const QString fill = keys.join(QLatin1Char('\n')) + (isPortuguese() ? QStringLiteral("|pt") : QString());
+    if (table->rowCount() == list.size() && table->property("mvxMoversFill").toString() == fill)
+        return;
+    table->setProperty("mvxMoversFill", fill);
     SortingPause pause(table);
     table->setRowCount(0);
     for (const MoverEntry &entry : list) {

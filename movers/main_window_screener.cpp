@@ -103,16 +103,153 @@ void MainWindow::refreshScreener()
     });
 }
 
+namespace {
+const QColor kScreenerGreen(0x20, 0xc8, 0x78);
+const QColor kScreenerRed(0xf4, 0x5d, 0x5d);
+
+void sortCaseInsensitive(QStringList &symbols)
+{
+    symbols.removeDuplicates();
+    std::sort(symbols.begin(), symbols.end(),
+              [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+}
+
+// The texts, numbers and colours of one row's eight cells.
+struct ScreenerCell
+{
+    QString text;
+    double number;
+    bool hasNumber;
+    QColor color;
+};
+} // namespace
+
+QString MainWindow::screenerFilterKey() const
+{
+    return QStringList{currentScreenerScope(), currentScreenerAsset(),
+                       screenerMinChangeSpin ? QString::number(screenerMinChangeSpin->value()) : QString(),
+                       screenerFilterEdit ? screenerFilterEdit->text().trimmed() : QString(),
+                       settings.language}
+        .join(QLatin1Char('\x1f'));
+}
+
+ScreenerRowValues MainWindow::screenerRowValues(const QString &symbol, int quoteRow) const
+{
+    ScreenerRowValues values;
+    const auto snapshot = moverSnapshots.constFind(symbol);
+    const bool inSnapshot = snapshot != moverSnapshots.constEnd();
+    if (quoteRow >= 0) {
+        values.price = tableNumber(quoteRow, QuoteColumnLast, &values.priceKnown);
+        values.change = tableNumber(quoteRow, QuoteColumnChange, &values.changeKnown);
+    }
+    if (!values.priceKnown && inSnapshot) {
+        values.price = snapshot->price;
+        values.priceKnown = std::isfinite(values.price) && values.price > 0.0;
+    }
+    if (!values.changeKnown && inSnapshot) {
+        values.change = snapshot->changePct;
+        values.changeKnown = std::isfinite(values.change);
+    }
+    const auto candles = candlesBySymbol.constFind(symbol);
+    const bool hasCandles = candles != candlesBySymbol.constEnd() && !candles->isEmpty();
+    values.volume = hasCandles ? candles->last().volume : inSnapshot ? snapshot->volume : 0.0;
+    values.volumeKnown = quoteRow >= 0 || inSnapshot || hasCandles;
+
+    bool hasSourceCell = false;
+    if (quoteRow >= 0) {
+        if (const QTableWidgetItem *assetItem = quoteTable->item(quoteRow, QuoteColumnAsset))
+            values.asset = assetItem->text();
+        if (const QTableWidgetItem *sourceItem = quoteTable->item(quoteRow, QuoteColumnSource)) {
+            values.source = sourceItem->text();
+            hasSourceCell = true;
+        }
+    }
+    if (values.asset.isEmpty())
+        values.asset = classifySymbol(symbol);
+    if (!hasSourceCell) {
+        values.source =
+            inSnapshot ? moverSourceLabels.value(symbol, localizedText(QStringLiteral("Movers snapshot"),
+                                                                       QStringLiteral("Snapshot oscilações")))
+                       : providerDisplayName(symbol, QString());
+    }
+    return values;
+}
+
+bool MainWindow::screenerListsSymbol(const ScreenerRowValues &values) const
+{
+    // A minimum of 0 lets every row through; any other drops the rows without a known change.
+    if (!screenerMinChangeSpin || screenerMinChangeSpin->value() == 0.0)
+        return true;
+    return values.changeKnown && ::passesMinChange(values.change, screenerMinChangeSpin->value());
+}
+
+void MainWindow::writeScreenerRow(int row, const QString &symbol, const ScreenerRowValues &values)
+{
+    const QColor changeColor = values.changeKnown && values.change < 0.0 ? kScreenerRed : kScreenerGreen;
+    setScreenerCell(row, 0, symbol, 0.0, false, QColor());
+    setScreenerCell(row, 1, values.asset, 0.0, false, QColor());
+    setScreenerCell(row, 2, values.priceKnown ? QString::number(values.price, 'f', 4) : QStringLiteral("--"),
+                    values.price, values.priceKnown, QColor());
+    setScreenerCell(row, 3,
+                    values.changeKnown ? QStringLiteral("%1%").arg(QString::number(values.change, 'f', 2))
+                                       : QStringLiteral("--"),
+                    values.change, values.changeKnown, changeColor);
+    setScreenerCell(row, 4, values.volumeKnown ? formatCompactNumber(values.volume) : QStringLiteral("--"),
+                    values.volume, values.volumeKnown, QColor());
+    setScreenerCell(row, 5, ::marketSourceLabel(symbol), 0.0, false, QColor());
+    setScreenerCell(row, 6, values.source, 0.0, false, QColor());
+    setScreenerCell(row, 7,
+                    values.changeKnown
+                        ? trendSignalLabel(values.change)
+                        : localizedText(QStringLiteral("Not loaded"), QString::fromUtf8("Não carregado")),
+                    values.change, values.changeKnown, changeColor);
+}
+
+void MainWindow::updateScreenerRow(const QString &symbol, const ScreenerRowValues &values)
+{
+    QTableWidgetItem *anchor = screenerSymbolItems.value(symbol);
+    if (!anchor || anchor->tableWidget() != screenerTable)
+        return;
+    const int row = anchor->row();
+    const QColor changeColor = values.changeKnown && values.change < 0.0 ? kScreenerRed : kScreenerGreen;
+    const ScreenerCell cells[] = {
+        {values.asset, 0.0, false, QColor()},
+        {values.priceKnown ? QString::number(values.price, 'f', 4) : QStringLiteral("--"), values.price,
+         values.priceKnown, QColor()},
+        {values.changeKnown ? QStringLiteral("%1%").arg(QString::number(values.change, 'f', 2))
+                            : QStringLiteral("--"),
+         values.change, values.changeKnown, changeColor},
+        {values.volumeKnown ? formatCompactNumber(values.volume) : QStringLiteral("--"), values.volume,
+         values.volumeKnown, QColor()},
+        {::marketSourceLabel(symbol), 0.0, false, QColor()},
+        {values.source, 0.0, false, QColor()},
+        {values.changeKnown ? trendSignalLabel(values.change)
+                            : localizedText(QStringLiteral("Not loaded"), QString::fromUtf8("Não carregado")),
+         values.change, values.changeKnown, changeColor},
+    };
+    // Taken before any write: a write to the sort column moves the row.
+    QTableWidgetItem *items[7];
+    for (int column = 1; column < 8; ++column)
+        items[column - 1] = screenerTable->item(row, column);
+    for (int column = 1; column < 8; ++column) {
+        QTableWidgetItem *item = items[column - 1];
+        const ScreenerCell &cell = cells[column - 1];
+        if (!item)
+            continue;
+        if (item->text() != cell.text)
+            item->setText(cell.text);
+        const QVariant number = cell.hasNumber ? QVariant(cell.number) : QVariant();
+        if (item->data(Qt::UserRole) != number)
+            item->setData(Qt::UserRole, number);
+        if (cell.color.isValid() && item->foreground().color() != cell.color)
+            item->setForeground(cell.color);
+    }
+}
+
 void MainWindow::rebuildScreener()
 {
     if (!screenerTable || !quoteTable)
         return;
-
-    // What the user is looking at survives the rebuild.
-    const QTableWidgetItem *current =
-        screenerTable->currentRow() >= 0 ? screenerTable->item(screenerTable->currentRow(), 0) : nullptr;
-    const QString selectedScreenerSymbol = current ? current->text() : QString();
-    const int scrollPosition = screenerTable->verticalScrollBar()->value();
 
     // One pass over the quote table instead of one search per listed symbol.
     QHash<QString, int> watchlistRows;
@@ -125,22 +262,68 @@ void MainWindow::rebuildScreener()
             watchlistRows.insert(item->text(), row);
         watchlistSymbols.append(item->text());
     }
+    const bool universeScope = currentScreenerScope() == QLatin1String("universe");
+    const QString filterKey = screenerFilterKey();
+    bool full = screenerFullRebuild || filterKey != screenerFilterSeen ||
+                watchlistSymbols != screenerWatchlistSeen ||
+                (universeScope && symbolUniverse != screenerUniverseSeen);
 
-    QStringList symbols =
-        currentScreenerScope() == QLatin1String("universe") ? symbolUniverse : watchlistSymbols;
-    symbols.removeDuplicates();
-    std::sort(symbols.begin(), symbols.end(),
-              [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    if (!full) {
+        // Only the watchlist rows (quotes, candles) and the changed snapshot entries can have moved.
+        QSet<QString> candidates = screenerDirtySymbols;
+        for (const QString &symbol : watchlistSymbols)
+            candidates.insert(symbol);
+        const QString filter = screenerFilterEdit ? screenerFilterEdit->text().trimmed() : QString();
+        QList<QPair<QString, ScreenerRowValues>> updates;
+        for (const QString &symbol : std::as_const(candidates)) {
+            const bool listed = screenerShown.contains(symbol);
+            if (!listed) {
+                const bool inScope =
+                    universeScope ? symbolUniverse.contains(symbol) : watchlistRows.contains(symbol);
+                if (!inScope || !screenerAssetMatches(symbol) ||
+                    (!filter.isEmpty() && !symbol.contains(filter, Qt::CaseInsensitive)))
+                    continue;
+            }
+            const ScreenerRowValues values = screenerRowValues(symbol, watchlistRows.value(symbol, -1));
+            if (screenerListsSymbol(values) != listed) {
+                full = true; // a row joins or leaves the list
+                break;
+            }
+            if (listed && values != screenerShown.value(symbol))
+                updates.append({symbol, values});
+        }
+        if (!full) {
+            for (const auto &[symbol, values] : updates) {
+                updateScreenerRow(symbol, values);
+                screenerShown.insert(symbol, values);
+            }
+        }
+    }
+    if (full) {
+        QStringList symbols = universeScope ? symbolUniverse : watchlistSymbols;
+        sortCaseInsensitive(symbols);
+        rebuildScreenerFromScratch(symbols, watchlistRows);
+        screenerWatchlistSeen = watchlistSymbols;
+        screenerUniverseSeen = symbolUniverse;
+        screenerFilterSeen = filterKey;
+    }
+    screenerDirtySymbols.clear();
+    screenerFullRebuild = false;
+}
+
+void MainWindow::rebuildScreenerFromScratch(const QStringList &symbols,
+                                            const QHash<QString, int> &watchlistRows)
+{
+    // What the user is looking at survives the rebuild.
+    const QTableWidgetItem *current =
+        screenerTable->currentRow() >= 0 ? screenerTable->item(screenerTable->currentRow(), 0) : nullptr;
+    const QString selectedScreenerSymbol = current ? current->text() : QString();
+    const int scrollPosition = screenerTable->verticalScrollBar()->value();
     const QString filter = screenerFilterEdit ? screenerFilterEdit->text().trimmed() : QString();
     const QString assetKey = currentScreenerAsset();
-    const double minimum = screenerMinChangeSpin ? screenerMinChangeSpin->value() : 0.0;
-    const bool minimumActive = screenerMinChangeSpin && minimum != 0.0;
-    const QColor green(0x20, 0xc8, 0x78);
-    const QColor red(0xf4, 0x5d, 0x5d);
-    const QString notLoaded = localizedText(QStringLiteral("Not loaded"), QString::fromUtf8("Não carregado"));
-    const QString snapshotLabel =
-        localizedText(QStringLiteral("Movers snapshot"), QStringLiteral("Snapshot oscilações"));
 
+    screenerShown.clear();
+    screenerSymbolItems.clear();
     QTableWidgetItem *keep = nullptr;
     {
         SortingPause pause(screenerTable);
@@ -150,67 +333,14 @@ void MainWindow::rebuildScreener()
                 continue;
             if (!filter.isEmpty() && !symbol.contains(filter, Qt::CaseInsensitive))
                 continue;
-
-            const int quoteRow = watchlistRows.value(symbol, -1);
-            const auto snapshot = moverSnapshots.constFind(symbol);
-            const bool inSnapshot = snapshot != moverSnapshots.constEnd();
-            double price = 0.0;
-            double change = 0.0;
-            bool priceKnown = false;
-            bool changeKnown = false;
-            if (quoteRow >= 0) {
-                price = tableNumber(quoteRow, QuoteColumnLast, &priceKnown);
-                change = tableNumber(quoteRow, QuoteColumnChange, &changeKnown);
-            }
-            if (!priceKnown && inSnapshot) {
-                price = snapshot->price;
-                priceKnown = std::isfinite(price) && price > 0.0;
-            }
-            if (!changeKnown && inSnapshot) {
-                change = snapshot->changePct;
-                changeKnown = std::isfinite(change);
-            }
-            const auto candles = candlesBySymbol.constFind(symbol);
-            const bool hasCandles = candles != candlesBySymbol.constEnd() && !candles->isEmpty();
-            const double volume = hasCandles ? candles->last().volume : inSnapshot ? snapshot->volume : 0.0;
-            const bool volumeKnown = quoteRow >= 0 || inSnapshot;
-
-            if (minimumActive && !(changeKnown && ::passesMinChange(change, minimum)))
+            const ScreenerRowValues values = screenerRowValues(symbol, watchlistRows.value(symbol, -1));
+            if (!screenerListsSymbol(values))
                 continue;
-
-            QString asset;
-            QString source;
-            if (quoteRow >= 0) {
-                if (const QTableWidgetItem *assetItem = quoteTable->item(quoteRow, QuoteColumnAsset))
-                    asset = assetItem->text();
-                if (const QTableWidgetItem *sourceItem = quoteTable->item(quoteRow, QuoteColumnSource))
-                    source = sourceItem->text();
-            }
-            if (asset.isEmpty())
-                asset = classifySymbol(symbol);
-            if (source.isEmpty() && !(quoteRow >= 0 && quoteTable->item(quoteRow, QuoteColumnSource))) {
-                source = inSnapshot ? moverSourceLabels.value(symbol, snapshotLabel)
-                                    : providerDisplayName(symbol, QString());
-            }
-
-            const QColor changeColor = changeKnown && change < 0.0 ? red : green;
             const int row = screenerTable->rowCount();
             screenerTable->insertRow(row);
-            setScreenerCell(row, 0, symbol, 0.0, false, QColor());
-            setScreenerCell(row, 1, asset, 0.0, false, QColor());
-            setScreenerCell(row, 2, priceKnown ? QString::number(price, 'f', 4) : QStringLiteral("--"), price,
-                            priceKnown, QColor());
-            setScreenerCell(row, 3,
-                            changeKnown ? QStringLiteral("%1%").arg(QString::number(change, 'f', 2))
-                                        : QStringLiteral("--"),
-                            change, changeKnown, changeColor);
-            setScreenerCell(row, 4,
-                            volumeKnown || hasCandles ? formatCompactNumber(volume) : QStringLiteral("--"),
-                            volume, volumeKnown || hasCandles, QColor());
-            setScreenerCell(row, 5, ::marketSourceLabel(symbol), 0.0, false, QColor());
-            setScreenerCell(row, 6, source, 0.0, false, QColor());
-            setScreenerCell(row, 7, changeKnown ? trendSignalLabel(change) : notLoaded, change, changeKnown,
-                            changeColor);
+            writeScreenerRow(row, symbol, values);
+            screenerShown.insert(symbol, values);
+            screenerSymbolItems.insert(symbol, screenerTable->item(row, 0));
             if (symbol == selectedScreenerSymbol)
                 keep = screenerTable->item(row, 0);
         }

@@ -176,5 +176,15 @@ void MainWindow::populateMoversSectorCombo(const QString &preferredKey)
                                                                     QStringLiteral("Todos os setores"))}};
     for (const QString &sector : sectors)
         items.append({sector, sector});
+    // Every movers load asks for a refill; one that would change nothing is skipped.
+    if (moversSectorCombo && moversSectorCombo->count() == items.size() &&
+        (preferredKey.isEmpty() || preferredKey == moversSectorCombo->currentData().toString())) {
+        bool same = true;
+        for (int i = 0; i < moversSectorCombo->count() && same; ++i)
+            same = moversSectorCombo->itemData(i).toString() == items.at(i).key &&
+                   moversSectorCombo->itemText(i) == items.at(i).label;
+        if (same)
+            return;
+    }
     refillKeyedCombo(moversSectorCombo, items, preferredKey);
 }

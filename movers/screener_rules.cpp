@@ -50,3 +50,10 @@ QString marketSourceLabel(const QString &symbol)
         return QStringLiteral("FX");
     return QStringLiteral("US");
 }
+
+bool ScreenerRowValues::operator==(const ScreenerRowValues &other) const
+{
+    return asset == other.asset && priceKnown == other.priceKnown && (!priceKnown || price == other.price) &&
+           changeKnown == other.changeKnown && (!changeKnown || change == other.change) &&
+           volumeKnown == other.volumeKnown && volume == other.volume && source == other.source;
+}

@@ -29,3 +29,19 @@ bool screenerAssetMatches(const QString &assetKey, const QString &classKey);
 
 // "B3", "Binance", "FX" or "US" by the symbol's class.
 QString marketSourceLabel(const QString &symbol);
+
+// What one screener row shows, kept per listed symbol so that a quote rewrites only its own row.
+struct ScreenerRowValues
+{
+    QString asset;
+    double price = 0.0;
+    bool priceKnown = false;
+    double change = 0.0;
+    bool changeKnown = false;
+    double volume = 0.0;
+    bool volumeKnown = false;
+    QString source;
+
+    bool operator==(const ScreenerRowValues &other) const;
+    bool operator!=(const ScreenerRowValues &other) const { return !(*this == other); }
+};

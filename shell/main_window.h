@@ -2,6 +2,7 @@
 
 #include "chart/candle.h"
 #include "movers/mover_entry.h"
+#include "movers/screener_rules.h"
 #include "providers/quote_routing.h"
 #include "settings/api_keys.h"
 #include "settings/local_settings.h"
@@ -16,6 +17,7 @@
 #include <QNetworkAccessManager>
 #include <QPoint>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <QWebSocket>
 
@@ -43,6 +45,7 @@ class QSplitter;
 class QStringListModel;
 class QTabWidget;
 class QTableWidget;
+class QTableWidgetItem;
 
 // The terminal's one window and the owner of nearly all its state. Each group of members below is
 // defined in the folder of the subsystem named in its comment; pure logic lives in free functions
@@ -462,7 +465,13 @@ public:
 
     // ---- movers/: screener ---------------------------------------------------------------------
     void refreshScreener(); // at most once per event-loop turn
-    void rebuildScreener();
+    void rebuildScreener(); // in place when only some rows' values changed, else from scratch
+    void rebuildScreenerFromScratch(const QStringList &symbols, const QHash<QString, int> &watchlistRows);
+    ScreenerRowValues screenerRowValues(const QString &symbol, int quoteRow) const;
+    bool screenerListsSymbol(const ScreenerRowValues &values) const; // the minimum-change test
+    void writeScreenerRow(int row, const QString &symbol, const ScreenerRowValues &values);
+    void updateScreenerRow(const QString &symbol, const ScreenerRowValues &values);
+    QString screenerFilterKey() const;
     QString assetClassLabel(const QString &assetKey) const;
     bool screenerAssetMatches(const QString &symbol) const;
     bool passesMinChange(double changePercent) const;
@@ -720,6 +729,14 @@ public:
     QMap<QString, MoverEntry> moverSnapshots; // the last entry loaded per symbol, for the screener
     QMap<QString, QString> moverSourceLabels;
     bool screenerRebuildQueued = false;
+    // The screener's last build: what each listed row shows and what the list was built from.
+    QHash<QString, ScreenerRowValues> screenerShown;
+    QHash<QString, QTableWidgetItem *> screenerSymbolItems; // column-0 item per listed symbol
+    QStringList screenerWatchlistSeen;
+    QStringList screenerUniverseSeen;
+    QString screenerFilterSeen;
+    QSet<QString> screenerDirtySymbols; // movers snapshot entries changed since the last build
+    bool screenerFullRebuild = true;
     bool watchlistMoversQueued = false;
     qint64 alphaVantageLastCallMs = 0;
     qint64 alphaVantageCooldownUntilMs = 0;
