@@ -121,7 +121,7 @@ void BM_TickerStreamWithUniverseScreener(benchmark::State &state)
 }
 // (1, 1): the screener in "universe" scope and the movers in "watchlist" scope; (0, 0): the baseline with the
 // screener on the watchlist and the movers on crypto, which no quote reloads.
-BENCHMARK(BM_TickerStreamWithUniverseScreener)->Args({1, 1})->Args({0, 0})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TickerStreamWithUniverseScreener)->Args({1, 1})->Args({1, 0})->Args({0, 1})->Args({0, 0})->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char **argv)
