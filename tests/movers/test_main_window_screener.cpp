@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 #include "tests/support/loopback_services.h"
 #include "tests/support/test_main.h"
+#include "watchlist/market_table_item.h"
 #include "watchlist/quote_columns.h"
 
 #include <QAbstractItemModel>
@@ -65,6 +66,10 @@ struct ScreenerWindow
             window.moverSourceLabels.insert(symbol, label);
     }
 };
+bool marketItemNumberOf(const QTableWidgetItem *item, double *value)
+{
+    return item && marketItemNumber(*item, value);
+}
 } // namespace
 
 // The screener table: scopes, filters, the values it takes from the rows, candles and movers snapshot,
@@ -204,6 +209,47 @@ private Q_SLOTS:
         QTest::qWait(20);
         QCOMPARE(rebuilds, 1);
         QCOMPARE(f.cell("NVDA", 3), QStringLiteral("2.00%"));
+    }
+
+    void aQuoteRewritesOnlyItsRowAndAMinimumCrossingRebuilds()
+    {
+        ScreenerWindow f;
+        f.window.symbolUniverse = {"AAPL", "NVDA", "ZZZ"};
+        f.snapshot("ZZZ", 5.0, 4.0, "US delayed");
+        f.window.updateQuoteRow("AAPL", 200.0, 3.0, "Yahoo", "1 ms", "ok");
+        f.window.updateQuoteRow("NVDA", 100.0, 2.5, "Yahoo", "1 ms", "ok");
+        f.show("universe", "us", 2.0);
+        QCOMPARE(f.column(0), (QStringList{"AAPL", "NVDA", "ZZZ"}));
+        QTableWidgetItem *aaplSignal = f.window.screenerTable->item(f.rowOf("AAPL"), 7);
+
+        // A new quote: the same row, new values.
+        f.window.updateQuoteRow("AAPL", 201.0, -2.25, "Yahoo", "1 ms", "ok");
+        f.window.rebuildScreener();
+        QCOMPARE(f.window.screenerTable->item(f.rowOf("AAPL"), 7), aaplSignal);
+        QCOMPARE(f.cell("AAPL", 2), QStringLiteral("201.0000"));
+        QCOMPARE(f.cell("AAPL", 3), QStringLiteral("-2.25%"));
+        QCOMPARE(f.cell("AAPL", 7), QStringLiteral("Strong down"));
+        QCOMPARE(aaplSignal->foreground().color(), QColor("#f45d5d"));
+        double number = 0.0;
+        QVERIFY(marketItemNumberOf(f.window.screenerTable->item(f.rowOf("AAPL"), 3), &number));
+        QCOMPARE(number, -2.25);
+
+        // A snapshot entry that moves: rewritten in place too.
+        MoverEntry zzz;
+        zzz.symbol = "ZZZ";
+        zzz.price = 6.0;
+        zzz.changePct = 5.0;
+        f.window.loadMarketMovers({zzz}, "US delayed");
+        f.window.rebuildScreener();
+        QCOMPARE(f.cell("ZZZ", 2), QStringLiteral("6.0000"));
+
+        // Below the minimum now: the row leaves the list.
+        f.window.updateQuoteRow("NVDA", 100.0, 1.0, "Yahoo", "1 ms", "ok");
+        f.window.rebuildScreener();
+        QCOMPARE(f.column(0), (QStringList{"AAPL", "ZZZ"}));
+        f.window.updateQuoteRow("NVDA", 100.0, 2.0, "Yahoo", "1 ms", "ok");
+        f.window.rebuildScreener();
+        QCOMPARE(f.column(0), (QStringList{"AAPL", "NVDA", "ZZZ"}));
     }
 
     void doubleClickAddsAUniverseSymbolAndOpensIt()
