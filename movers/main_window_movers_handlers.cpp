@@ -50,11 +50,13 @@ void MainWindow::onMoversFilterChanged()
 
 void MainWindow::onScreenerRefreshRequested()
 {
+    screenerFullRebuild = true;
     refreshScreener();
 }
 
 void MainWindow::onScreenerFilterChanged()
 {
+    screenerFullRebuild = true;
     refreshScreener();
     saveLocalSettings();
 }

@@ -56,12 +56,15 @@ QWidget *MainWindow::buildMoversPage(QWidget *root)
     moversMinVolumeSpin->setDecimals(0);
     moversMinVolumeSpin->setSingleStep(10000.0);
     moversMinVolumeSpin->setValue(0.0);
+    // A typed minimum applies when editing finishes: each keystroke would refetch every movers batch.
+    moversMinVolumeSpin->setKeyboardTracking(false);
     moversMinVolumeSpin->setPrefix(localizedText(QStringLiteral("Min Vol "), QString::fromUtf8("Vol Mín ")));
     moversMinTurnoverSpin = new QDoubleSpinBox(header);
     moversMinTurnoverSpin->setRange(0.0, 1.0e15);
     moversMinTurnoverSpin->setDecimals(0);
     moversMinTurnoverSpin->setSingleStep(100000.0);
     moversMinTurnoverSpin->setValue(0.0);
+    moversMinTurnoverSpin->setKeyboardTracking(false);
     moversMinTurnoverSpin->setPrefix(
         localizedText(QStringLiteral("Min Turnover "), QString::fromUtf8("Giro mín ")));
     moversRefreshButton =
@@ -104,7 +107,7 @@ QWidget *MainWindow::buildMoversPage(QWidget *root)
     losersTitleLabel->setObjectName(QStringLiteral("subPanelTitle"));
     QWidget *losersBox = moversBox(page, losersTitleLabel, losersTable);
 
-    auto *moversSplitter = new QSplitter(Qt::Vertical, page);
+    auto *moversSplitter = new QSplitter(Qt::Horizontal, page); // gainers left, losers right
     moversSplitter->addWidget(gainersBox);
     moversSplitter->addWidget(losersBox);
     moversSplitter->setStretchFactor(0, 1);
@@ -173,5 +176,15 @@ void MainWindow::populateMoversSectorCombo(const QString &preferredKey)
                                                                     QStringLiteral("Todos os setores"))}};
     for (const QString &sector : sectors)
         items.append({sector, sector});
+    // Every movers load asks for a refill; one that would change nothing is skipped.
+    if (moversSectorCombo && moversSectorCombo->count() == items.size() &&
+        (preferredKey.isEmpty() || preferredKey == moversSectorCombo->currentData().toString())) {
+        bool same = true;
+        for (int i = 0; i < moversSectorCombo->count() && same; ++i)
+            same = moversSectorCombo->itemData(i).toString() == items.at(i).key &&
+                   moversSectorCombo->itemText(i) == items.at(i).label;
+        if (same)
+            return;
+    }
     refillKeyedCombo(moversSectorCombo, items, preferredKey);
 }

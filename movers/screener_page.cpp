@@ -30,6 +30,8 @@ QWidget *MainWindow::buildScreenerPage(QWidget *root)
     screenerMinChangeSpin->setDecimals(2);
     screenerMinChangeSpin->setSingleStep(0.25);
     screenerMinChangeSpin->setValue(0.0);
+    // A typed minimum applies when editing finishes, not once per keystroke (each one saves the settings).
+    screenerMinChangeSpin->setKeyboardTracking(false);
     screenerMinChangeSpin->setSuffix(QStringLiteral("%"));
     screenerMinChangeSpin->setPrefix(
         localizedText(QStringLiteral("Min Change "), QString::fromUtf8("Variação min ")));

@@ -6,6 +6,8 @@
 #include "portfolio/portfolio_model.h"
 #include "news/link_opener.h"
 #include "news/news_feed.h"
+#include "movers/mover_entry.h"
+#include "movers/screener_rules.h"
 #include "providers/quote_routing.h"
 #include "settings/api_keys.h"
 #include "settings/json_file.h"
@@ -22,6 +24,7 @@
 #include <QNetworkAccessManager>
 #include <QPoint>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <QWebSocket>
 
@@ -55,6 +58,7 @@ class QSplitter;
 class QStringListModel;
 class QTabWidget;
 class QTableWidget;
+class QTableWidgetItem;
 
 // The terminal's one window and the owner of nearly all its state. Each group of members below is
 // defined in the folder of the subsystem named in its comment; pure logic lives in free functions
@@ -208,6 +212,8 @@ public:
     void updateFxTicker(double rate, double changePercent);
     void onUsdBrlTickerTimer();
     void setupCompleter();            // stub until the symbol universe lands
+    // built by its own subsystem; minimal until it lands
+    void refreshCompleterModel();
     void loadSymbolClassifications(); // stub until the symbol universe lands
     void onSymbolSearchEdited(const QString &text);
     void onSymbolSearchTimer();
@@ -382,6 +388,8 @@ public:
     void setupSnapshotTables();
     QLabel *createMetricCard(QWidget *parent, const QString &caption);
     void styleMetricCard(QLabel *card, const QString &caption, const QString &value, const QColor &accent);
+    // built by its own subsystem; minimal until it lands
+    void restyleMetricCard(QLabel *card, const QString &caption, const QColor &accent);
     static QString formatBookPrice(double price);
     void updateBookSummary(double bestBid, double bestAsk, double bidVolume, double askVolume);
     void resetBookPanel(const QString &title);
@@ -393,6 +401,8 @@ public:
     void applyBookPreset(const QString &presetKey); // stub until the book presets land
     void startBookStream();                         // stub until the streams land
     void startTickerStream();                       // stub until the streams land
+    // built by its own subsystem; minimal until it lands
+    void startTradeStream(const QString &symbol);
     void appendQuoteTapeRow(const QString &symbol, double last, double changePercent, const QString &source,
                             const QString &latencyText, const QString &status); // stub until the tape lands
     void showB3BookFallback(const QString &symbol); // stub until the quote snapshot lands
@@ -434,11 +444,9 @@ public:
     void populateMoversSectorCombo(const QString &preferredKey);
     void populateScreenerAssetCombo(const QString &preferredKey);
     void populateScreenerScopeCombo(const QString &preferredKey);
-    QString currentMoversScope() const;
-    void loadWatchlistMovers(); // stub until the movers land
-    void refreshScreener();     // stub until the screener lands
 
     // ---- movers/: filters, refresh and activation handlers ------------------------------------
+    QString currentMoversScope() const;
     QString currentMoversInterval() const;
     QString currentMoversSector() const;
     QString currentScreenerAsset() const;
@@ -453,11 +461,70 @@ public:
     void onLosersDoubleClicked(int row, int column);
     void onGainersContextMenu(const QPoint &pos);
     void onLosersContextMenu(const QPoint &pos);
-    // Stubs until the movers and screener land.
+
+    // ---- movers/: sources. Every refresh takes a new movers generation; a reply of an older one is
+    // dropped unread, so no late batch or crypto list can load over a newer scope.
     void refreshMarketMovers();
-    void activateScreenerRow(int row);
-    void addMoverToWatchlist(const QString &symbol);
+    QString moversScopeLabel(const QString &key) const;
+    QStringList universeB3Symbols() const;
+    QStringList universeUsSymbols() const;
+    static int brapiBatchCount(const QStringList &symbols);
+    static int yahooBatchCount(const QStringList &symbols);
+    void beginMoversBatch(const QString &scope, int count);
+    void finishMoversBatch(const QString &scope);
+    void fetchBrapiQuotesBatched(const QStringList &symbols, const QString &scope);
+    void requestBrapiQuoteBatch(const QStringList &chunk, const QString &scope, bool keyed);
+    void onBrapiMoversReply(QNetworkReply *reply, const QStringList &chunk, const QString &scope, bool keyed,
+                            quint64 generation);
+    void fetchYahooMoversQuotes(const QStringList &symbols, const QString &scope);
+    void onYahooMoversReply(QNetworkReply *reply, const QString &scope, quint64 generation);
+    void fetchAlphaTopMovers(const QString &scope, const QStringList &usSymbols);
+    void onAlphaMoversReply(QNetworkReply *reply, const QString &scope, const QStringList &usSymbols,
+                            quint64 generation);
+    void appendAlphaMovers(const QJsonArray &array);
+    void onBinanceMoversReply(QNetworkReply *reply, quint64 generation);
+    static bool isEligibleUsdtPair(const QString &symbol);
+    void loadWatchlistMovers(); // at most once per event-loop turn
+    void loadWatchlistMoversNow();
+    QList<MoverEntry> moversFromQuoteTable(const QString &assetClass) const; // empty class: every row
+    int appendMoversFromQuoteTable(const QString &assetClass);
+
+    // ---- movers/: loader, filters, breadth cards, tables and menu --------------------------------
+    void loadMarketMovers(QList<MoverEntry> list, const QString &sourceLabel);
+    double localSeriesChange(const QString &symbol, double fallback) const;
+    static double moverTurnover(const MoverEntry &entry);
+    QString moversIntervalLabel(const QString &key) const;
+    QString currentMoversIntervalLabel() const;
+    qint64 moversIntervalSeconds() const;
+    static bool compareMoverChangeDesc(const MoverEntry &a, const MoverEntry &b);
+    static bool compareMoverChangeAsc(const MoverEntry &a, const MoverEntry &b);
+    static bool compareMoverAbsChangeDesc(const MoverEntry &a, const MoverEntry &b);
+    void updateMoversStats(const QList<MoverEntry> &list);
+    void setBreadthCardTitles();
+    void fillMoversTable(QTableWidget *table, const QList<MoverEntry> &list, bool gainers);
+    void setMoversCell(QTableWidget *table, int row, int column, const QString &text, double sortValue,
+                       bool hasSortValue);
     void showMoversMenu(QTableWidget *table, const QPoint &pos);
+    void addMoverToWatchlist(const QString &symbol);
+
+    // ---- movers/: screener ---------------------------------------------------------------------
+    void refreshScreener(); // at most once per event-loop turn
+    void rebuildScreener(); // in place when only some rows' values changed, else from scratch
+    void rebuildScreenerFromScratch(const QStringList &symbols, const QHash<QString, int> &watchlistRows);
+    ScreenerRowValues screenerRowValues(const QString &symbol, int quoteRow) const;
+    bool screenerListsSymbol(const ScreenerRowValues &values) const; // the minimum-change test
+    void writeScreenerRow(int row, const QString &symbol, const ScreenerRowValues &values);
+    void updateScreenerRow(const QString &symbol, const ScreenerRowValues &values);
+    QString screenerFilterKey() const;
+    QString assetClassLabel(const QString &assetKey) const;
+    bool screenerAssetMatches(const QString &symbol) const;
+    bool passesMinChange(double changePercent) const;
+    QString trendSignalLabel(double changePercent) const;
+    QString marketSourceLabel(const QString &symbol) const;
+    QString sectorLabel(const QString &symbol) const;
+    void setScreenerCell(int row, int column, const QString &text, double number, bool hasNumber,
+                         const QColor &color);
+    void activateScreenerRow(int row);
 
     // ---- alerts/: rules, history and their menu ---------------------------------------------------
     void checkAlerts(const QString &symbol, double last);
@@ -803,7 +870,21 @@ public:
     // Each quote attempt's limit and each quote request's transfer limit; only tests shorten them.
     int quoteAttemptLimitMs = 11000;
     int quoteTransferLimitMs = 10000;
-    int pendingMoversReplies = 0;
+    int pendingMoversReplies = 0; // never below 0
+    QList<MoverEntry> moversList; // entries gathered by the running batch
+    quint64 moversGeneration = 0;
+    QMap<QString, MoverEntry> moverSnapshots; // the last entry loaded per symbol, for the screener
+    QMap<QString, QString> moverSourceLabels;
+    bool screenerRebuildQueued = false;
+    // The screener's last build: what each listed row shows and what the list was built from.
+    QHash<QString, ScreenerRowValues> screenerShown;
+    QHash<QString, QTableWidgetItem *> screenerSymbolItems; // column-0 item per listed symbol
+    QStringList screenerWatchlistSeen;
+    QStringList screenerUniverseSeen;
+    QString screenerFilterSeen;
+    QSet<QString> screenerDirtySymbols; // movers snapshot entries changed since the last build
+    bool screenerFullRebuild = true;
+    bool watchlistMoversQueued = false;
     qint64 alphaVantageLastCallMs = 0;
     qint64 alphaVantageCooldownUntilMs = 0;
     QMap<QString, qint64> providerLastRequestMs;

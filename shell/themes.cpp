@@ -1,3 +1,4 @@
+#include "movers/movers_mosaic.h"
 #include "shell/main_window.h"
 
 #include <QAction>
@@ -19,4 +20,9 @@ void MainWindow::applyTheme()
         themeDarkAction->setChecked(!light);
 }
 
-void MainWindow::updateThemedWidgets() {}
+void MainWindow::updateThemedWidgets()
+{
+    if (moversMosaic)
+        moversMosaic->setLightTheme(settings.theme == QLatin1String("mvx_light"));
+    setBreadthCardTitles();
+}

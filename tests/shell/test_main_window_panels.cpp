@@ -382,7 +382,7 @@ private Q_SLOTS:
         QCOMPARE(window.gainersTitleLabel->objectName(), QStringLiteral("subPanelTitle"));
         QCOMPARE(window.losersTitleLabel->objectName(), QStringLiteral("subPanelTitle"));
 
-        // Header, cards, mosaic (2) and the gainers-over-losers splitter (3).
+        // Header, cards, mosaic (2) and the gainers-beside-losers splitter (3), gainers on the left.
         QWidget *page = window.moversMosaic->parentWidget();
         const auto contents = boxContents(page);
         QCOMPARE(contents.size(), 4);
@@ -392,7 +392,7 @@ private Q_SLOTS:
         auto *splitter = qobject_cast<QSplitter *>(contents.at(3).first);
         QVERIFY(splitter);
         QCOMPARE(contents.at(3).second, 3);
-        QCOMPARE(splitter->orientation(), Qt::Vertical);
+        QCOMPARE(splitter->orientation(), Qt::Horizontal);
         QCOMPARE(splitter->count(), 2);
         QVERIFY(splitter->widget(0)->isAncestorOf(window.gainersTable));
         QVERIFY(splitter->widget(1)->isAncestorOf(window.losersTable));

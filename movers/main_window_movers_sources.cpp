@@ -1,0 +1,345 @@
+#include "movers/movers_ranking.h"
+#include "movers/movers_sources.h"
+#include "providers/provider_catalogue.h"
+#include "providers/reply_check.h"
+#include "shell/main_window.h"
+#include "watchlist/quote_columns.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkReply>
+#include <QTableWidget>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+// An aborted reply (the transfer limit) is closed and has no body to read.
+QByteArray takeBody(QNetworkReply *reply)
+{
+    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
+    reply->deleteLater();
+    return body;
+}
+} // namespace
+
+QString MainWindow::moversScopeLabel(const QString &key) const
+{
+    if (key == QLatin1String("all"))
+        return localizedText(QStringLiteral("All delayed"), QStringLiteral("Tudo com delay"));
+    if (key == QLatin1String("b3"))
+        return localizedText(QStringLiteral("B3 delayed"), QStringLiteral("B3 com delay"));
+    if (key == QLatin1String("us"))
+        return localizedText(QStringLiteral("US delayed"), QStringLiteral("EUA com delay"));
+    if (key == QLatin1String("watchlist"))
+        return localizedText(QStringLiteral("Watchlist"), QStringLiteral("Lista pessoal"));
+    return QStringLiteral("Crypto 24h");
+}
+
+QStringList MainWindow::universeB3Symbols() const
+{
+    return ::universeB3Symbols(symbolUniverse);
+}
+
+QStringList MainWindow::universeUsSymbols() const
+{
+    return ::universeUsSymbols(symbolUniverse);
+}
+
+int MainWindow::brapiBatchCount(const QStringList &symbols)
+{
+    return ::brapiBatchCount(symbols);
+}
+
+int MainWindow::yahooBatchCount(const QStringList &symbols)
+{
+    return ::yahooBatchCount(symbols);
+}
+
+bool MainWindow::isEligibleUsdtPair(const QString &symbol)
+{
+    return ::isEligibleUsdtPair(symbol);
+}
+
+void MainWindow::refreshMarketMovers()
+{
+    ++moversGeneration;
+    const QString scope = currentMoversScope();
+    if (!moversScopeCombo || scope == QLatin1String("watchlist")) {
+        loadWatchlistMoversNow();
+        return;
+    }
+    const QStringList usProviders =
+        providersFor(ProviderMarket::UsEquities, ProviderDataKind::Movers, effectiveApiKeys());
+    const bool alphaFirst = !usProviders.isEmpty() && usProviders.first() == QLatin1String("alpha_vantage");
+
+    if (scope == QLatin1String("b3")) {
+        const QStringList b3 = universeB3Symbols();
+        beginMoversBatch(scope, brapiBatchCount(b3));
+        if (!b3.isEmpty())
+            fetchBrapiQuotesBatched(b3, scope);
+        else
+            loadWatchlistMoversNow();
+        return;
+    }
+    if (scope == QLatin1String("us")) {
+        const QStringList us = universeUsSymbols();
+        const int count = alphaFirst ? 1 : yahooBatchCount(us);
+        beginMoversBatch(scope, count);
+        if (alphaFirst)
+            fetchAlphaTopMovers(scope, us);
+        else if (count >= 1)
+            fetchYahooMoversQuotes(us, scope);
+        else
+            loadWatchlistMoversNow();
+        return;
+    }
+    if (scope == QLatin1String("all")) {
+        const QStringList b3 = universeB3Symbols();
+        const QStringList us = universeUsSymbols();
+        const int usCount = alphaFirst ? 1 : yahooBatchCount(us);
+        const int b3Count = brapiBatchCount(b3);
+        beginMoversBatch(scope, b3Count + usCount);
+        if (b3Count > 0)
+            fetchBrapiQuotesBatched(b3, scope);
+        if (alphaFirst)
+            fetchAlphaTopMovers(scope, us);
+        else if (usCount > 0)
+            fetchYahooMoversQuotes(us, scope);
+        if (b3Count + usCount == 0)
+            loadMarketMovers(moversList, moversScopeLabel(scope) + QStringLiteral(" fallback"));
+        return;
+    }
+
+    const quint64 generation = moversGeneration;
+    QNetworkReply *reply = networkManager.get(binanceMoversRequest(quoteTransferLimitMs));
+    connect(reply, &QNetworkReply::finished, this,
+            [this, reply, generation] { onBinanceMoversReply(reply, generation); });
+}
+
+void MainWindow::beginMoversBatch(const QString &scope, int count)
+{
+    pendingMoversScope = scope;
+    moversList.clear();
+    pendingMoversReplies = std::max(0, count);
+}
+
+void MainWindow::finishMoversBatch(const QString &scope)
+{
+    if (scope != pendingMoversScope)
+        return;
+    pendingMoversReplies = std::max(pendingMoversReplies - 1, 0);
+    if (pendingMoversReplies != 0)
+        return;
+    if (moversList.isEmpty()) {
+        if (scope == QLatin1String("b3") || scope == QLatin1String("all"))
+            appendMoversFromQuoteTable(QStringLiteral("BR Equity"));
+        if (scope == QLatin1String("us") || scope == QLatin1String("all"))
+            appendMoversFromQuoteTable(QStringLiteral("US Equity"));
+    }
+    loadMarketMovers(moversList, moversScopeLabel(scope));
+}
+
+void MainWindow::fetchBrapiQuotesBatched(const QStringList &symbols, const QString &scope)
+{
+    const bool keyed = !settings.brapiToken.isEmpty();
+    for (QStringList chunk : moversChunks(symbols, kBrapiMoversBatch)) {
+        for (QString &symbol : chunk)
+            symbol.remove(QStringLiteral(".SA"));
+        requestBrapiQuoteBatch(chunk, scope, keyed);
+    }
+}
+
+void MainWindow::requestBrapiQuoteBatch(const QStringList &chunk, const QString &scope, bool keyed)
+{
+    const quint64 generation = moversGeneration;
+    const QString token = keyed ? settings.brapiToken : QString();
+    QNetworkReply *reply = networkManager.get(brapiMoversRequest(chunk, token, quoteTransferLimitMs));
+    connect(reply, &QNetworkReply::finished, this, [this, reply, chunk, scope, keyed, generation] {
+        onBrapiMoversReply(reply, chunk, scope, keyed, generation);
+    });
+}
+
+void MainWindow::onBrapiMoversReply(QNetworkReply *reply, const QStringList &chunk, const QString &scope,
+                                    bool keyed, quint64 generation)
+{
+    const bool failed = reply->error() != QNetworkReply::NoError;
+    const QByteArray body = takeBody(reply);
+    if (generation != moversGeneration)
+        return;
+    const MoversReply parsed = failed ? MoversReply() : parseBrapiMovers(body);
+    if (parsed.resultCount == 0) {
+        if (keyed) {
+            requestBrapiQuoteBatch(chunk, scope, false);
+            return;
+        }
+        QStringList yahooList;
+        for (const QString &symbol : chunk)
+            yahooList.append(symbol + QStringLiteral(".SA"));
+        const int extra = yahooBatchCount(yahooList);
+        pendingMoversReplies += extra;
+        if (extra > 0)
+            fetchYahooMoversQuotes(yahooList, scope);
+        finishMoversBatch(scope);
+        return;
+    }
+    for (const auto &[symbol, sector] : parsed.sectors)
+        sectorBySymbol.insert(symbol, sector);
+    moversList.append(parsed.entries);
+    finishMoversBatch(scope);
+}
+
+void MainWindow::fetchYahooMoversQuotes(const QStringList &symbols, const QString &scope)
+{
+    const QList<QStringList> chunks = moversChunks(symbols, kYahooMoversBatch);
+    if (chunks.isEmpty()) {
+        finishMoversBatch(scope);
+        return;
+    }
+    const quint64 generation = moversGeneration;
+    for (const QStringList &chunk : chunks) {
+        QNetworkReply *reply = networkManager.get(yahooMoversRequest(chunk, quoteTransferLimitMs));
+        connect(reply, &QNetworkReply::finished, this,
+                [this, reply, scope, generation] { onYahooMoversReply(reply, scope, generation); });
+    }
+}
+
+void MainWindow::onYahooMoversReply(QNetworkReply *reply, const QString &scope, quint64 generation)
+{
+    const bool failed = reply->error() != QNetworkReply::NoError;
+    const QByteArray body = takeBody(reply);
+    if (generation != moversGeneration)
+        return;
+    if (!failed) {
+        const MoversReply parsed = parseYahooMovers(body);
+        for (const auto &[symbol, sector] : parsed.sectors)
+            sectorBySymbol.insert(symbol, sector);
+        moversList.append(parsed.entries);
+    }
+    finishMoversBatch(scope);
+}
+
+void MainWindow::fetchAlphaTopMovers(const QString &scope, const QStringList &usSymbols)
+{
+    if (!settings.alphaVantageApiKey.isEmpty() &&
+        QDateTime::currentMSecsSinceEpoch() >= alphaVantageCooldownUntilMs) {
+        const quint64 generation = moversGeneration;
+        QNetworkReply *reply =
+            networkManager.get(alphaTopMoversRequest(settings.alphaVantageApiKey, quoteTransferLimitMs));
+        connect(reply, &QNetworkReply::finished, this, [this, reply, scope, usSymbols, generation] {
+            onAlphaMoversReply(reply, scope, usSymbols, generation);
+        });
+        return;
+    }
+    const int extra = yahooBatchCount(usSymbols);
+    pendingMoversReplies += extra;
+    if (extra > 0)
+        fetchYahooMoversQuotes(usSymbols, scope);
+    finishMoversBatch(scope);
+}
+
+void MainWindow::onAlphaMoversReply(QNetworkReply *reply, const QString &scope, const QStringList &usSymbols,
+                                    quint64 generation)
+{
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const ProviderReplyHeaders headers = replyHeaders(reply);
+    const QByteArray body = takeBody(reply);
+    if (generation != moversGeneration)
+        return;
+    const ProviderReplyCheck check =
+        evaluateProviderReply(QStringLiteral("alpha_vantage"), status, headers, body);
+    if (check.rateLimited) {
+        alphaVantageCooldownUntilMs = QDateTime::currentMSecsSinceEpoch() +
+                                      static_cast<qint64>(std::max(60, check.retryAfterSec)) * 1000;
+    }
+    const qsizetype before = moversList.size();
+    if (check.ok) {
+        const QJsonObject root = QJsonDocument::fromJson(body).object();
+        appendAlphaMovers(root.value(QLatin1String("top_gainers")).toArray());
+        appendAlphaMovers(root.value(QLatin1String("top_losers")).toArray());
+    }
+    if (moversList.size() == before) {
+        const int extra = yahooBatchCount(usSymbols);
+        pendingMoversReplies += extra;
+        if (extra > 0)
+            fetchYahooMoversQuotes(usSymbols, scope);
+    }
+    finishMoversBatch(scope);
+}
+
+void MainWindow::appendAlphaMovers(const QJsonArray &array)
+{
+    moversList.append(parseAlphaMoversArray(array));
+}
+
+void MainWindow::onBinanceMoversReply(QNetworkReply *reply, quint64 generation)
+{
+    const bool failed = reply->error() != QNetworkReply::NoError;
+    const QByteArray body = takeBody(reply);
+    if (generation != moversGeneration)
+        return;
+    if (failed) {
+        appendEventLog(
+            localizedText(QStringLiteral("Market movers error: Binance 24h request failed"),
+                          QString::fromUtf8("Erro nas oscilações: falha na requisição Binance 24h")));
+        loadWatchlistMoversNow();
+        return;
+    }
+    loadMarketMovers(parseBinanceMovers(body), moversScopeLabel(QStringLiteral("crypto")));
+}
+
+void MainWindow::loadWatchlistMovers()
+{
+    // Quotes arrive one by one; the list is rebuilt once for all that arrived in the same turn.
+    if (watchlistMoversQueued)
+        return;
+    watchlistMoversQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        watchlistMoversQueued = false;
+        loadWatchlistMoversNow();
+    });
+}
+
+void MainWindow::loadWatchlistMoversNow()
+{
+    const QString label = QStringLiteral("%1 %2").arg(moversScopeLabel(QStringLiteral("watchlist")),
+                                                      currentMoversIntervalLabel());
+    loadMarketMovers(moversFromQuoteTable(QString()), label);
+}
+
+QList<MoverEntry> MainWindow::moversFromQuoteTable(const QString &assetClass) const
+{
+    QList<MoverEntry> entries;
+    if (!quoteTable)
+        return entries;
+    for (int row = 0; row < quoteTable->rowCount(); ++row) {
+        const QTableWidgetItem *item = quoteTable->item(row, QuoteColumnSymbol);
+        if (!item)
+            continue;
+        const QString symbol = item->text();
+        if (!assetClass.isEmpty() && classifySymbol(symbol) != assetClass)
+            continue;
+        bool priceOk = false;
+        bool changeOk = false;
+        MoverEntry entry;
+        entry.symbol = symbol;
+        entry.price = tableNumber(row, QuoteColumnLast, &priceOk);
+        entry.changePct = tableNumber(row, QuoteColumnChange, &changeOk);
+        const CandleList series = candlesBySymbol.value(symbol);
+        entry.volume = series.isEmpty() ? 0.0 : series.last().volume;
+        if (changeOk)
+            entry.changePct = localSeriesChange(symbol, entry.changePct);
+        if (priceOk && changeOk && isUsableMover(entry))
+            entries.append(entry);
+    }
+    return entries;
+}
+
+int MainWindow::appendMoversFromQuoteTable(const QString &assetClass)
+{
+    const QList<MoverEntry> entries = moversFromQuoteTable(assetClass);
+    moversList.append(entries);
+    return static_cast<int>(entries.size());
+}
