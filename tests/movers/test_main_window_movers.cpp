@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDialog>
 #include <QDoubleSpinBox>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -647,7 +648,20 @@ private Q_SLOTS:
                 QVERIFY(choose(menu, entry));
         });
         f.moversMessages.clear();
+        // "Create alert" opens its dialog for the mover's symbol; it is cancelled here.
+        QString alertDialogTitle;
+        QTimer dialogCloser;
+        dialogCloser.setInterval(10);
+        QObject::connect(&dialogCloser, &QTimer::timeout, [&]() {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                alertDialogTitle = dialog->windowTitle();
+                dialog->reject();
+            }
+        });
+        dialogCloser.start();
         f.window.showMoversMenu(table, pos);
+        QCOMPARE(alertDialogTitle,
+                 entry == QLatin1String("Create alert") ? QStringLiteral("Create alert - TSLA") : QString());
         QCOMPARE(f.window.findSymbolRow("TSLA") >= 0, added);
         QCOMPARE(f.window.findSymbolRow("ZZZZ"), -1);
         if (added)
