@@ -31,6 +31,7 @@ void MainWindow::retranslateUi()
     setWindowTitle(appTitle());
     retranslateMenus();
     retranslateStatusColumn();
+    retranslateStreamPanels();
 }
 
 void MainWindow::retranslateMenus()

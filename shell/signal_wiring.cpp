@@ -69,7 +69,7 @@ void MainWindow::connectSignals()
             [this, newsPage](int index) { onNewsTabShown(index, newsPage); });
     connect(bookStepSpin, &QDoubleSpinBox::valueChanged, this, [this]() { onBookStepChanged(); });
     connect(tapeClearButton, &QPushButton::clicked, this, [this]() { onTapeClearClicked(); });
-    connect(tapeFilterCombo, &QComboBox::currentTextChanged, this, [this]() { onTapeFilterChanged(); });
+    connect(tapeSideCombo, &QComboBox::currentTextChanged, this, [this]() { onTapeFilterChanged(); });
     connect(tapeMinSizeSpin, &QDoubleSpinBox::valueChanged, this, [this]() { onTapeFilterChanged(); });
     moversMosaic->setActivationCallback([this](const QString &symbol) { onMosaicTileActivated(symbol); });
     gainersTable->setContextMenuPolicy(Qt::CustomContextMenu);

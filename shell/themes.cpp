@@ -19,4 +19,7 @@ void MainWindow::applyTheme()
         themeDarkAction->setChecked(!light);
 }
 
-void MainWindow::updateThemedWidgets() {}
+void MainWindow::updateThemedWidgets()
+{
+    updateBookMetricCards();
+}

@@ -1,43 +1,58 @@
 #include "shell/main_window.h"
+#include "watchlist/symbol_rules.h"
 
-// The streams and the book presets arrive with their own work; until then these members exist so the
-// panels, the quote table and the wiring have something to call.
-void MainWindow::applyBookPreset(const QString &presetKey)
+#include <QDoubleSpinBox>
+#include <QSignalBlocker>
+
+void MainWindow::startBookStream()
 {
-    Q_UNUSED(presetKey);
+    const QString symbol = selectedSymbol();
+    if (symbol.isEmpty()) {
+        bookSymbol.clear();
+        closeStream(depthSocket, depthLink);
+        closeStream(itickSocket, itickLink);
+        startTradeStream(QString());
+        bookPending = false;
+        bookLive = false;
+        resetBookPanel(orderBookTitle(QString(), QString()));
+        return;
+    }
+    reapplyBookPreset();
+    startTradeStream(symbol);
+    const QString assetClass = ::classifySymbol(symbol);
+    if (assetClass == QLatin1String("BR Equity")) {
+        bookSymbol = symbol;
+        closeStream(depthSocket, depthLink);
+        closeStream(itickSocket, itickLink);
+        showB3BookFallback(symbol);
+    } else if (assetClass == QLatin1String("Forex")) {
+        bookSymbol = symbol;
+        closeStream(depthSocket, depthLink);
+        closeStream(itickSocket, itickLink);
+        showQuoteSnapshot(symbol);
+    }
 }
 
-void MainWindow::startBookStream() {}
+void MainWindow::reapplyBookPreset()
+{
+    if (bookPresetKey.isEmpty() || !bookStepSpin)
+        return;
+    // Without a price there is no level to follow (a restart selects its first row before any quote):
+    // the step stays as it is rather than collapsing to raw.
+    if (!(lastPriceForSymbol(selectedSymbol()) > 0.0))
+        return;
+    // The stored preset is the user's choice. Following a price that makes two presets coincide (a
+    // tiny price rounds every preset to raw) must not rewrite it, or the next symbol gets the wrong one.
+    const QString chosen = bookPresetKey;
+    {
+        const QSignalBlocker quiet(bookStepSpin);
+        bookStepSpin->setValue(defaultBookStep(chosen));
+    }
+    updateBookPresetButtons();
+    bookPresetKey = chosen;
+}
+
 void MainWindow::startTickerStream() {}
-
-void MainWindow::appendQuoteTapeRow(const QString &symbol, double last, double changePercent,
-                                    const QString &source, const QString &latencyText, const QString &status)
-{
-    Q_UNUSED(symbol);
-    Q_UNUSED(last);
-    Q_UNUSED(changePercent);
-    Q_UNUSED(source);
-    Q_UNUSED(latencyText);
-    Q_UNUSED(status);
-}
-
-void MainWindow::showB3BookFallback(const QString &symbol)
-{
-    Q_UNUSED(symbol);
-}
-
-void MainWindow::showQuoteSnapshot(const QString &symbol)
-{
-    Q_UNUSED(symbol);
-}
-
-void MainWindow::updateBookPresetButtons() {}
-
-void MainWindow::appendQuoteTapeRowFromWatchlist(const QString &symbol, const QString &source)
-{
-    Q_UNUSED(symbol);
-    Q_UNUSED(source);
-}
 
 void MainWindow::onTickerSocketConnected() {}
 void MainWindow::onTickerSocketDisconnected() {}
@@ -48,12 +63,6 @@ void MainWindow::onTickerSocketMessage(const QString &message)
 void MainWindow::onDepthSocketConnected() {}
 void MainWindow::onDepthSocketDisconnected() {}
 void MainWindow::onDepthSocketMessage(const QString &message)
-{
-    Q_UNUSED(message);
-}
-void MainWindow::onTradeSocketConnected() {}
-void MainWindow::onTradeSocketDisconnected() {}
-void MainWindow::onTradeSocketMessage(const QString &message)
 {
     Q_UNUSED(message);
 }
