@@ -17,6 +17,7 @@
 #include <QNetworkAccessManager>
 #include <QPoint>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <QWebSocket>
 
@@ -436,6 +437,31 @@ public:
     void onItickPingTimer();
     void onItickDepthTimeout();
     void onItickRetryTimer();
+    QNetworkRequest binanceStreamRequest(const QString &streamNames) const;
+    void requestBinanceDepthSnapshot(const QString &symbol);
+    void onBinanceDepthReply(QNetworkReply *reply, const QString &symbol, quint64 attempt);
+    void onBinanceTicker(const QString &message);
+    void onBinanceDepth(const QString &message);
+    // An unplanned drop reconnects after 2, 4, 8 ... seconds (at most 60); our own close cancels it.
+    void scheduleStreamReconnect(QWebSocket &socket);
+    void onStreamReconnectTimer(QWebSocket &socket);
+    QTimer *reconnectTimerFor(const QWebSocket &socket);
+    int *reconnectAttemptsFor(const QWebSocket &socket);
+
+    // ---- streams/: iTick Level 2 and the US Level 1 fallback -------------------------------------
+    void startItickDepth(const QString &symbol);
+    void connectItickSocket(const QString &symbol);
+    void sendItickSubscribe();
+    void scheduleItickRetry(const QString &reason);
+    void onItickMessage(const QString &message);
+    static void parseItickLevels(const QJsonArray &array, QList<BookLevel> &out);
+    void startUsLevel1Fallback(const QString &symbol, const QString &reason);
+    void requestFinnhubLevel1Quote(const QString &symbol, const QString &reason);
+    void onFinnhubLevel1Reply(QNetworkReply *reply, const QString &symbol, const QString &reason,
+                              quint64 attempt);
+    void requestAlphaLevel1Quote(const QString &symbol, const QString &reason);
+    void onAlphaLevel1Reply(QNetworkReply *reply, const QString &symbol, const QString &reason, quint64 attempt);
+    bool level1ReplyIsCurrent(const QString &symbol, quint64 attempt) const;
 
     // ---- movers/: movers and screener pages ------------------------------------------------------
     QWidget *buildMoversPage(QWidget *root);
@@ -685,6 +711,9 @@ public:
     QTimer itickPingTimer;
     QTimer itickDepthTimer;
     QTimer itickRetryTimer;
+    QTimer tickerReconnectTimer;
+    QTimer depthReconnectTimer;
+    QTimer tradeReconnectTimer;
 
     // Stream state
     QString bookSymbol;
@@ -700,6 +729,15 @@ public:
     bool bookLive = false;    // depth has arrived for the current book stream
     bool tradeStreamActive = false;
     int itickRetryCount = 0;
+    int itickRetryBaseMs = 1000; // the first iTick retry delay; only tests shorten it
+    quint64 itickAttempt = 0;    // advanced by every iTick attempt; a Level 1 reply of an older one is late
+    bool level1Started = false;  // the current attempt has handed over to Level 1
+    quint64 bookAttempt = 0;     // advanced by every crypto book start; a depth reply of an older one is late
+    bool depthStreamDelivered = false; // the depth stream has filled the book since the REST request
+    int tickerReconnectAttempts = 0;
+    int depthReconnectAttempts = 0;
+    int tradeReconnectAttempts = 0;
+    QSet<QString> unstreamableSymbolsNamed; // crypto rows whose names cannot join a stream, named once
 
     // Market data and records
     QMap<QString, CandleList> candlesBySymbol;

@@ -142,4 +142,12 @@ void MainWindow::connectSignals()
     // Each retry starts this one with its own delay.
     itickRetryTimer.setSingleShot(true);
     connect(&itickRetryTimer, &QTimer::timeout, this, [this]() { onItickRetryTimer(); });
+    // A dropped Binance stream comes back after its back-off; each start carries its own delay.
+    tickerReconnectTimer.setSingleShot(true);
+    connect(&tickerReconnectTimer, &QTimer::timeout, this,
+            [this]() { onStreamReconnectTimer(tickerSocket); });
+    depthReconnectTimer.setSingleShot(true);
+    connect(&depthReconnectTimer, &QTimer::timeout, this, [this]() { onStreamReconnectTimer(depthSocket); });
+    tradeReconnectTimer.setSingleShot(true);
+    connect(&tradeReconnectTimer, &QTimer::timeout, this, [this]() { onStreamReconnectTimer(tradeSocket); });
 }

@@ -5,6 +5,9 @@
 void MainWindow::closeStream(QWebSocket &socket, StreamLink &link)
 {
     link.closedByUs();
+    // A planned close is no drop: whatever reconnect a drop had scheduled is off.
+    if (QTimer *timer = reconnectTimerFor(socket))
+        timer->stop();
     socket.close(QWebSocketProtocol::CloseCodeNormal, QString());
 }
 
@@ -23,6 +26,9 @@ void MainWindow::stopAllStreams()
     usdBrlTimer.stop();
     itickPingTimer.stop();
     itickDepthTimer.stop();
+    tickerReconnectTimer.stop();
+    depthReconnectTimer.stop();
+    tradeReconnectTimer.stop();
     closeStream(tickerSocket, tickerLink);
     closeStream(depthSocket, depthLink);
     closeStream(itickSocket, itickLink);

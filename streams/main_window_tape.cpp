@@ -209,6 +209,7 @@ void MainWindow::onTradeSocketConnected()
 {
     if (!tradeLink.isCurrent())
         return;
+    tradeReconnectAttempts = 0;
     if (tapeTitleLabel)
         tapeTitleLabel->setText(
             timeAndSalesTitle(tapeSymbol, localizedText(QStringLiteral("live"), QStringLiteral("ao vivo"))));
@@ -224,6 +225,8 @@ void MainWindow::onTradeSocketDisconnected()
     if (tradeStreamActive && tapeTitleLabel && !tapeSymbol.isEmpty())
         tapeTitleLabel->setText(timeAndSalesTitle(
             tapeSymbol, localizedText(QStringLiteral("disconnected"), QStringLiteral("desconectado"))));
+    if (tradeStreamActive && !tapeSymbol.isEmpty())
+        scheduleStreamReconnect(tradeSocket);
 }
 
 void MainWindow::onTradeSocketMessage(const QString &message)

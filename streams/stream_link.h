@@ -11,11 +11,20 @@ class StreamLink
 public:
     quint64 generation() const { return m_generation; }
     void closedByUs() { ++m_generation; }
-    void opened() { m_openedAt = m_generation; }
+    void opened()
+    {
+        m_openedAt = m_generation;
+        m_connected = false;
+    }
+    void connected() { m_connected = true; }
+    // Whether the current connection got through its handshake: a drop of such a connection is news,
+    // a failed (re)connect is only the next step of the back-off.
+    bool wasConnected() const { return m_connected; }
     // True while the socket carries the connection opened last and not closed by us since.
     bool isCurrent() const { return m_openedAt == m_generation; }
 
 private:
     quint64 m_generation = 0;
     quint64 m_openedAt = 0;
+    bool m_connected = false;
 };
