@@ -57,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     const BinanceDepth depth = parseBinanceDepth(text);
     require(isObject || (depth.symbol.isEmpty() && depth.bids.isEmpty() && depth.asks.isEmpty()));
-    require(!depth.symbol.contains(QLatin1Char('@')));
+    // A symbol taken from the stream name stops at its first "@"; only a given "s" may hold one.
+    require(!depth.symbol.contains(QLatin1Char('@')) || text.contains("\"s\""));
     for (double step : {0.0, 0.01, 5.0}) {
         checkSide(depth.bids, true, step);
         checkSide(depth.asks, false, step);
