@@ -5,7 +5,12 @@
 #include "tests/support/recorded_replies.h"
 #include "tests/support/test_main.h"
 
+#include "app/endpoints.h"
+
+#include <QNetworkRequest>
 #include <QPlainTextEdit>
+
+#include <memory>
 
 namespace {
 const QByteArray kFullDepth = R"({"bids":[["100","1"],["99","1"],["98","1"],["97","1"],["96","1"]],
@@ -366,6 +371,23 @@ private Q_SLOTS:
         QTest::qWait(700);
         QCOMPARE(live.f.bookTitle(), QStringLiteral("QUOTE SNAPSHOT  EURUSD=X  delayed"));
         QCOMPARE(live.f.cards().at(1), QStringLiteral("ASK\n--"));
+    }
+
+    void closingWithAllFourStreamsOpen()
+    {
+        auto live = std::make_unique<LiveWindow>();
+        live->f.addRow(QStringLiteral("BTCUSDT"));
+        live->f.select(QStringLiteral("BTCUSDT"));
+        live->window.startTickerStream();
+        QNetworkRequest request(endpointUrl(Endpoint::ITick, QStringLiteral("/stock")));
+        live->window.reopenStream(live->window.itickSocket, live->window.itickLink, request);
+        QVERIFY(live->streams.waitForClients(4));
+        live->streams.send(depthFrame(kFullDepth));
+        // The window goes first, with every socket open and frames on their way.
+        auto *window = &live->window;
+        QTest::qWait(20);
+        QVERIFY(window->tickerSocket.state() == QAbstractSocket::ConnectedState);
+        live.reset();
     }
 
     void stopAllStreamsClosesEverything()
