@@ -32,6 +32,7 @@ void MainWindow::retranslateUi()
     retranslateMenus();
     retranslateStatusColumn();
     setBreadthCardTitles();
+    retranslateStreamPanels();
 }
 
 void MainWindow::retranslateMenus()

@@ -14,6 +14,8 @@
 #include "settings/local_settings.h"
 #include "settings/shortcuts.h"
 #include "watchlist/watchlist_file.h"
+#include "streams/book_model.h"
+#include "streams/stream_link.h"
 
 #include <QAbstractSocket>
 #include <QHash>
@@ -388,42 +390,91 @@ public:
     void setupSnapshotTables();
     QLabel *createMetricCard(QWidget *parent, const QString &caption);
     void styleMetricCard(QLabel *card, const QString &caption, const QString &value, const QColor &accent);
-    // built by its own subsystem; minimal until it lands
     void restyleMetricCard(QLabel *card, const QString &caption, const QColor &accent);
+    void updateBookMetricCards();
     static QString formatBookPrice(double price);
     void updateBookSummary(double bestBid, double bestAsk, double bidVolume, double askVolume);
     void resetBookPanel(const QString &title);
     QString orderBookTitle(const QString &symbol, const QString &status) const;
+    QString quoteSnapshotTitle(const QString &symbol, const QString &status) const;
     QString timeAndSalesTitle(const QString &symbol, const QString &status) const;
+    QString quoteTapeTitle(const QString &symbol, const QString &status) const;
     void populateTapeFilterCombo(const QString &preferredKey);
     void setTapeHeaders();
-    void onBookPresetTriggered(const QString &presetKey);
-    void applyBookPreset(const QString &presetKey); // stub until the book presets land
-    void startBookStream();                         // stub until the streams land
-    void startTickerStream();                       // stub until the streams land
-    // built by its own subsystem; minimal until it lands
-    void startTradeStream(const QString &symbol);
-    void appendQuoteTapeRow(const QString &symbol, double last, double changePercent, const QString &source,
-                            const QString &latencyText, const QString &status); // stub until the tape lands
-    void showB3BookFallback(const QString &symbol); // stub until the quote snapshot lands
-    void showQuoteSnapshot(const QString &symbol);  // stub until the quote snapshot lands
+    void retranslateStreamPanels(); // the book and tape texts a language change re-applies
 
-    void stopAllStreams();
-    void updateBookPresetButtons(); // stub until the book presets land
+    // ---- streams/: aggregation step, presets and depth arithmetic ------------------------------
+    double bookStep() const;
+    double defaultBookStep(const QString &preset) const;
+    double roundToBookStep(double price, bool isBid) const;
+    AggregatedLevels aggregateJsonLevels(const QJsonArray &levels, bool isBid) const;
+    AggregatedLevels aggregateLevels(const QList<BookLevel> &levels, bool isBid) const;
+    static int countValidJsonLevels(const QJsonArray &levels);
+    static bool hasFullJsonDepth(const QJsonArray &bids, const QJsonArray &asks);
+    static bool hasFullDepth(const BookSnapshot &snapshot);
+    static double sumDepthQuantity(const QJsonArray &levels);
+    static double sumLevelSizes(const QList<BookLevel> &levels);
+    static double firstLevelPrice(const QJsonArray &levels);
+    QString bookStepSuffix() const;
+    void onBookPresetTriggered(const QString &presetKey);
+    void applyBookPreset(const QString &presetKey);
+    void updateBookPresetButtons();
     void onBookStepChanged();
+    void reapplyBookPreset(); // the stored preset's step for the newly selected symbol's price
+
+    // ---- streams/: filling the book, the Level 2 view, the crypto depth view -------------------
+    void fillBookSide(QTableWidget *table, const QJsonArray &levels, bool isBid);
+    void fillBookSideLevels(QTableWidget *table, const QList<BookLevel> &levels, bool isBid);
+    void fillBookRows(QTableWidget *table, const AggregatedLevels &levels, bool isBid, int sizeDecimals);
+    void makeBookItem(QTableWidget *table, int row, int column, const QString &text, bool isBid);
+    void updateBookMetrics(const BookSnapshot &snapshot, const QString &label);
+    // A crypto depth (a stream message's "data" or the REST reply) judged and shown for the symbol,
+    // or the quote snapshot when it is too thin; `status` follows the symbol in the book title.
+    void showCryptoDepth(const QString &symbol, const QJsonObject &depth, const QString &status);
+
+    // ---- streams/: quote snapshot and B3 fallback ----------------------------------------------
+    void showQuoteSnapshot(const QString &symbol);
+    void showSnapshotFallback(const QString &symbol, double price, double reference, const QString &title);
+    void showB3BookFallback(const QString &symbol);
+    void addQuoteStatsRow(QTableWidget *table, const QString &field, const QString &value,
+                          const QString &source, bool neutral);
+    void setStatsItem(QTableWidget *table, int row, int column, const QString &text, const QColor &colour);
+    QString tableText(int row, int column) const;
+
+    // ---- streams/: time and sales tape ---------------------------------------------------------
+    void startTradeStream(const QString &symbol);
+    void onTradeSocketConnected();
+    void onTradeSocketDisconnected();
+    void onTradeSocketMessage(const QString &message);
+    void onBinanceTrade(const QString &message);
+    void appendQuoteTapeRow(const QString &symbol, double last, double changePercent, const QString &source,
+                            const QString &latencyText, const QString &status);
+    void appendQuoteTapeRowFromWatchlist(const QString &symbol, const QString &source);
+    void insertTapeRow(const QString &timeText, double price, double size, const QString &side,
+                       const QColor &colour);
+    void setTapeItem(int row, int column, const QString &text, const QColor &colour,
+                     std::optional<double> sortNumber = std::nullopt);
+    bool tapeRowPassesFilter(const QString &side, double size) const;
+    QString tapeSideFilter() const;
+    QString tapeSideLabel(const QString &key) const;
+    void resetTapePanel(const QString &title);
     void onTapeClearClicked();
     void onTapeFilterChanged();
-    void appendQuoteTapeRowFromWatchlist(const QString &symbol, const QString &source); // stub
-    // Stream handlers: stubs until the streams land.
+
+    // ---- streams/: sockets, dispatch and the live feeds -----------------------------------------
+    // Every (re)open of a stream: close with 1000 and no reason (advancing the link's generation, so
+    // the old connection's tail has no effect), then open.
+    void reopenStream(QWebSocket &socket, StreamLink &link, const QNetworkRequest &request);
+    void closeStream(QWebSocket &socket, StreamLink &link);
+    void startBookStream();
+    void startTickerStream();
+    void stopAllStreams();
     void onTickerSocketConnected();
     void onTickerSocketDisconnected();
     void onTickerSocketMessage(const QString &message);
     void onDepthSocketConnected();
     void onDepthSocketDisconnected();
     void onDepthSocketMessage(const QString &message);
-    void onTradeSocketConnected();
-    void onTradeSocketDisconnected();
-    void onTradeSocketMessage(const QString &message);
     void onItickSocketConnected();
     void onItickSocketDisconnected();
     void onItickSocketError(QAbstractSocket::SocketError error);
@@ -432,6 +483,31 @@ public:
     void onItickPingTimer();
     void onItickDepthTimeout();
     void onItickRetryTimer();
+    QNetworkRequest binanceStreamRequest(const QString &streamNames) const;
+    void requestBinanceDepthSnapshot(const QString &symbol);
+    void onBinanceDepthReply(QNetworkReply *reply, const QString &symbol, quint64 attempt);
+    void onBinanceTicker(const QString &message);
+    void onBinanceDepth(const QString &message);
+    // An unplanned drop reconnects after 2, 4, 8 ... seconds (at most 60); our own close cancels it.
+    void scheduleStreamReconnect(QWebSocket &socket);
+    void onStreamReconnectTimer(QWebSocket &socket);
+    QTimer *reconnectTimerFor(const QWebSocket &socket);
+    int *reconnectAttemptsFor(const QWebSocket &socket);
+
+    // ---- streams/: iTick Level 2 and the US Level 1 fallback -------------------------------------
+    void startItickDepth(const QString &symbol);
+    void connectItickSocket(const QString &symbol);
+    void sendItickSubscribe();
+    void scheduleItickRetry(const QString &reason);
+    void onItickMessage(const QString &message);
+    static void parseItickLevels(const QJsonArray &array, QList<BookLevel> &out);
+    void startUsLevel1Fallback(const QString &symbol, const QString &reason);
+    void requestFinnhubLevel1Quote(const QString &symbol, const QString &reason);
+    void onFinnhubLevel1Reply(QNetworkReply *reply, const QString &symbol, const QString &reason,
+                              quint64 attempt);
+    void requestAlphaLevel1Quote(const QString &symbol, const QString &reason);
+    void onAlphaLevel1Reply(QNetworkReply *reply, const QString &symbol, const QString &reason, quint64 attempt);
+    bool level1ReplyIsCurrent(const QString &symbol, quint64 attempt) const;
 
     // ---- movers/: movers and screener pages ------------------------------------------------------
     QWidget *buildMoversPage(QWidget *root);
@@ -802,7 +878,7 @@ public:
 
     // Tape panel
     QLabel *tapeTitleLabel = nullptr;
-    QComboBox *tapeFilterCombo = nullptr;
+    QComboBox *tapeSideCombo = nullptr;
     QDoubleSpinBox *tapeMinSizeSpin = nullptr;
     QPushButton *tapeClearButton = nullptr;
     QTableWidget *tapeTable = nullptr;
@@ -825,6 +901,10 @@ public:
     QWebSocket depthSocket{QString(), QWebSocketProtocol::VersionLatest};
     QWebSocket itickSocket{QString(), QWebSocketProtocol::VersionLatest};
     QWebSocket tradeSocket{QString(), QWebSocketProtocol::VersionLatest};
+    StreamLink tickerLink;
+    StreamLink depthLink;
+    StreamLink itickLink;
+    StreamLink tradeLink;
 
     // Timers
     QTimer quotePollTimer;
@@ -836,6 +916,9 @@ public:
     QTimer itickPingTimer;
     QTimer itickDepthTimer;
     QTimer itickRetryTimer;
+    QTimer tickerReconnectTimer;
+    QTimer depthReconnectTimer;
+    QTimer tradeReconnectTimer;
 
     // Stream state
     QString bookSymbol;
@@ -852,6 +935,15 @@ public:
     bool bookLive = false;          // depth has arrived for the current book stream
     bool tradeStreamActive = false;
     int itickRetryCount = 0;
+    int itickRetryBaseMs = 1000; // the first iTick retry delay; only tests shorten it
+    quint64 itickAttempt = 0;    // advanced by every iTick attempt; a Level 1 reply of an older one is late
+    bool level1Started = false;  // the current attempt has handed over to Level 1
+    quint64 bookAttempt = 0;     // advanced by every crypto book start; a depth reply of an older one is late
+    bool depthStreamDelivered = false; // the depth stream has filled the book since the REST request
+    int tickerReconnectAttempts = 0;
+    int depthReconnectAttempts = 0;
+    int tradeReconnectAttempts = 0;
+    QSet<QString> unstreamableSymbolsNamed; // crypto rows whose names cannot join a stream, named once
 
     // Market data and records
     QMap<QString, CandleList> candlesBySymbol;

@@ -69,7 +69,7 @@ void MainWindow::connectSignals()
             [this, newsPage](int index) { onNewsTabShown(index, newsPage); });
     connect(bookStepSpin, &QDoubleSpinBox::valueChanged, this, [this]() { onBookStepChanged(); });
     connect(tapeClearButton, &QPushButton::clicked, this, [this]() { onTapeClearClicked(); });
-    connect(tapeFilterCombo, &QComboBox::currentTextChanged, this, [this]() { onTapeFilterChanged(); });
+    connect(tapeSideCombo, &QComboBox::currentTextChanged, this, [this]() { onTapeFilterChanged(); });
     connect(tapeMinSizeSpin, &QDoubleSpinBox::valueChanged, this, [this]() { onTapeFilterChanged(); });
     moversMosaic->setActivationCallback([this](const QString &symbol) { onMosaicTileActivated(symbol); });
     gainersTable->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -142,4 +142,12 @@ void MainWindow::connectSignals()
     // Each retry starts this one with its own delay.
     itickRetryTimer.setSingleShot(true);
     connect(&itickRetryTimer, &QTimer::timeout, this, [this]() { onItickRetryTimer(); });
+    // A dropped Binance stream comes back after its back-off; each start carries its own delay.
+    tickerReconnectTimer.setSingleShot(true);
+    connect(&tickerReconnectTimer, &QTimer::timeout, this,
+            [this]() { onStreamReconnectTimer(tickerSocket); });
+    depthReconnectTimer.setSingleShot(true);
+    connect(&depthReconnectTimer, &QTimer::timeout, this, [this]() { onStreamReconnectTimer(depthSocket); });
+    tradeReconnectTimer.setSingleShot(true);
+    connect(&tradeReconnectTimer, &QTimer::timeout, this, [this]() { onStreamReconnectTimer(tradeSocket); });
 }

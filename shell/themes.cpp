@@ -25,4 +25,5 @@ void MainWindow::updateThemedWidgets()
     if (moversMosaic)
         moversMosaic->setLightTheme(settings.theme == QLatin1String("mvx_light"));
     setBreadthCardTitles();
+    updateBookMetricCards();
 }

@@ -65,6 +65,9 @@ QWidget *MainWindow::buildBookPanel(QWidget *root)
     bookStepSpin->setSingleStep(0.01);
     bookStepSpin->setSpecialValueText(QStringLiteral("Raw"));
     bookStepSpin->setValue(0.0);
+    // A typed step applies when editing ends: each keystroke would otherwise restart the book stream
+    // and rewrite the settings file.
+    bookStepSpin->setKeyboardTracking(false);
     presetGrid->addWidget(bookStepSpin, 0, 1, 1, 3);
 
     // A rebuilt panel must not leave the previous build's window-wide shortcuts behind.
@@ -175,11 +178,40 @@ void MainWindow::styleMetricCard(QLabel *card, const QString &caption, const QSt
     if (!card)
         return;
     const bool light = settings.theme == QLatin1String("mvx_light");
-    card->setText(caption + QLatin1Char('\n') + value);
-    card->setStyleSheet(
+    const QString text = caption + QLatin1Char('\n') + value;
+    if (card->text() != text)
+        card->setText(text);
+    const QString sheet =
         QStringLiteral("QLabel#bookMetric {background:%1;border:1px solid %2;color:%3;padding:3px;}")
             .arg(light ? QStringLiteral("#ffffff") : QStringLiteral("#1a140d"),
-                 light ? QStringLiteral("#d8e5f2") : QStringLiteral("#3d3530"), accent.name()));
+                 light ? QStringLiteral("#d8e5f2") : QStringLiteral("#3d3530"), accent.name());
+    // The book restyles four cards on every depth message; a sheet set again would be parsed again.
+    if (card->styleSheet() != sheet)
+        card->setStyleSheet(sheet);
+}
+
+void MainWindow::restyleMetricCard(QLabel *card, const QString &caption, const QColor &accent)
+{
+    if (!card)
+        return;
+    const QStringList parts = card->text().split(QLatin1Char('\n'));
+    styleMetricCard(card, caption, parts.size() > 1 ? parts.at(1) : QStringLiteral("--"), accent);
+}
+
+void MainWindow::updateBookMetricCards()
+{
+    if (bookMetricCards.size() < 4)
+        return;
+    const bool light = settings.theme == QLatin1String("mvx_light");
+    const QColor green(QStringLiteral("#20c878"));
+    restyleMetricCard(bookMetricCards.at(0), localizedText(QStringLiteral("BID"), QStringLiteral("COMPRA")),
+                      green);
+    restyleMetricCard(bookMetricCards.at(1), localizedText(QStringLiteral("ASK"), QStringLiteral("VENDA")),
+                      QColor(QStringLiteral("#f45d5d")));
+    restyleMetricCard(bookMetricCards.at(2), QStringLiteral("SPR"),
+                      QColor(light ? QStringLiteral("#1a1a1a") : QStringLiteral("#d8e6e3")));
+    restyleMetricCard(bookMetricCards.at(3), localizedText(QStringLiteral("IMB"), QStringLiteral("DESB")),
+                      green);
 }
 
 QString MainWindow::formatBookPrice(double price)
@@ -230,6 +262,16 @@ void MainWindow::resetBookPanel(const QString &title)
 QString MainWindow::orderBookTitle(const QString &symbol, const QString &status) const
 {
     QString title = localizedText(QStringLiteral("ORDER BOOK"), QStringLiteral("LIVRO DE OFERTAS"));
+    if (!symbol.isEmpty())
+        title += QStringLiteral("  ") + symbol;
+    if (!status.isEmpty())
+        title += QStringLiteral("  ") + status;
+    return title;
+}
+
+QString MainWindow::quoteSnapshotTitle(const QString &symbol, const QString &status) const
+{
+    QString title = localizedText(QStringLiteral("QUOTE SNAPSHOT"), QString::fromUtf8("COTAÇÃO"));
     if (!symbol.isEmpty())
         title += QStringLiteral("  ") + symbol;
     if (!status.isEmpty())

@@ -1,6 +1,22 @@
 #include "shell/main_window.h"
 
-#include <QTableWidget>
+#include <QNetworkRequest>
+
+void MainWindow::closeStream(QWebSocket &socket, StreamLink &link)
+{
+    link.closedByUs();
+    // A planned close is no drop: whatever reconnect a drop had scheduled is off.
+    if (QTimer *timer = reconnectTimerFor(socket))
+        timer->stop();
+    socket.close(QWebSocketProtocol::CloseCodeNormal, QString());
+}
+
+void MainWindow::reopenStream(QWebSocket &socket, StreamLink &link, const QNetworkRequest &request)
+{
+    closeStream(socket, link);
+    socket.open(request);
+    link.opened();
+}
 
 void MainWindow::stopAllStreams()
 {
@@ -10,33 +26,16 @@ void MainWindow::stopAllStreams()
     usdBrlTimer.stop();
     itickPingTimer.stop();
     itickDepthTimer.stop();
-    tickerSocket.close(QWebSocketProtocol::CloseCodeNormal, QString());
-    depthSocket.close(QWebSocketProtocol::CloseCodeNormal, QString());
-    itickSocket.close(QWebSocketProtocol::CloseCodeNormal, QString());
-    tradeSocket.close(QWebSocketProtocol::CloseCodeNormal, QString());
+    tickerReconnectTimer.stop();
+    depthReconnectTimer.stop();
+    tradeReconnectTimer.stop();
+    closeStream(tickerSocket, tickerLink);
+    closeStream(depthSocket, depthLink);
+    closeStream(itickSocket, itickLink);
+    closeStream(tradeSocket, tradeLink);
     marketDataStarted = false;
     bookPending = false;
     tradeStreamActive = false;
-}
-
-void MainWindow::onBookStepChanged()
-{
-    updateBookPresetButtons();
-    startBookStream();
-    saveLocalSettings();
-}
-
-void MainWindow::onTapeClearClicked()
-{
-    if (tapeTable)
-        tapeTable->setRowCount(0);
-}
-
-void MainWindow::onTapeFilterChanged()
-{
-    if (tapeTable)
-        tapeTable->setRowCount(0);
-    appendQuoteTapeRowFromWatchlist(tapeSymbol, QStringLiteral("Filter"));
 }
 
 void MainWindow::onItickPingTimer()

@@ -17,7 +17,7 @@ QWidget *MainWindow::buildTapePage(QWidget *root)
     auto [page, pageLayout, header, grid] = makePanelPage(root);
     tapeTitleLabel = new QLabel(timeAndSalesTitle(QString(), QString()), header);
     tapeTitleLabel->setObjectName(QStringLiteral("panelTitle"));
-    tapeFilterCombo = new QComboBox(header);
+    tapeSideCombo = new QComboBox(header);
     populateTapeFilterCombo(QStringLiteral("all"));
     tapeMinSizeSpin = new QDoubleSpinBox(header);
     tapeMinSizeSpin->setDecimals(6); // before the range, so the range is not rounded to 2 decimals
@@ -28,7 +28,7 @@ QWidget *MainWindow::buildTapePage(QWidget *root)
     tapeClearButton =
         new QPushButton(localizedText(QStringLiteral("Clear"), QStringLiteral("Limpar")), header);
     grid->addWidget(tapeTitleLabel, 0, 0, 1, 3);
-    grid->addWidget(tapeFilterCombo, 1, 0);
+    grid->addWidget(tapeSideCombo, 1, 0);
     grid->addWidget(tapeMinSizeSpin, 1, 1);
     grid->addWidget(tapeClearButton, 1, 2);
     grid->setColumnStretch(1, 1);
@@ -63,7 +63,7 @@ QString MainWindow::timeAndSalesTitle(const QString &symbol, const QString &stat
 void MainWindow::populateTapeFilterCombo(const QString &preferredKey)
 {
     refillKeyedCombo(
-        tapeFilterCombo,
+        tapeSideCombo,
         {{QStringLiteral("all"), localizedText(QStringLiteral("All"), QStringLiteral("Todos"))},
          {QStringLiteral("buy"), localizedText(QStringLiteral("Buy"), QStringLiteral("Compra"))},
          {QStringLiteral("sell"), localizedText(QStringLiteral("Sell"), QStringLiteral("Venda"))},

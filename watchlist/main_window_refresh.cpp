@@ -39,6 +39,9 @@ void MainWindow::onQuoteSelectionChanged()
 void MainWindow::onQuotePollTimer()
 {
     refreshHttpQuotes();
+    // While the ticker stream is down, the crypto rows are kept fresh by HTTP on the same beat.
+    if (tickerSocket.state() != QAbstractSocket::ConnectedState)
+        refreshCryptoRestQuotes();
 }
 
 void MainWindow::onRefreshQuotesClicked()

@@ -83,7 +83,7 @@ void MainWindow::removeSelectedSymbol()
     quoteTable->removeRow(row);
     if (symbol == bookSymbol) {
         bookSymbol.clear();
-        depthSocket.close(QWebSocketProtocol::CloseCodeNormal, QString());
+        closeStream(depthSocket, depthLink);
         resetBookPanel(orderBookTitle(QString(), QString()));
     }
     startTickerStream();

@@ -300,8 +300,9 @@ private Q_SLOTS:
         const Counts afterPoll = requestCounts(market.server());
         for (const QString &symbol : kPolledRows)
             QVERIFY2(afterPoll.value(symbol) > beforePoll.value(symbol), qPrintable(symbol));
+        // No WebSocket answers here: with the ticker stream down the poll fetches the crypto rows by HTTP.
         for (const QString &symbol : kCryptoRows)
-            QCOMPARE(afterPoll.value(symbol), beforePoll.value(symbol));
+            QVERIFY2(afterPoll.value(symbol) > beforePoll.value(symbol), qPrintable(symbol));
         QCOMPARE(unfilledRows(window, kDefaultRows), QStringList());
         QCOMPARE(polls, 1);
     }

@@ -268,6 +268,10 @@ private Q_SLOTS:
     {
         TempHome home;
         MainWindow window;
+        // The first row is selected at construction and the book follows it; without a selection the
+        // title is the bare heading.
+        window.quoteTable->setCurrentCell(-1, -1);
+        window.startBookStream();
         QCOMPARE(window.bookTitleLabel->text(), QStringLiteral("ORDER BOOK"));
         QCOMPARE(window.bookTitleLabel->objectName(), QStringLiteral("panelTitle"));
         QVERIFY(window.bookTitleLabel->wordWrap());
@@ -307,7 +311,8 @@ private Q_SLOTS:
             QCOMPARE(button->property("bookPreset").toString(), keys.at(i));
             QCOMPARE(button->objectName(), QStringLiteral("bookPresetButton"));
             QVERIFY(button->isCheckable());
-            QVERIFY(!button->isChecked());
+            // Step 0 without a price: raw, tight and normal all give that step.
+            QCOMPARE(button->isChecked(), i < 3);
             QCOMPARE(button->minimumWidth(), 0);
             QCOMPARE(button->sizePolicy().horizontalPolicy(), QSizePolicy::Expanding);
             QCOMPARE(button->sizePolicy().verticalPolicy(), QSizePolicy::Fixed);
@@ -316,8 +321,9 @@ private Q_SLOTS:
             QCOMPARE(window.bookPresetShortcuts.at(i)->parent(), &window);
         }
 
-        QCOMPARE(window.askCaptionLabel->text(), QStringLiteral("ASK"));
-        QCOMPARE(window.bidCaptionLabel->text(), QStringLiteral("BID"));
+        // No live depth yet: the language pass leaves the tables in snapshot mode.
+        QCOMPARE(window.askCaptionLabel->text(), QStringLiteral("QUOTE"));
+        QCOMPARE(window.bidCaptionLabel->text(), QStringLiteral("STATS"));
         const auto contents = boxContents(panel);
         const QList<QPair<QWidget *, int>> expected = {
             {window.bookTitleLabel, 0},  {step->parentWidget(), 0}, {metricRow, 0},
@@ -325,7 +331,7 @@ private Q_SLOTS:
             {window.bidTable, 1}};
         QCOMPARE(contents, expected);
         for (QTableWidget *side : {window.askTable, window.bidTable}) {
-            QCOMPARE(headers(side), (QStringList{"Price", "Size", "Total"}));
+            QCOMPARE(headers(side), (QStringList{"Field", "Value", "Source"}));
             QCOMPARE(side->selectionMode(), QAbstractItemView::NoSelection);
             QVERIFY(!side->isSortingEnabled());
             QVERIFY(side->alternatingRowColors());
@@ -454,8 +460,11 @@ private Q_SLOTS:
         QCOMPARE(window.portfolioTabs->widget(0), window.positionsTable);
         QCOMPARE(window.portfolioTabs->widget(1), window.transactionsTable);
 
-        QCOMPARE(window.tapeTitleLabel->text(), QStringLiteral("TIME & SALES"));
-        QCOMPARE(comboItems(window.tapeFilterCombo),
+        // The tape follows the row selected at construction; without a selection it asks for one.
+        window.quoteTable->setCurrentCell(-1, -1);
+        window.startBookStream();
+        QCOMPARE(window.tapeTitleLabel->text(), QStringLiteral("TIME & SALES  select ticker"));
+        QCOMPARE(comboItems(window.tapeSideCombo),
                  (QStringList{"All=all", "Buy=buy", "Sell=sell", "Quote=quote"}));
         QCOMPARE(window.tapeMinSizeSpin->decimals(), 6);
         QCOMPARE(window.tapeMinSizeSpin->maximum(), 1e9);
@@ -728,7 +737,7 @@ private Q_SLOTS:
             window.tapeTitleLabel->text(),
             window.tapeMinSizeSpin->prefix(),
             window.tapeClearButton->text(),
-            window.tapeFilterCombo->currentText(),
+            window.tapeSideCombo->currentText(),
             headers(window.tapeTable).join(bar),
             tabTitles(window.rightTabs).join(bar),
             tabTitles(window.bottomTabs).join(bar),

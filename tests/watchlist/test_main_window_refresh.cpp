@@ -77,8 +77,10 @@ private Q_SLOTS:
         QuoteRequestLog asked(window);
         window.quotePollTimer.start(20);
         QTRY_VERIFY(asked.count(QStringLiteral("AAPL")) >= 2);
-        QCOMPARE(asked.count(QStringLiteral("BTCUSDT")), 0);
-        QCOMPARE(asked.count(QStringLiteral("ETHUSDT")), 0);
+        // Nothing here speaks WebSocket, so the ticker stream is down and the poll keeps the crypto rows
+        // fresh by HTTP as well.
+        QTRY_VERIFY(asked.count(QStringLiteral("BTCUSDT")) >= 2);
+        QTRY_VERIFY(asked.count(QStringLiteral("ETHUSDT")) >= 2);
         QVERIFY(asked.count(QStringLiteral("PETR4.SA")) >= 2);
     }
 

@@ -289,13 +289,12 @@ private Q_SLOTS:
         window.quoteTable->setCurrentCell(window.findSymbolRow(QStringLiteral("BTCUSDT")), 3);
         window.removeSelectedSymbol();
         QCOMPARE(window.findSymbolRow(QStringLiteral("BTCUSDT")), -1);
-        QVERIFY(window.bookSymbol.isEmpty());
-        QCOMPARE(window.bookTitleLabel->text(), QStringLiteral("ORDER BOOK"));
-        QVERIFY(!window.bookPending);
+        // The removed symbol's book is gone; the book now follows the row that became current.
+        QVERIFY(window.bookSymbol != QStringLiteral("BTCUSDT"));
+        QCOMPARE(window.bookSymbol, window.selectedSymbol());
+        QVERIFY(!window.bookTitleLabel->text().contains(QStringLiteral("BTCUSDT")));
         QVERIFY(!window.bookLive);
-        QCOMPARE(window.askTable->rowCount(), 0);
-        QCOMPARE(window.bidTable->rowCount(), 0);
-        QCOMPARE(window.bookMetricCards.at(0)->text(), QStringLiteral("BID\n--"));
+        QVERIFY(!window.tapeTitleLabel->text().contains(QStringLiteral("BTCUSDT")));
     }
 
     void removeWithoutACurrentRowDoesNothing()

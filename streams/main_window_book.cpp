@@ -1,0 +1,239 @@
+#include "shell/main_window.h"
+#include "streams/stream_messages.h"
+
+#include <QDoubleSpinBox>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTableWidgetItem>
+#include <QTime>
+
+namespace {
+struct PresetText
+{
+    const char *key;
+    const char *english;
+    const char *portuguese;
+};
+const PresetText kPresetTexts[] = {{"raw", "Raw", "Bruto"},
+                                   {"tight", "Tight", "Estreito"},
+                                   {"normal", "Normal", "Normal"},
+                                   {"wide", "Wide", "Amplo"}};
+
+const QFont &bookCellFont()
+{
+    static const QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    return font;
+}
+} // namespace
+
+double MainWindow::bookStep() const
+{
+    return bookStepSpin ? bookStepSpin->value() : 0.0;
+}
+
+double MainWindow::defaultBookStep(const QString &preset) const
+{
+    // The selected row's price, not the book's: a preset follows what the user is looking at.
+    return bookStepForPreset(preset, lastPriceForSymbol(selectedSymbol()));
+}
+
+double MainWindow::roundToBookStep(double price, bool isBid) const
+{
+    return roundToStep(price, bookStep(), isBid);
+}
+
+AggregatedLevels MainWindow::aggregateJsonLevels(const QJsonArray &levels, bool isBid) const
+{
+    return aggregateDepthArray(levels, isBid, bookStep());
+}
+
+AggregatedLevels MainWindow::aggregateLevels(const QList<BookLevel> &levels, bool isBid) const
+{
+    return aggregateBookLevels(levels, isBid, bookStep());
+}
+
+int MainWindow::countValidJsonLevels(const QJsonArray &levels)
+{
+    return countValidDepthEntries(levels);
+}
+
+bool MainWindow::hasFullJsonDepth(const QJsonArray &bids, const QJsonArray &asks)
+{
+    return hasFullDepthArrays(bids, asks);
+}
+
+bool MainWindow::hasFullDepth(const BookSnapshot &snapshot)
+{
+    return hasFullDepthSnapshot(snapshot);
+}
+
+double MainWindow::sumDepthQuantity(const QJsonArray &levels)
+{
+    return sumDepthQuantities(levels);
+}
+
+double MainWindow::sumLevelSizes(const QList<BookLevel> &levels)
+{
+    return sumBookLevelSizes(levels);
+}
+
+double MainWindow::firstLevelPrice(const QJsonArray &levels)
+{
+    return firstDepthPrice(levels);
+}
+
+QString MainWindow::bookStepSuffix() const
+{
+    return bookStepSuffixText(bookStep(), localizedText(QStringLiteral("Step"), QStringLiteral("Degrau")));
+}
+
+void MainWindow::applyBookPreset(const QString &presetKey)
+{
+    if (!bookStepSpin)
+        return;
+    bookPresetKey = presetKey;
+    // A changed value runs the step handler at once: buttons, book stream, settings.
+    bookStepSpin->setValue(defaultBookStep(presetKey));
+    updateBookPresetButtons();
+}
+
+void MainWindow::updateBookPresetButtons()
+{
+    QString matched;
+    const double step = bookStep();
+    for (QPushButton *button : std::as_const(bookPresetButtons)) {
+        const QString key = button->property("bookPreset").toString();
+        const bool checked = stepMatchesPreset(step, defaultBookStep(key));
+        button->setChecked(checked);
+        if (checked)
+            matched = key;
+        QString text = localizedText(QStringLiteral("Normal"), QStringLiteral("Normal"));
+        for (const PresetText &preset : kPresetTexts) {
+            if (key == QLatin1String(preset.key))
+                text = localizedText(QString::fromUtf8(preset.english), QString::fromUtf8(preset.portuguese));
+        }
+        button->setText(text);
+        button->setToolTip(
+            QStringLiteral("%1 (%2)").arg(text, shortcutText(QStringLiteral("book_%1").arg(key))));
+    }
+    // Without a price for the selected symbol the presets cannot be told apart (raw, tight and normal all
+    // round to a step of 0), so a match says nothing about the user's choice: it stands.
+    const QString selected = selectedSymbol();
+    if (!selected.isEmpty() && lastPriceForSymbol(selected) > 0.0)
+        bookPresetKey = matched;
+}
+
+void MainWindow::onBookStepChanged()
+{
+    updateBookPresetButtons();
+    startBookStream();
+    saveLocalSettings();
+}
+
+void MainWindow::makeBookItem(QTableWidget *table, int row, int column, const QString &text, bool isBid)
+{
+    if (!table)
+        return;
+    auto *item = new QTableWidgetItem(text);
+    item->setFont(bookCellFont());
+    item->setForeground(QColor(isBid ? QStringLiteral("#20c878") : QStringLiteral("#f45d5d")));
+    table->setItem(row, column, item);
+}
+
+void MainWindow::fillBookRows(QTableWidget *table, const AggregatedLevels &levels, bool isBid,
+                              int sizeDecimals)
+{
+    if (!table)
+        return;
+    table->setRowCount(0);
+    table->setRowCount(static_cast<int>(levels.size()));
+    double total = 0.0;
+    for (int row = 0; row < levels.size(); ++row) {
+        const AggregatedLevel &level = levels.at(row);
+        total += level.size;
+        makeBookItem(table, row, 0, bookTablePrice(level.price), isBid);
+        makeBookItem(table, row, 1, QString::number(level.size, 'f', sizeDecimals), isBid);
+        makeBookItem(table, row, 2, QString::number(total, 'f', sizeDecimals), isBid);
+    }
+}
+
+void MainWindow::fillBookSide(QTableWidget *table, const QJsonArray &levels, bool isBid)
+{
+    fillBookRows(table, aggregateJsonLevels(levels, isBid), isBid, 5);
+}
+
+void MainWindow::fillBookSideLevels(QTableWidget *table, const QList<BookLevel> &levels, bool isBid)
+{
+    fillBookRows(table, aggregateLevels(levels, isBid), isBid, 4);
+}
+
+void MainWindow::updateBookMetrics(const BookSnapshot &snapshot, const QString &label)
+{
+    setupBookTables();
+    bookLive = true;
+    bookPending = false;
+    const double bidVolume = sumLevelSizes(snapshot.bids);
+    const double askVolume = sumLevelSizes(snapshot.asks);
+    updateBookSummary(snapshot.bestBid, snapshot.bestAsk, bidVolume, askVolume);
+    if (bookTitleLabel) {
+        const double mid = snapshot.bestBid > 0.0 && snapshot.bestAsk > 0.0
+                               ? (snapshot.bestBid + snapshot.bestAsk) / 2.0
+                               : 0.0;
+        const double volume = bidVolume + askVolume;
+        const double imbalance = volume > 0.0 ? (bidVolume - askVolume) / volume * 100.0 : 0.0;
+        // Put together piece by piece: a label or value holding "%1" must stay as it is.
+        bookTitleLabel->setText(
+            label + QStringLiteral("  Spread ") + QString::number(snapshot.spread, 'f', 4) +
+            QStringLiteral("  Mid ") + QString::number(mid, 'f', 4) + QStringLiteral("  ") +
+            localizedText(QStringLiteral("Imb"), QStringLiteral("Desb")) + QLatin1Char(' ') +
+            QString::number(imbalance, 'f', 1) + QLatin1Char('%') + bookStepSuffix());
+    }
+    fillBookSideLevels(askTable, snapshot.asks, false);
+    fillBookSideLevels(bidTable, snapshot.bids, true);
+}
+
+void MainWindow::showCryptoDepth(const QString &symbol, const QJsonObject &depth, const QString &status)
+{
+    QJsonArray bids;
+    QJsonArray asks;
+    depthSides(depth, &bids, &asks);
+    bookPending = false;
+    bookLive = hasFullJsonDepth(bids, asks);
+    if (!bookLive) {
+        showQuoteSnapshot(symbol);
+        if (bookTitleLabel)
+            bookTitleLabel->setText(
+                quoteSnapshotTitle(symbol, localizedText(QStringLiteral("Binance depth insufficient"),
+                                                         QStringLiteral("depth Binance insuficiente"))));
+        return;
+    }
+    updateBookSummary(firstLevelPrice(bids), firstLevelPrice(asks), sumDepthQuantity(bids),
+                      sumDepthQuantity(asks));
+    setupBookTables();
+    fillBookSide(askTable, asks, false);
+    fillBookSide(bidTable, bids, true);
+    if (bookTitleLabel)
+        bookTitleLabel->setText(orderBookTitle(symbol, status) + bookStepSuffix());
+}
+
+void MainWindow::retranslateStreamPanels()
+{
+    if (bookStepLabel)
+        bookStepLabel->setText(localizedText(QStringLiteral("Step"), QStringLiteral("Degrau")));
+    if (bookStepSpin)
+        bookStepSpin->setSpecialValueText(localizedText(QStringLiteral("Raw"), QStringLiteral("Bruto")));
+    updateBookPresetButtons();
+    if (bookLive)
+        setupBookTables();
+    else
+        setupSnapshotTables();
+    updateBookMetricCards();
+    populateTapeFilterCombo(QString());
+    setTapeHeaders();
+    if (tapeMinSizeSpin)
+        tapeMinSizeSpin->setPrefix(localizedText(QStringLiteral("Min "), QString::fromUtf8("Mín ")));
+    if (tapeClearButton)
+        tapeClearButton->setText(localizedText(QStringLiteral("Clear"), QStringLiteral("Limpar")));
+}

@@ -1,0 +1,425 @@
+#include "tests/streams/stream_window_fixture.h"
+#include "tests/support/fake_websocket_server.h"
+#include "tests/support/loopback_services.h"
+#include "tests/support/quote_request_log.h"
+#include "tests/support/recorded_replies.h"
+#include "tests/support/test_main.h"
+
+#include "app/endpoints.h"
+
+#include <QNetworkRequest>
+#include <QPlainTextEdit>
+
+#include <memory>
+
+namespace {
+const QByteArray kFullDepth = R"({"bids":[["100","1"],["99","1"],["98","1"],["97","1"],["96","1"]],
+                                  "asks":[["101","2"],["102","1"],["103","1"],["104","1"],["105","1"]]})";
+
+// Handshakes other than the ticker's, which the data start opens on its own schedule.
+int bookHandshakes(const FakeWebSocketServer &server)
+{
+    int count = 0;
+    for (const auto &handshake : server.handshakes())
+        count += handshake.streams.contains(QLatin1String("@ticker")) ? 0 : 1;
+    return count;
+}
+
+QByteArray depthFrame(const QByteArray &data)
+{
+    return "{\"stream\":\"btcusdt@depth20@100ms\",\"data\":" + data + "}";
+}
+
+QByteArray itickDepth(int levels, double bestBid = 187.24)
+{
+    QByteArray bids;
+    QByteArray asks;
+    for (int i = 0; i < levels; ++i) {
+        bids += (i ? "," : "") + QByteArray("{\"po\":") + QByteArray::number(i + 1) +
+                ",\"p\":" + QByteArray::number(bestBid - 0.01 * i) + ",\"v\":100}";
+        asks += (i ? "," : "") + QByteArray("{\"po\":") + QByteArray::number(i + 1) +
+                ",\"p\":" + QByteArray::number(bestBid + 0.01 + 0.01 * i) + ",\"v\":100}";
+    }
+    return "{\"type\":\"depth\",\"data\":{\"s\":\"AAPL\",\"b\":[" + bids + "],\"a\":[" + asks + "]}}";
+}
+
+// Loopback REST and WebSocket services and a window with only the rows a test adds.
+struct LiveWindow
+{
+    LoopbackServices services;
+    FakeWebSocketServer streams; // after the REST services: the stream variables point here
+    StreamWindow f;
+    MainWindow &window = f.window;
+    LiveWindow()
+    {
+        window.quoteTransferLimitMs = 1000;
+        // The data start runs 250 ms after construction and opens the ticker on its own; let it pass first.
+        QTest::qWaitFor([this]() { return window.marketDataStarted; });
+    }
+};
+} // namespace
+
+class TestStreams : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cryptoBookFromSnapshotThenStream()
+    {
+        LiveWindow live;
+        live.services.server().setReply(QStringLiteral("/api/v3/depth"), FakeReply::json(kFullDepth));
+        live.f.addRow(QStringLiteral("BTCUSDT"));
+        live.f.select(QStringLiteral("BTCUSDT"));
+        QVERIFY(live.streams.waitForClients(2));
+        QStringList streams;
+        for (const auto &handshake : live.streams.handshakes())
+            streams << handshake.path + QLatin1Char('?') + handshake.streams;
+        QVERIFY(streams.contains(QStringLiteral("/stream?btcusdt@depth20@100ms")));
+        QVERIFY(streams.contains(QStringLiteral("/stream?btcusdt@trade")));
+        QTRY_COMPARE(live.services.server().requestsFor(QStringLiteral("/api/v3/depth")).size(), 1);
+        const auto rest = live.services.server().requestsFor(QStringLiteral("/api/v3/depth"));
+        QCOMPARE(rest.at(0).query, QStringLiteral("symbol=BTCUSDT&limit=20"));
+        QTRY_VERIFY(live.window.bookLive);
+        QCOMPARE(live.f.cards().at(1), QStringLiteral("ASK\n101.0000"));
+
+        // Real frames carry no "s": the stream name says whose book it is.
+        live.streams.sendToStream(
+            QStringLiteral("btcusdt@depth20@100ms"),
+            depthFrame(R"({"bids":[["200","1"],["199","1"],["198","1"],["197","1"],["196","1"]],
+                          "asks":[["201","1"],["202","1"],["203","1"],["204","1"],["205","1"]]})"));
+        QTRY_COMPARE(live.f.cards().at(0), QStringLiteral("BID\n200.0000"));
+        QVERIFY(live.f.bookTitle().startsWith(QStringLiteral("ORDER BOOK  BTCUSDT  ")));
+
+        live.streams.sendToStream(QStringLiteral("btcusdt@depth20@100ms"),
+                                  depthFrame(R"({"bids":[["200","1"]],"asks":[["201","1"]]})"));
+        QTRY_COMPARE(live.f.bookTitle(),
+                     QStringLiteral("QUOTE SNAPSHOT  BTCUSDT  Binance depth insufficient"));
+        QVERIFY(!live.window.bookLive);
+        live.streams.sendToStream(
+            QStringLiteral("btcusdt@depth20@100ms"),
+            depthFrame(
+                R"({"bids":[],"asks":[],"b":[["300","1"],["299","1"],["298","1"],["297","1"],["296","1"]],
+                          "a":[["301","1"],["302","1"],["303","1"],["304","1"],["305","1"]]})"));
+        QTRY_VERIFY(live.window.bookLive);
+        QCOMPARE(live.f.cards().at(0), QStringLiteral("BID\n300.0000"));
+        QCOMPARE(live.window.askCaptionLabel->text(), QStringLiteral("ASK"));
+
+        // Another symbol's frame and an upper/lower case mismatch change nothing.
+        live.streams.sendToStream(
+            QStringLiteral("btcusdt@depth20@100ms"),
+            "{\"stream\":\"btcusdt@depth20@100ms\",\"data\":{\"s\":\"btcusdt\",\"bids\":[],"
+            "\"asks\":[]}}");
+        live.streams.send("{\"stream\":\"ethusdt@depth20@100ms\",\"data\":" + kFullDepth + "}");
+        QTest::qWait(100);
+        QCOMPARE(live.f.cards().at(0), QStringLiteral("BID\n300.0000"));
+
+        // Reselecting the connected symbol neither asks REST again nor reopens.
+        const int handshakes = bookHandshakes(live.streams);
+        live.window.startBookStream();
+        QTest::qWait(100);
+        QCOMPARE(live.services.server().requestsFor(QStringLiteral("/api/v3/depth")).size(), 1);
+        QCOMPARE(bookHandshakes(live.streams), handshakes);
+    }
+
+    void aLateSnapshotChangesNothing()
+    {
+        LiveWindow live;
+        FakeReply slow = FakeReply::json(kFullDepth);
+        slow.delayMs = 600;
+        live.services.server().setReply(QStringLiteral("/api/v3/depth"), slow);
+        live.f.addRow(QStringLiteral("BTCUSDT"));
+        live.f.select(QStringLiteral("BTCUSDT"));
+        QVERIFY(live.streams.waitForClients(2));
+        live.streams.sendToStream(
+            QStringLiteral("btcusdt@depth20@100ms"),
+            depthFrame(R"({"bids":[["200","1"],["199","1"],["198","1"],["197","1"],["196","1"]],
+                          "asks":[["201","1"],["202","1"],["203","1"],["204","1"],["205","1"]]})"));
+        QTRY_COMPARE(live.f.cards().at(0), QStringLiteral("BID\n200.0000"));
+        QVERIFY(live.services.server().waitForRequests(1));
+        QTest::qWait(900);
+        QCOMPARE(live.f.cards().at(0), QStringLiteral("BID\n200.0000"));
+    }
+
+    void tradesDropsAndReconnects()
+    {
+        LiveWindow live;
+        live.f.addRow(QStringLiteral("BTCUSDT"));
+        live.f.select(QStringLiteral("BTCUSDT"));
+        QVERIFY(live.streams.waitForClients(2));
+        QTRY_COMPARE(live.f.tapeTitle(), QStringLiteral("TIME & SALES  BTCUSDT  live"));
+        live.streams.sendToStream(
+            QStringLiteral("btcusdt@trade"),
+            R"({"stream":"btcusdt@trade","data":{"s":"BTCUSDT","p":"9302.0","q":"0.5","T":1592591955765,"m":true}})");
+        QTRY_COMPARE(live.window.tapeTable->rowCount(), 1);
+        QCOMPARE(live.window.tapeTable->item(0, 3)->text(), QStringLiteral("Sell"));
+
+        live.streams.dropClients();
+        QTRY_COMPARE(live.f.tapeTitle(), QStringLiteral("TIME & SALES  BTCUSDT  disconnected"));
+        QTRY_VERIFY(live.f.bookTitle().contains(QStringLiteral("disconnected")) ||
+                    live.f.bookTitle().startsWith(QStringLiteral("QUOTE SNAPSHOT")));
+        // Back after the first back-off step, with no restart.
+        QVERIFY(live.streams.waitForClients(2, 6000));
+        QTRY_COMPARE(live.f.tapeTitle(), QStringLiteral("TIME & SALES  BTCUSDT  live"));
+
+        // Leaving the pair is a planned close: no "disconnected", no reconnect.
+        const int handshakes = bookHandshakes(live.streams);
+        live.f.addRow(QStringLiteral("EURUSD=X"));
+        live.f.select(QStringLiteral("EURUSD=X"));
+        QTest::qWait(2500);
+        QCOMPARE(live.f.tapeTitle(), QStringLiteral("QUOTE TAPE  EURUSD=X  delayed fallback"));
+        QCOMPARE(live.f.bookTitle(), QStringLiteral("QUOTE SNAPSHOT  EURUSD=X  delayed"));
+        QCOMPARE(bookHandshakes(live.streams), handshakes);
+    }
+
+    void tickerRows()
+    {
+        LiveWindow live;
+        live.f.addRow(QStringLiteral("BTCUSDT"));
+        live.f.addRow(QStringLiteral("AAPL"));
+        live.f.addRow(QStringLiteral("ETHUSDT"));
+        live.f.addRow(QString::fromUtf8("币安USDT"));
+        live.window.startTickerStream();
+        QVERIFY(live.streams.waitForClients(1));
+        QCOMPARE(live.streams.handshakes().last().streams, QStringLiteral("btcusdt@ticker/ethusdt@ticker"));
+        QCOMPARE(live.window.eventConsole->toPlainText().count(QString::fromUtf8("币安USDT")), 1);
+        const QByteArray frame =
+            realDataDirectory().isEmpty()
+                ? QByteArray(
+                      R"({"stream":"btcusdt@ticker","data":{"s":"BTCUSDT","c":"9318.48000000","P":"-0.693"}})")
+                : recordedBody(QStringLiteral("binance/ws_combined_ticker_btcusdt_2020-06-19_live.json"));
+        live.streams.send(frame);
+        const int row = live.window.findSymbolRow(QStringLiteral("BTCUSDT"));
+        QTRY_COMPARE(live.window.tableText(row, QuoteColumnLast), QStringLiteral("9318.48"));
+        QCOMPARE(live.window.tableText(row, QuoteColumnChange), QStringLiteral("-0.69%"));
+        QCOMPARE(live.window.tableText(row, QuoteColumnSource), QStringLiteral("Binance WS"));
+        QCOMPARE(live.window.tableText(row, QuoteColumnLatency), QStringLiteral("stream"));
+        QCOMPARE(live.window.tableText(row, QuoteColumnStatus), QStringLiteral("realtime"));
+
+        // Odd prices are dropped; a missing change shows "--"; a symbol without a row only gets candles.
+        live.streams.send(R"({"data":{"s":"BTCUSDT","c":"0","P":"1"}})");
+        live.streams.send(R"({"data":{"s":"SOLUSDT","c":"150","P":"1"}})");
+        live.streams.send(R"({"data":{"s":"ETHUSDT","c":"2000","P":"x"}})");
+        const int eth = live.window.findSymbolRow(QStringLiteral("ETHUSDT"));
+        QTRY_COMPARE(live.window.tableText(eth, QuoteColumnLast), QStringLiteral("2000.00"));
+        QCOMPARE(live.window.tableText(eth, QuoteColumnChange), QStringLiteral("--"));
+        QCOMPARE(live.window.tableText(row, QuoteColumnLast), QStringLiteral("9318.48"));
+        QVERIFY(live.window.candlesBySymbol.contains(QStringLiteral("SOLUSDT")));
+        QCOMPARE(live.window.findSymbolRow(QStringLiteral("SOLUSDT")), -1);
+
+        // Unchanged and connected: nothing. A new set of rows reopens without a drop.
+        live.window.startTickerStream();
+        QCOMPARE(live.streams.handshakes().size(), 1);
+        QuoteRequestLog asked(live.window);
+        live.f.addRow(QStringLiteral("SOLUSDT"));
+        live.window.startTickerStream();
+        QVERIFY(live.streams.waitForHandshakes(2));
+        QTest::qWait(200);
+        QVERIFY(live.window.tableText(row, QuoteColumnStatus) != QStringLiteral("ws disconnected"));
+        QCOMPARE(asked.count(QStringLiteral("BTCUSDT")), 0);
+
+        // A real drop: rows say so, HTTP takes over at once, the stream comes back by itself.
+        QVERIFY(live.streams.waitForClients(1));
+        live.streams.dropClients();
+        QTRY_COMPARE(live.window.tableText(row, QuoteColumnStatus), QStringLiteral("ws disconnected"));
+        QTRY_VERIFY(asked.count(QStringLiteral("BTCUSDT")) >= 1);
+        QVERIFY(live.streams.waitForHandshakes(3, 6000));
+        QVERIFY(live.streams.waitForClients(1));
+        live.streams.send(R"({"data":{"s":"BTCUSDT","c":"9400","P":"1"}})");
+        QTRY_COMPARE(live.window.tableText(row, QuoteColumnStatus), QStringLiteral("realtime"));
+    }
+
+    void itickLevelTwo()
+    {
+        LiveWindow live;
+        live.window.settings.itickApiKey = QStringLiteral("ITICKKEY");
+        live.f.addRow(QStringLiteral("AAPL"));
+        live.f.select(QStringLiteral("AAPL"));
+        QVERIFY(live.streams.waitForReceived(2));
+        const auto &handshake = live.streams.handshakes().last();
+        QCOMPARE(handshake.path, QStringLiteral("/stock"));
+        QCOMPARE(handshake.header("token"), QByteArray("ITICKKEY"));
+        QCOMPARE(live.streams.received().at(0), QStringLiteral(R"({"ac":"auth","token":"ITICKKEY"})"));
+        QCOMPARE(live.streams.received().at(1),
+                 QStringLiteral(R"({"ac":"subscribe","params":"AAPL$US","types":"depth,quote"})"));
+        QTRY_COMPARE(live.f.bookTitle(), QStringLiteral("ORDER BOOK  AAPL  iTick Level 2"));
+        live.window.sendItickPing();
+        QVERIFY(live.streams.waitForReceived(3));
+        QVERIFY(live.streams.received().at(2).contains(
+            QRegularExpression(R"(^\{"ac":"ping","params":"\d+"\}$)")));
+
+        live.streams.send(itickDepth(5));
+        QTRY_VERIFY(live.window.bookLive);
+        QVERIFY(live.f.bookTitle().startsWith(
+            QStringLiteral("US: Level 2 (5 levels)  AAPL  Spread 0.0100  Mid ")));
+        QCOMPARE(live.f.cards().at(0), QStringLiteral("BID\n187.2400"));
+        QVERIFY(!live.window.eventConsole->toPlainText().contains(QStringLiteral("ITICKKEY")));
+        // A live book whose socket drops says so.
+        live.streams.dropClients();
+        QTRY_COMPARE(live.f.bookTitle(), QStringLiteral("ORDER BOOK  AAPL  disconnected"));
+    }
+
+    void itickRetriesThenLevelOne()
+    {
+        LiveWindow live;
+        live.window.settings.itickApiKey = QStringLiteral("ITICKKEY");
+        live.window.itickRetryBaseMs = 20;
+        live.window.itickDepthTimer.setInterval(150);
+        live.f.addRow(QStringLiteral("AAPL"));
+        live.f.select(QStringLiteral("AAPL"));
+        // Four watchdog time-outs: three retries, each its own connection, then Level 1 once.
+        QTRY_VERIFY_WITH_TIMEOUT(live.f.bookTitle().startsWith(QStringLiteral("QUOTE SNAPSHOT")), 5000);
+        QCOMPARE(
+            live.f.bookTitle(),
+            QStringLiteral("QUOTE SNAPSHOT  AAPL  US Level 1 fallback snapshot (iTick depth timeout; retries "
+                           "exhausted)"));
+        QCOMPARE(live.streams.handshakes().size(), 4);
+        QVERIFY(live.window.eventConsole->toPlainText().contains(
+            QStringLiteral("iTick retry 3/3 scheduled for AAPL")));
+        // Thin depth after the hand-over starts nothing new; a full depth still makes the book live.
+        live.streams.send(itickDepth(3));
+        QTest::qWait(100);
+        QCOMPARE(live.window.itickRetryCount, 3);
+        live.streams.send(itickDepth(5));
+        QTRY_VERIFY(live.window.bookLive);
+        QCOMPARE(live.window.itickRetryCount, 0);
+    }
+
+    void levelOne_data()
+    {
+        QTest::addColumn<QString>("finnhubKey");
+        QTest::addColumn<QString>("alphaKey");
+        QTest::addColumn<QByteArray>("finnhubReply");
+        QTest::addColumn<bool>("finnhubHangs");
+        QTest::addColumn<QByteArray>("alphaReply");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("cards");
+        const QByteArray finnhub =
+            R"({"c":261.74,"h":263.31,"l":260.68,"o":261.07,"pc":259.45,"t":1582641000})";
+        const QByteArray alpha =
+            R"({"Global Quote":{"01. symbol":"MSFT","05. price":"112.1300","09. change":"0.6600"}})";
+        const QStringList empty = {"BID\n--", "ASK\n--", "SPR\n--", "IMB\n--"};
+        QTest::newRow("finnhub") << "FINNKEY"
+                                 << "" << finnhub << false << QByteArray()
+                                 << "US: Level 1 Finnhub fallback (iTick key missing)  snapshot fallback"
+                                 << QStringList{"BID\n259.4500", "ASK\n261.7400", "SPR\n2.2900", "IMB\n--"};
+        QTest::newRow("zero price goes to alpha")
+            << "FINNKEY"
+            << "ALPHAKEY" << QByteArray(R"({"c":0,"pc":0})") << false << alpha
+            << "US: Level 1 Alpha fallback (iTick key missing)  snapshot fallback"
+            << QStringList{"BID\n111.4700", "ASK\n112.1300", "SPR\n0.6600", "IMB\n--"};
+        QTest::newRow("zero price without alpha key")
+            << "FINNKEY"
+            << "" << QByteArray(R"({"c":0})") << false << QByteArray() << "QUOTE SNAPSHOT  AAPL  delayed"
+            << empty;
+        QTest::newRow("no keys") << ""
+                                 << "" << QByteArray() << false << QByteArray()
+                                 << "QUOTE SNAPSHOT  AAPL  US Level 1 fallback snapshot (iTick key missing)"
+                                 << empty;
+        QTest::newRow("alpha throttled") << ""
+                                         << "ALPHAKEY" << QByteArray() << false
+                                         << QByteArray(R"({"Note":"Thank you for using Alpha Vantage"})")
+                                         << "QUOTE SNAPSHOT  AAPL  delayed" << empty;
+        QTest::newRow("hanging host")
+            << "FINNKEY"
+            << "" << QByteArray() << true << QByteArray() << "QUOTE SNAPSHOT  AAPL  delayed" << empty;
+    }
+
+    void levelOne()
+    {
+        QFETCH(QString, finnhubKey);
+        QFETCH(QString, alphaKey);
+        QFETCH(QByteArray, finnhubReply);
+        QFETCH(bool, finnhubHangs);
+        QFETCH(QByteArray, alphaReply);
+        QFETCH(QString, title);
+        QFETCH(QStringList, cards);
+        LiveWindow live;
+        live.window.quoteTransferLimitMs = 300;
+        live.window.settings.configValues.insert(QStringLiteral("finnhub_api_key"), finnhubKey);
+        live.window.settings.alphaVantageApiKey = alphaKey;
+        auto &http = live.services.server();
+        http.setReply(QStringLiteral("/api/v1/quote"),
+                      finnhubHangs ? FakeReply::hanging() : FakeReply::json(finnhubReply));
+        http.setReply(QStringLiteral("/query"), FakeReply::json(alphaReply));
+        live.f.addRow(QStringLiteral("AAPL"));
+        live.f.select(QStringLiteral("AAPL"));
+        QTRY_COMPARE(live.f.bookTitle(), title);
+        QCOMPARE(live.f.cards(), cards);
+        QVERIFY(live.streams.handshakes().isEmpty());
+        if (!finnhubKey.isEmpty())
+            QCOMPARE(http.requestsFor(QStringLiteral("/api/v1/quote")).at(0).query,
+                     QStringLiteral("symbol=AAPL&token=") + finnhubKey);
+        for (const QString &key : {finnhubKey, alphaKey}) {
+            if (!key.isEmpty())
+                QVERIFY(!live.window.eventConsole->toPlainText().contains(key));
+        }
+    }
+
+    void aLateLevelOneReplyChangesNothing()
+    {
+        LiveWindow live;
+        live.window.settings.configValues.insert(QStringLiteral("finnhub_api_key"),
+                                                 QStringLiteral("FINNKEY"));
+        FakeReply slow = FakeReply::json(R"({"c":261.74,"pc":259.45})");
+        slow.delayMs = 400;
+        live.services.server().setReply(QStringLiteral("/api/v1/quote"), slow);
+        live.f.addRow(QStringLiteral("AAPL"));
+        live.f.addRow(QStringLiteral("EURUSD=X"));
+        live.f.select(QStringLiteral("AAPL"));
+        QVERIFY(live.services.server().waitForRequests(1));
+        live.f.select(QStringLiteral("EURUSD=X"));
+        QTest::qWait(700);
+        QCOMPARE(live.f.bookTitle(), QStringLiteral("QUOTE SNAPSHOT  EURUSD=X  delayed"));
+        QCOMPARE(live.f.cards().at(1), QStringLiteral("ASK\n--"));
+    }
+
+    void closingWithAllFourStreamsOpen()
+    {
+        auto live = std::make_unique<LiveWindow>();
+        live->f.addRow(QStringLiteral("BTCUSDT"));
+        live->f.select(QStringLiteral("BTCUSDT"));
+        live->window.startTickerStream();
+        QNetworkRequest request(endpointUrl(Endpoint::ITick, QStringLiteral("/stock")));
+        live->window.reopenStream(live->window.itickSocket, live->window.itickLink, request);
+        QVERIFY(live->streams.waitForClients(4));
+        live->streams.send(depthFrame(kFullDepth));
+        // The window goes first, with every socket open and frames on their way.
+        auto *window = &live->window;
+        QTest::qWait(20);
+        QVERIFY(window->tickerSocket.state() == QAbstractSocket::ConnectedState);
+        live.reset();
+    }
+
+    void stopAllStreamsClosesEverything()
+    {
+        LiveWindow live;
+        live.window.settings.itickApiKey = QStringLiteral("ITICKKEY");
+        live.window.itickRetryBaseMs = 300;
+        live.f.addRow(QStringLiteral("BTCUSDT"));
+        live.f.addRow(QStringLiteral("AAPL"));
+        live.window.startTickerStream();
+        live.f.select(QStringLiteral("AAPL"));
+        QVERIFY(live.streams.waitForClients(2));
+        live.window.scheduleItickRetry(QStringLiteral("test"));
+        QVERIFY(live.window.itickRetryTimer.isActive());
+        live.window.stopAllStreams();
+        QVERIFY(!live.window.itickPingTimer.isActive());
+        QVERIFY(!live.window.itickDepthTimer.isActive());
+        QVERIFY(!live.window.quotePollTimer.isActive());
+        QVERIFY(!live.window.tickerReconnectTimer.isActive());
+        QVERIFY(live.window.itickRetryTimer.isActive()); // left to its own guard
+        QTRY_COMPARE(live.streams.clientCount(), 0);
+        for (QWebSocket *socket : {&live.window.tickerSocket, &live.window.depthSocket,
+                                   &live.window.itickSocket, &live.window.tradeSocket})
+            QCOMPARE(socket->state(), QAbstractSocket::UnconnectedState);
+        // The pending retry still runs, for the still selected symbol only.
+        live.f.addRow(QStringLiteral("EURUSD=X"));
+        live.f.select(QStringLiteral("EURUSD=X"));
+        const int handshakes = bookHandshakes(live.streams);
+        QTest::qWait(500);
+        QCOMPARE(bookHandshakes(live.streams), handshakes);
+    }
+};
+
+MVX_TEST_MAIN(TestStreams)
+#include "test_streams.moc"
