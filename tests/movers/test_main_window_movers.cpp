@@ -1,6 +1,7 @@
 #include "movers/movers_mosaic.h"
 #include "shell/main_window.h"
 #include "tests/support/loopback_services.h"
+#include "tests/support/modal_script.h"
 #include "tests/support/recorded_replies.h"
 #include "tests/support/test_main.h"
 #include "watchlist/quote_columns.h"
@@ -650,15 +651,10 @@ private Q_SLOTS:
         f.moversMessages.clear();
         // "Create alert" opens its dialog for the mover's symbol; it is cancelled here.
         QString alertDialogTitle;
-        QTimer dialogCloser;
-        dialogCloser.setInterval(10);
-        QObject::connect(&dialogCloser, &QTimer::timeout, [&]() {
-            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
-                alertDialogTitle = dialog->windowTitle();
-                dialog->reject();
-            }
+        NextWidget<QDialog> alertDialog([&](QDialog *dialog) {
+            alertDialogTitle = dialog->windowTitle();
+            dialog->reject();
         });
-        dialogCloser.start();
         f.window.showMoversMenu(table, pos);
         QCOMPARE(alertDialogTitle,
                  entry == QLatin1String("Create alert") ? QStringLiteral("Create alert - TSLA") : QString());

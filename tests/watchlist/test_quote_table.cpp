@@ -1,4 +1,5 @@
 #include "shell/main_window.h"
+#include "tests/support/modal_script.h"
 #include "tests/support/test_main.h"
 #include "watchlist/market_table_item.h"
 #include "watchlist/quote_columns.h"
@@ -458,15 +459,10 @@ private Q_SLOTS:
         });
         // "Create alert" opens its dialog for the row's symbol; cancelled, it changes nothing.
         QString alertDialogTitle;
-        QTimer dialogCloser;
-        dialogCloser.setInterval(10);
-        QObject::connect(&dialogCloser, &QTimer::timeout, [&]() {
-            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
-                alertDialogTitle = dialog->windowTitle();
-                dialog->reject();
-            }
+        NextWidget<QDialog> alertDialog([&](QDialog *dialog) {
+            alertDialogTitle = dialog->windowTitle();
+            dialog->reject();
         });
-        dialogCloser.start();
         window.showWatchlistMenu(pos);
         QCOMPARE(alertDialogTitle,
                  entry == QLatin1String("Create alert") ? QStringLiteral("Create alert - AAPL") : QString());
