@@ -15,6 +15,7 @@
 #include <QNetworkAccessManager>
 #include <QPoint>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <QWebSocket>
 
@@ -63,11 +64,12 @@ public:
     void setLanguage(const QString &code);
     void retranslateUi();
     void retranslateMenus();
+    void retranslateTables();
     void setTheme(const QString &themeKey);
     void applyTheme();
     void applyLayoutPreset(const QString &presetKey);
     void moveToNextMonitor();
-    void updateThemedWidgets(); // stub until the themes land
+    void updateThemedWidgets();
 
     // ---- shell/: signal wiring, timers, the data start -------------------------------------------
     void connectSignals();
@@ -179,13 +181,20 @@ public:
     void layoutQuoteTiles();
     void updateFxTicker(double rate, double changePercent);
     void onUsdBrlTickerTimer();
-    void setupCompleter();            // stub until the symbol universe lands
-    void loadSymbolClassifications(); // stub until the symbol universe lands
+
+    // ---- watchlist/: the symbol universe, classification and completion ---------------------------
+    void setupCompleter();
+    QStringList universeSearchDirs() const;
+    QStringList loadUniverseSymbols() const;
+    void loadSymbolClassifications();
+    void mergeIntoUniverse(const QStringList &symbols);
+    void refreshCompleterModel();
+    void requestCryptoUniverse();
+    void onCryptoUniverseReply(QNetworkReply *reply);
     void onSymbolSearchEdited(const QString &text);
     void onSymbolSearchTimer();
-    // Stubs until the symbol universe lands.
-    void requestCryptoUniverse();
     void requestSymbolSearch(const QString &text);
+    void onSymbolSearchReply(QNetworkReply *reply);
 
     // ---- watchlist/: the watchlist file and its rows ----------------------------------------------
     QString watchlistWritePath() const;
@@ -329,6 +338,7 @@ public:
     void onChartDrawModeChanged(int mode);
     void onChartModeChanged();
     void onChartTimeframeChanged();
+    void updateChartToolTips();
 
     // ---- streams/: order-book panel, metric cards, tape page -------------------------------------
     QWidget *buildBookPanel(QWidget *root);
@@ -356,6 +366,7 @@ public:
 
     void stopAllStreams();
     void updateBookPresetButtons(); // stub until the book presets land
+    void updateBookMetricCards();   // stub until the book presets land
     void onBookStepChanged();
     void onTapeClearClicked();
     void onTapeFilterChanged();
@@ -391,8 +402,9 @@ public:
     void populateScreenerAssetCombo(const QString &preferredKey);
     void populateScreenerScopeCombo(const QString &preferredKey);
     QString currentMoversScope() const;
-    void loadWatchlistMovers(); // stub until the movers land
-    void refreshScreener();     // stub until the screener lands
+    void loadWatchlistMovers();  // stub until the movers land
+    void refreshScreener();      // stub until the screener lands
+    void setBreadthCardTitles(); // stub until the movers land
 
     // ---- movers/: filters, refresh and activation handlers ------------------------------------
     QString currentMoversInterval() const;
@@ -642,6 +654,7 @@ public:
     // Market data and records
     QMap<QString, CandleList> candlesBySymbol;
     QStringList symbolUniverse;
+    QSet<QString> symbolUniverseMembers; // the same symbols, for membership tests
     QStringList cryptoBaseAssets;
     QStringList b3BaseSymbols;
     QMap<QString, QString> sectorBySymbol;
