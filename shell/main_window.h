@@ -5,11 +5,13 @@
 #include "settings/api_keys.h"
 #include "settings/local_settings.h"
 #include "settings/shortcuts.h"
+#include "shell/layout_geometry.h"
 
 #include <QAbstractSocket>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QMap>
 #include <QNetworkAccessManager>
@@ -18,6 +20,8 @@
 #include <QSet>
 #include <QTimer>
 #include <QWebSocket>
+
+#include <functional>
 
 class MoversMosaic;
 class PriceChart;
@@ -30,6 +34,7 @@ class QDoubleSpinBox;
 class QGridLayout;
 class QIcon;
 class QKeyEvent;
+class QKeySequenceEdit;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -69,6 +74,7 @@ public:
     void applyTheme();
     void applyLayoutPreset(const QString &presetKey);
     void moveToNextMonitor();
+    MonitorList currentMonitors() const;
     void updateThemedWidgets();
 
     // ---- shell/: signal wiring, timers, the data start -------------------------------------------
@@ -116,6 +122,7 @@ public:
     QString localSettingsReadPath() const;
     QString workspaceSnapshotWritePath() const;
     QString workspaceSnapshotReadPath() const;
+    void insertWorkspaceKeys(QJsonObject &object);
     void saveLocalSettings();
     void loadLocalSettings();
     QString hiddenColumnsText() const;
@@ -131,14 +138,20 @@ public:
     QList<ShortcutDefinition> defaultShortcutDefinitions() const;
     QString shortcutText(const QString &id) const;
     void onQuoteHeaderContextMenu(const QPoint &pos);
-    // Stubs until the shortcut keys and the column presets land.
+    QKeySequence shortcutSequence(const QString &id) const;
+    void setActionShortcut(QAction *action, const QString &id);
     void applyConfiguredShortcuts();
     void applyColumnVisibilityConfig();
     void showColumnMenu(const QPoint &pos);
+    void applyColumnVisibilityChoice(int column, bool visible); // the header menu's choice
     void showApiKeysDialog();
     void showShortcutsDialog();
+    void onRestoreDefaultShortcuts();
     void saveWorkspaceSnapshot();
     void loadWorkspaceSnapshot();
+    QJsonObject buildWorkspaceJson();
+    void applyWorkspaceSnapshot(const QJsonObject &snapshot);
+    void applySyncSettingsPayload(const QJsonObject &payload);
     void applyColumnPreset(const QString &presetKey);
     void parseHiddenColumns(const QString &text);
     QList<ApiKeySpec> apiKeyCatalog() const;
@@ -625,6 +638,9 @@ public:
     QWebSocket itickSocket{QString(), QWebSocketProtocol::VersionLatest};
     QWebSocket tradeSocket{QString(), QWebSocketProtocol::VersionLatest};
 
+    // The monitors the window can move across; empty means the toolkit's screens. Tests set it.
+    std::function<MonitorList()> monitorListProvider;
+
     // Timers
     QTimer quotePollTimer;
     QTimer moversTimer;
@@ -678,6 +694,7 @@ public:
     QJsonObject chartDrawings; // drawings per "symbol|timeframe"
     QString currentDrawingsKey;
     LocalSettings settings;
+    QList<QPair<QString, QKeySequenceEdit *>> shortcutEditors; // the open shortcut dialog's fields
 
     // What the settings file holds for subsystems not built yet, kept as read so that every save
     // writes it back unchanged. Their loaders and writers replace these.
