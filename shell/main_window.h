@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chart/candle.h"
+#include "providers/provider_health.h"
 #include "providers/quote_routing.h"
 #include "settings/api_keys.h"
 #include "settings/local_settings.h"
@@ -8,6 +9,7 @@
 #include "shell/layout_geometry.h"
 
 #include <QAbstractSocket>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -255,7 +257,24 @@ public:
     double tableNumber(int row, int column, bool *ok = nullptr) const;
 
     // ---- providers/: catalogue, cascades, limits, health ----------------------------------------
+    QList<ProviderCoverageRow> providerCoverageTable() const;
+    QString providerCoverageStatus(const ProviderCoverageRow &row) const;
+    QColor coverageStatusColor(const QString &status) const;
+    QString coverageRowKey(const ProviderCoverageRow &row) const;
+    void logDataSourceSummary();
+    void logCascadeGroup(const QString &market, const QStringList &entries);
+    std::optional<QNetworkRequest> buildHealthCheckRequest(const ProviderCoverageRow &row) const;
+    void runApiHealthChecks(QTableWidget *table);
+    void onApiHealthReply(QNetworkReply *reply, const QPointer<QTableWidget> &table,
+                          const ProviderCoverageRow &row, int rowIndex, const QString &key,
+                          const QElapsedTimer &sent);
+    QColor healthStateColor(const QString &state) const;
     void showApiHealthDialog();
+    void setHealthTableItem(QTableWidget *table, int row, int column, const QString &text,
+                            const QColor &colour);
+    void fillProviderHealthColumns(QTableWidget *table, int row, const ProviderCoverageRow &coverage);
+    void onRunHealthChecksClicked(QTableWidget *table);
+    void onLogCascadeClicked();
 
     // The quote dispatcher and the four market cascades. Each run captures the symbol's generation;
     // a reply whose generation is no longer current is dropped without effect.
@@ -317,7 +336,6 @@ public:
                                         const QJsonArray &highs, const QJsonArray &lows,
                                         const QJsonArray &closes, const QJsonArray &volumes);
 
-    // Stubs until provider health lands.
     QJsonObject providerHealthToJson() const;
     void loadProviderHealth(const QJsonObject &object);
 
@@ -685,6 +703,8 @@ public:
     // Each quote attempt's limit and each quote request's transfer limit; only tests shorten them.
     int quoteAttemptLimitMs = 11000;
     int quoteTransferLimitMs = 10000;
+    int healthTransferLimitMs = 10000; // each health probe's transfer limit; only tests shorten it
+    ProviderHealthMap providerHealth;  // health records by coverage row key
     int pendingMoversReplies = 0;
     qint64 alphaVantageLastCallMs = 0;
     qint64 alphaVantageCooldownUntilMs = 0;
@@ -701,7 +721,6 @@ public:
     QJsonArray alertsAsRead;
     QJsonArray alertHistoryAsRead;
     QJsonObject portfoliosAsRead;
-    QJsonObject providerHealthAsRead;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
