@@ -27,7 +27,10 @@ MonitorPlacement nextMonitorPlacement(const MonitorList &list, const QSize &wind
     placement.target = (current + 1 + count) % count;
     const QRect area = list.monitors.at(placement.target).available;
     const QSize size = windowSize.boundedTo(area.size());
-    const QPoint topLeft = area.center() - QPoint(size.width() / 2, size.height() / 2);
+    // Centred by the free space on each side: the toolkit's centre point rounds down, which would leave a
+    // window as large as the area one pixel over its left and top edges, on the neighbouring monitor.
+    const QPoint topLeft =
+        area.topLeft() + QPoint((area.width() - size.width()) / 2, (area.height() - size.height()) / 2);
     placement.geometry = QRect(topLeft, size);
     return placement;
 }
