@@ -319,6 +319,11 @@ private Q_SLOTS:
             QCOMPARE(window.bookPresetShortcuts.at(i)->parent(), &window);
         }
 
+        // Built as the book's sides; the start-up retranslation shows the quote snapshot until depth arrives.
+        QCOMPARE(window.askCaptionLabel->text(), QStringLiteral("QUOTE"));
+        QCOMPARE(window.bidCaptionLabel->text(), QStringLiteral("STATS"));
+        window.bookLive = true;
+        window.retranslateUi();
         QCOMPARE(window.askCaptionLabel->text(), QStringLiteral("ASK"));
         QCOMPARE(window.bidCaptionLabel->text(), QStringLiteral("BID"));
         const auto contents = boxContents(panel);
