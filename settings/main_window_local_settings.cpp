@@ -11,10 +11,11 @@
 
 #include <vector>
 
-void MainWindow::saveLocalSettings()
+// The keys a workspace snapshot shares with the settings file, encoded once for both writers.
+void MainWindow::insertWorkspaceKeys(QJsonObject &object)
 {
     storeChartSelection();
-    QJsonObject object;
+    storeChartDrawings();
     object.insert(QStringLiteral("language"), settings.language);
     object.insert(QStringLiteral("theme"), settings.theme);
     object.insert(QStringLiteral("chart_mode"), settings.chartMode);
@@ -24,14 +25,7 @@ void MainWindow::saveLocalSettings()
     object.insert(QStringLiteral("indicators"),
                   priceChart ? priceChart->indicatorSettingsToJson() : QJsonObject());
     object.insert(QStringLiteral("shortcuts"), shortcutsToJson());
-    object.insert(QStringLiteral("alerts"), alertsToJsonArray());
-    object.insert(QStringLiteral("alert_history"), alertHistoryToJsonArray());
-    object.insert(QStringLiteral("portfolios"), portfoliosToJson());
-    object.insert(QStringLiteral("api_health"), providerHealthToJson());
-    object.insert(QStringLiteral("auth"), authToJson(settings));
-    object.insert(QStringLiteral("sync_versions"), syncVersionsToJson());
-    object.insert(QStringLiteral("sync_last_unix"), settings.syncLastUnix);
-    object.insert(QStringLiteral("sync_last_status"), settings.syncLastStatus);
+    object.insert(QStringLiteral("drawings"), chartDrawings);
     if (bookStepSpin)
         object.insert(QStringLiteral("book_step"), bookStepSpin->value());
     object.insert(QStringLiteral("book_preset"), bookPresetKey);
@@ -53,8 +47,20 @@ void MainWindow::saveLocalSettings()
     if (workspaceSplitter)
         object.insert(QStringLiteral("workspace_splitter_sizes"),
                       intsToJsonArray(workspaceSplitter->sizes()));
-    storeChartDrawings();
-    object.insert(QStringLiteral("drawings"), chartDrawings);
+}
+
+void MainWindow::saveLocalSettings()
+{
+    QJsonObject object;
+    insertWorkspaceKeys(object);
+    object.insert(QStringLiteral("alerts"), alertsToJsonArray());
+    object.insert(QStringLiteral("alert_history"), alertHistoryToJsonArray());
+    object.insert(QStringLiteral("portfolios"), portfoliosToJson());
+    object.insert(QStringLiteral("api_health"), providerHealthToJson());
+    object.insert(QStringLiteral("auth"), authToJson(settings));
+    object.insert(QStringLiteral("sync_versions"), syncVersionsToJson());
+    object.insert(QStringLiteral("sync_last_unix"), settings.syncLastUnix);
+    object.insert(QStringLiteral("sync_last_status"), settings.syncLastStatus);
     // The file holds the account session: it is readable by its owner only. A failed write is silent and
     // leaves the previous file whole; the next save tries again.
     if (!protectSettingsFile)

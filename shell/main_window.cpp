@@ -23,8 +23,6 @@ MainWindow::MainWindow()
     writeStartupLog(QStringLiteral("MainWindow ctor: before menu setup"));
     setupMenus();
     writeStartupLog(QStringLiteral("MainWindow ctor: after menu setup"));
-    // Normalisation completes bare B3 tickers from the built-in universe until the completer takes over.
-    b3BaseSymbols = b3BaseSymbolsFrom(defaultSymbolUniverse());
 
     buildPanels();
 

@@ -8,6 +8,7 @@
 #include "news/news_feed.h"
 #include "movers/mover_entry.h"
 #include "movers/screener_rules.h"
+#include "providers/provider_health.h"
 #include "providers/quote_routing.h"
 #include "settings/api_keys.h"
 #include "settings/json_file.h"
@@ -16,11 +17,14 @@
 #include "watchlist/watchlist_file.h"
 #include "streams/book_model.h"
 #include "streams/stream_link.h"
+#include "shell/layout_geometry.h"
 
 #include <QAbstractSocket>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QMap>
 #include <QNetworkAccessManager>
@@ -46,6 +50,7 @@ class QDoubleSpinBox;
 class QGridLayout;
 class QIcon;
 class QKeyEvent;
+class QKeySequenceEdit;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -82,11 +87,13 @@ public:
     void setLanguage(const QString &code);
     void retranslateUi();
     void retranslateMenus();
+    void retranslateTables();
     void setTheme(const QString &themeKey);
     void applyTheme();
     void applyLayoutPreset(const QString &presetKey);
     void moveToNextMonitor();
-    void updateThemedWidgets(); // stub until the themes land
+    MonitorList currentMonitors() const;
+    void updateThemedWidgets();
 
     // ---- shell/: signal wiring, timers, the data start -------------------------------------------
     void connectSignals();
@@ -133,6 +140,7 @@ public:
     QString localSettingsReadPath() const;
     QString workspaceSnapshotWritePath() const;
     QString workspaceSnapshotReadPath() const;
+    void insertWorkspaceKeys(QJsonObject &object);
     void saveLocalSettings();
     void loadLocalSettings();
     // Keeps a file its loader cannot use as it stands out of the way of the defaults that replace it,
@@ -159,18 +167,20 @@ public:
     QList<ShortcutDefinition> defaultShortcutDefinitions() const;
     QString shortcutText(const QString &id) const;
     void onQuoteHeaderContextMenu(const QPoint &pos);
-    // built by the workspace work; minimal until it lands
-    QJsonObject buildWorkspaceJson();
-    void applyWorkspaceSnapshot(const QJsonObject &snapshot);
-    void applySyncSettingsPayload(const QJsonObject &payload);
-    // Stubs until the shortcut keys and the column presets land.
+    QKeySequence shortcutSequence(const QString &id) const;
+    void setActionShortcut(QAction *action, const QString &id);
     void applyConfiguredShortcuts();
     void applyColumnVisibilityConfig();
     void showColumnMenu(const QPoint &pos);
+    void applyColumnVisibilityChoice(int column, bool visible); // the header menu's choice
     void showApiKeysDialog();
     void showShortcutsDialog();
+    void onRestoreDefaultShortcuts();
     void saveWorkspaceSnapshot();
     void loadWorkspaceSnapshot();
+    QJsonObject buildWorkspaceJson();
+    void applyWorkspaceSnapshot(const QJsonObject &snapshot);
+    void applySyncSettingsPayload(const QJsonObject &payload);
     void applyColumnPreset(const QString &presetKey);
     void parseHiddenColumns(const QString &text);
     QList<ApiKeySpec> apiKeyCatalog() const;
@@ -213,15 +223,20 @@ public:
     void layoutQuoteTiles();
     void updateFxTicker(double rate, double changePercent);
     void onUsdBrlTickerTimer();
-    void setupCompleter();            // stub until the symbol universe lands
-    // built by its own subsystem; minimal until it lands
+
+    // ---- watchlist/: the symbol universe, classification and completion ---------------------------
+    void setupCompleter();
+    QStringList universeSearchDirs() const;
+    QStringList loadUniverseSymbols() const;
+    void loadSymbolClassifications();
+    void mergeIntoUniverse(const QStringList &symbols);
     void refreshCompleterModel();
-    void loadSymbolClassifications(); // stub until the symbol universe lands
+    void requestCryptoUniverse();
+    void onCryptoUniverseReply(QNetworkReply *reply);
     void onSymbolSearchEdited(const QString &text);
     void onSymbolSearchTimer();
-    // Stubs until the symbol universe lands.
-    void requestCryptoUniverse();
     void requestSymbolSearch(const QString &text);
+    void onSymbolSearchReply(QNetworkReply *reply);
 
     // ---- watchlist/: the watchlist file and its rows ----------------------------------------------
     QString watchlistWritePath() const;
@@ -272,7 +287,24 @@ public:
     double tableNumber(int row, int column, bool *ok = nullptr) const;
 
     // ---- providers/: catalogue, cascades, limits, health ----------------------------------------
+    QList<ProviderCoverageRow> providerCoverageTable() const;
+    QString providerCoverageStatus(const ProviderCoverageRow &row) const;
+    QColor coverageStatusColor(const QString &status) const;
+    QString coverageRowKey(const ProviderCoverageRow &row) const;
+    void logDataSourceSummary();
+    void logCascadeGroup(const QString &market, const QStringList &entries);
+    std::optional<QNetworkRequest> buildHealthCheckRequest(const ProviderCoverageRow &row) const;
+    void runApiHealthChecks(QTableWidget *table);
+    void onApiHealthReply(QNetworkReply *reply, const QPointer<QTableWidget> &table,
+                          const ProviderCoverageRow &row, int rowIndex, const QString &key,
+                          const QElapsedTimer &sent);
+    QColor healthStateColor(const QString &state) const;
     void showApiHealthDialog();
+    void setHealthTableItem(QTableWidget *table, int row, int column, const QString &text,
+                            const QColor &colour);
+    void fillProviderHealthColumns(QTableWidget *table, int row, const ProviderCoverageRow &coverage);
+    void onRunHealthChecksClicked(QTableWidget *table);
+    void onLogCascadeClicked();
 
     // The quote dispatcher and the four market cascades. Each run captures the symbol's generation;
     // a reply whose generation is no longer current is dropped without effect.
@@ -338,7 +370,6 @@ public:
                                         const QJsonArray &highs, const QJsonArray &lows,
                                         const QJsonArray &closes, const QJsonArray &volumes);
 
-    // Stubs until provider health lands.
     QJsonObject providerHealthToJson() const;
     void loadProviderHealth(const QJsonObject &object);
 
@@ -381,6 +412,7 @@ public:
     void onChartDrawModeChanged(int mode);
     void onChartModeChanged();
     void onChartTimeframeChanged();
+    void updateChartToolTips();
 
     // ---- streams/: order-book panel, metric cards, tape page -------------------------------------
     QWidget *buildBookPanel(QWidget *root);
@@ -906,6 +938,9 @@ public:
     StreamLink itickLink;
     StreamLink tradeLink;
 
+    // The monitors the window can move across; empty means the toolkit's screens. Tests set it.
+    std::function<MonitorList()> monitorListProvider;
+
     // Timers
     QTimer quotePollTimer;
     QTimer moversTimer;
@@ -948,6 +983,7 @@ public:
     // Market data and records
     QMap<QString, CandleList> candlesBySymbol;
     QStringList symbolUniverse;
+    QSet<QString> symbolUniverseMembers; // the same symbols, for membership tests
     QStringList cryptoBaseAssets;
     QStringList b3BaseSymbols;
     QMap<QString, QString> sectorBySymbol;
@@ -962,6 +998,8 @@ public:
     // Each quote attempt's limit and each quote request's transfer limit; only tests shorten them.
     int quoteAttemptLimitMs = 11000;
     int quoteTransferLimitMs = 10000;
+    int healthTransferLimitMs = 10000; // each health probe's transfer limit; only tests shorten it
+    ProviderHealthMap providerHealth;  // health records by coverage row key
     int pendingMoversReplies = 0; // never below 0
     QList<MoverEntry> moversList; // entries gathered by the running batch
     quint64 moversGeneration = 0;
@@ -1029,9 +1067,7 @@ public:
     bool loginDialogWatched = false;
     QList<QPointer<QPushButton>> loginDialogButtons;
 
-    // What the settings file holds for subsystems not built yet, kept as read so that every save
-    // writes it back unchanged. Their loaders and writers replace these.
-    QJsonObject providerHealthAsRead;
+    QList<QPair<QString, QKeySequenceEdit *>> shortcutEditors; // the open shortcut dialog's fields
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -1,29 +1,66 @@
+#include "shell/themes.h"
+
+#include "chart/price_chart.h"
 #include "movers/movers_mosaic.h"
 #include "shell/main_window.h"
 
 #include <QAction>
+#include <QFile>
 
-// Style sheets and themed widgets come with the themes work; until then a theme is a stored key
-// and the checked menu action.
+namespace {
+QString readSheet(const QString &resource)
+{
+    QFile file(resource);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
+} // namespace
+
+bool isLightThemeKey(const QString &key)
+{
+    return key == QLatin1String("mvx_light");
+}
+
+QString normalizedThemeKey(const QString &key)
+{
+    return isLightThemeKey(key) ? QStringLiteral("mvx_light") : QStringLiteral("coffee_dark");
+}
+
+QString themeStyleSheet(bool light)
+{
+    static const QString dark = readSheet(QStringLiteral(":/themes/coffee_dark.qss"));
+    static const QString lightSheet = readSheet(QStringLiteral(":/themes/mvx_light.qss"));
+    return light ? lightSheet : dark;
+}
+
+// Choosing the current theme again still applies and saves it: the menu is also how a user repairs a
+// window whose look went wrong.
 void MainWindow::setTheme(const QString &themeKey)
 {
-    settings.theme = themeKey;
+    settings.theme = normalizedThemeKey(themeKey);
     applyTheme();
+    updateThemedWidgets();
+    saveLocalSettings();
 }
 
 void MainWindow::applyTheme()
 {
-    const bool light = settings.theme == QLatin1String("mvx_light");
-    if (themeLightAction)
-        themeLightAction->setChecked(light);
+    const bool light = isLightThemeKey(settings.theme);
     if (themeDarkAction)
         themeDarkAction->setChecked(!light);
+    if (themeLightAction)
+        themeLightAction->setChecked(light);
+    setStyleSheet(themeStyleSheet(light));
 }
 
 void MainWindow::updateThemedWidgets()
 {
+    const bool light = isLightThemeKey(settings.theme);
+    if (priceChart)
+        priceChart->setLightTheme(light);
     if (moversMosaic)
-        moversMosaic->setLightTheme(settings.theme == QLatin1String("mvx_light"));
-    setBreadthCardTitles();
+        moversMosaic->setLightTheme(light);
     updateBookMetricCards();
+    setBreadthCardTitles();
 }

@@ -10,9 +10,12 @@
 #include <cmath>
 
 namespace {
-// Style sheets read the "direction" property only when the widget is polished again.
+// Style sheets read the "direction" property only when the widget is polished again. Re-polishing
+// resolves the whole window sheet for the widget, so it is done only when the direction changes.
 void setDirection(QWidget *widget, const QString &direction)
 {
+    if (widget->property("direction").toString() == direction)
+        return;
     widget->setProperty("direction", direction);
     widget->style()->unpolish(widget);
     widget->style()->polish(widget);

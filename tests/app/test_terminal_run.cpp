@@ -320,7 +320,8 @@ private Q_SLOTS:
         int frameWidth = 0;
         {
             auto window = std::make_unique<MainWindow>();
-            window->resize(720, 700);
+            // Above the smallest size the themed window allows, so the size asked for is the size kept.
+            window->resize(860, 780);
             window->move(24, 16);
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -348,7 +349,7 @@ private Q_SLOTS:
             leftSizes = window->leftSplitter->sizes();
             workspaceSizes = window->workspaceSplitter->sizes();
             geometry = window->geometry();
-            QCOMPARE(geometry.size(), QSize(720, 700));
+            QCOMPARE(geometry.size(), QSize(860, 780));
             frameWidth = std::max(geometry.top() - window->frameGeometry().top(),
                                   geometry.left() - window->frameGeometry().left());
 

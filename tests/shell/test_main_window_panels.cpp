@@ -225,7 +225,9 @@ private Q_SLOTS:
         for (const Tool &tool : tools) {
             QCOMPARE(tool.button->text(), QString::fromLatin1(tool.text));
             QCOMPARE(tool.button->objectName(), QStringLiteral("chartToolButton"));
-            QCOMPARE(tool.button->minimumWidth(), 58);
+            // The theme's narrow rule for the tools (48 px of content, padding and border around it)
+            // replaces the 58 px set at construction.
+            QCOMPARE(tool.button->minimumWidth(), 48 + 2 * 8 + 2 * 1);
             QCOMPARE(tool.button->maximumWidth(), 92);
             QCOMPARE(tool.button->isCheckable(), tool.checkable);
             QCOMPARE(tool.button->shortcut(), QKeySequence(QString::fromLatin1(tool.keys)));
@@ -313,17 +315,22 @@ private Q_SLOTS:
             QVERIFY(button->isCheckable());
             // Step 0 without a price: raw, tight and normal all give that step.
             QCOMPARE(button->isChecked(), i < 3);
-            QCOMPARE(button->minimumWidth(), 0);
+            QCOMPARE(button->minimumWidth(), 0 + 2 * 4 + 2 * 1); // the theme's 0 rule plus padding and border
             QCOMPARE(button->sizePolicy().horizontalPolicy(), QSizePolicy::Expanding);
             QCOMPARE(button->sizePolicy().verticalPolicy(), QSizePolicy::Fixed);
             QCOMPARE(gridCell(button), (QList<int>{1, i, 1, 1}));
-            QVERIFY(window.bookPresetShortcuts.at(i)->key().isEmpty());
+            // The shortcut configuration gives each its key at start: Ctrl+1 to Ctrl+4.
+            QCOMPARE(window.bookPresetShortcuts.at(i)->key(), QKeySequence(QStringLiteral("Ctrl+%1").arg(i + 1)));
             QCOMPARE(window.bookPresetShortcuts.at(i)->parent(), &window);
         }
 
-        // No live depth yet: the language pass leaves the tables in snapshot mode.
+        // Built as the book's sides; the start-up retranslation shows the quote snapshot until depth arrives.
         QCOMPARE(window.askCaptionLabel->text(), QStringLiteral("QUOTE"));
         QCOMPARE(window.bidCaptionLabel->text(), QStringLiteral("STATS"));
+        window.bookLive = true;
+        window.retranslateUi();
+        QCOMPARE(window.askCaptionLabel->text(), QStringLiteral("ASK"));
+        QCOMPARE(window.bidCaptionLabel->text(), QStringLiteral("BID"));
         const auto contents = boxContents(panel);
         const QList<QPair<QWidget *, int>> expected = {
             {window.bookTitleLabel, 0},  {step->parentWidget(), 0}, {metricRow, 0},

@@ -1,0 +1,66 @@
+// Feeds arbitrary bytes to the readers of the symbol universe's outside input (the exchange's pair list,
+// the symbol search reply, universe and classification lines) and of the stored provider health, and
+// checks what callers rely on: every symbol that reaches the universe is 1 to 32 characters with no
+// blank or control character, a search yields at most 20, pairs and bases come only from a well-formed
+// list, a line gives an upper-case symbol without separators, and stored health never reads back as a
+// running probe or with negative counters.
+#include "providers/provider_health.h"
+#include "watchlist/symbol_universe.h"
+
+#include <QJsonDocument>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+void require(bool condition, const char *what)
+{
+    if (condition)
+        return;
+    std::fprintf(stderr, "universe reader broken: %s\n", what);
+    std::abort();
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<int>(size));
+
+    const CryptoExchangeList list = parseCryptoExchangeList(bytes);
+    require(list.wellFormed || (list.pairs.isEmpty() && list.bases.isEmpty()), "pairs from a malformed list");
+    require(list.bases.size() <= list.pairs.size(), "more bases than pairs");
+    for (const QString &pair : list.pairs)
+        require(isAcceptableUniverseSymbol(pair), "unacceptable pair");
+    for (const QString &base : list.bases)
+        require(isAcceptableUniverseSymbol(base), "unacceptable base");
+
+    const QStringList found = parseSymbolSearchReply(bytes);
+    require(found.size() <= kSymbolSearchQuoteCount, "too many search results");
+    for (const QString &symbol : found)
+        require(isAcceptableUniverseSymbol(symbol), "unacceptable search result");
+
+    const QString line = QString::fromUtf8(bytes);
+    const QString symbol = universeLineSymbol(line);
+    require(symbol == symbol.toUpper() && symbol == symbol.trimmed(), "line symbol not canonical");
+    require(!symbol.contains(QLatin1Char(',')) && !symbol.contains(QLatin1Char(';')) &&
+                !symbol.contains(QLatin1Char('\t')),
+            "separator in line symbol");
+
+    const QString guess = guessedB3Symbol(line);
+    require(guess.isEmpty() || guess.endsWith(QLatin1String(".SA")), "guess without suffix");
+
+    const ProviderHealthMap records = providerHealthFromJson(QJsonDocument::fromJson(bytes).object());
+    for (const ProviderHealth &health : records)
+        require(health.status != QLatin1String("testing"), "a probe survived a restart");
+    const ProviderHealthMap again = providerHealthFromJson(providerHealthJson(records));
+    require(again.keys() == records.keys(), "health records lost on a round trip");
+    for (auto it = records.constBegin(); it != records.constEnd(); ++it) {
+        const ProviderHealth &back = again.value(it.key());
+        require(back.status == it->status && back.latencyMs == it->latencyMs &&
+                    back.attempts == it->attempts && back.lastError == it->lastError,
+                "health record changed on a round trip");
+    }
+    return 0;
+}

@@ -1,0 +1,121 @@
+#include "app/endpoints.h"
+#include "shell/main_window.h"
+#include "watchlist/symbol_rules.h"
+#include "watchlist/symbol_universe.h"
+
+#include <QCompleter>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QNetworkReply>
+#include <QStringListModel>
+
+namespace {
+// The direct requests outside the fetchers introduce themselves with their own agent.
+const QByteArray kDirectUserAgent = QByteArrayLiteral("MURVEX_TERMINAL/0.1 Qt");
+} // namespace
+
+void MainWindow::setupCompleter()
+{
+    symbolUniverse.clear();
+    symbolUniverseMembers.clear();
+    appendNewUniverseSymbols(symbolUniverse, symbolUniverseMembers, defaultSymbolUniverse());
+    appendNewUniverseSymbols(symbolUniverse, symbolUniverseMembers, loadUniverseSymbols());
+    sortUniverse(symbolUniverse);
+    b3BaseSymbols = b3BaseSymbolsFrom(symbolUniverse);
+
+    if (!symbolInput)
+        return;
+    completerModel = new QStringListModel(symbolInput);
+    refreshCompleterModel();
+    auto *completer = new QCompleter(completerModel, symbolInput);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    completer->setFilterMode(Qt::MatchContains);
+    completer->setCompletionMode(QCompleter::PopupCompletion);
+    symbolInput->setCompleter(completer);
+}
+
+QStringList MainWindow::universeSearchDirs() const
+{
+    return universeDirectoriesFor(QCoreApplication::applicationDirPath());
+}
+
+QStringList MainWindow::loadUniverseSymbols() const
+{
+    return readUniverseFiles(universeSearchDirs());
+}
+
+void MainWindow::loadSymbolClassifications()
+{
+    const QMap<QString, QString> sectors =
+        readClassificationFile(findClassificationFile(universeSearchDirs()));
+    for (auto it = sectors.constBegin(); it != sectors.constEnd(); ++it)
+        sectorBySymbol.insert(it.key(), it.value());
+}
+
+void MainWindow::mergeIntoUniverse(const QStringList &symbols)
+{
+    if (appendNewUniverseSymbols(symbolUniverse, symbolUniverseMembers, symbols) == 0)
+        return;
+    sortUniverse(symbolUniverse);
+    refreshCompleterModel();
+}
+
+void MainWindow::refreshCompleterModel()
+{
+    if (!completerModel)
+        return;
+    QStringList entries;
+    entries.reserve(symbolUniverse.size());
+    for (const QString &symbol : std::as_const(symbolUniverse))
+        entries.append(completionEntry(symbol));
+    completerModel->setStringList(entries);
+}
+
+void MainWindow::requestCryptoUniverse()
+{
+    QNetworkReply *reply = networkManager.get(
+        QNetworkRequest(endpointUrl(Endpoint::BinanceRest, QStringLiteral("/api/v3/exchangeInfo"))));
+    connect(reply, &QNetworkReply::finished, this, [this, reply]() { onCryptoUniverseReply(reply); });
+}
+
+void MainWindow::onCryptoUniverseReply(QNetworkReply *reply)
+{
+    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
+    const bool failed = reply->error() != QNetworkReply::NoError;
+    reply->deleteLater();
+    if (failed)
+        return;
+    const CryptoExchangeList list = parseCryptoExchangeList(body);
+    // One malformed or empty reply must not replace a good list: normalisation would lose every base.
+    if (list.wellFormed && !list.pairs.isEmpty()) {
+        cryptoBaseAssets = list.bases;
+        mergeIntoUniverse(list.pairs);
+    }
+    appendEventLog(localizedText(QStringLiteral("Crypto universe loaded: %1 Binance USDT pairs"),
+                                 QStringLiteral("Universo crypto carregado: %1 pares USDT Binance"))
+                       .arg(list.pairs.size()));
+}
+
+void MainWindow::requestSymbolSearch(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.size() < 2)
+        return;
+    const QString guess = guessedB3Symbol(trimmed);
+    if (!guess.isEmpty())
+        mergeIntoUniverse({guess});
+    QNetworkRequest request(symbolSearchUrl(endpointBase(Endpoint::Yahoo), trimmed));
+    request.setHeader(QNetworkRequest::UserAgentHeader, kDirectUserAgent);
+    QNetworkReply *reply = networkManager.get(request);
+    connect(reply, &QNetworkReply::finished, this, [this, reply]() { onSymbolSearchReply(reply); });
+}
+
+void MainWindow::onSymbolSearchReply(QNetworkReply *reply)
+{
+    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
+    const bool failed = reply->error() != QNetworkReply::NoError;
+    reply->deleteLater();
+    if (failed)
+        return;
+    mergeIntoUniverse(parseSymbolSearchReply(body));
+}
