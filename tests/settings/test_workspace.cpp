@@ -253,7 +253,7 @@ private Q_SLOTS:
     void theLegacySnapshotIsReadAndTheNewPathWritten()
     {
         TempHome home;
-        home.writeFile(QStringLiteral("work/data/settings/workspace.default.json"),
+        home.writeFile(QStringLiteral("app/data/settings/workspace.default.json"),
                        "{\"language\":\"pt_BR\",\"theme\":\"mvx_light\"}");
         MainWindow window;
         window.loadWorkspaceSnapshot();

@@ -364,23 +364,26 @@ private Q_SLOTS:
         QTRY_COMPARE(accepted.size(), 4);
         QTRY_VERIFY(window->tickerSocket.state() == QAbstractSocket::ConnectedState);
 
-        // Late reports that would touch the window's members once they are gone.
+        // Late reports that would touch the window's members once they are gone. Only what arrives once
+        // the deletion has begun counts: the window's own stream start may reopen a socket before it.
+        bool armed = false;
         bool reached = false;
         QNetworkReply *pending = window->networkManager.get(
             QNetworkRequest(QUrl(services.server().baseUrl() + QStringLiteral("/hang"))));
-        connect(pending, &QNetworkReply::finished, window, [&reached, window]() {
-            reached = true;
+        connect(pending, &QNetworkReply::finished, window, [&armed, &reached, window]() {
+            reached = armed;
             window->settings.syncLastStatus = QStringLiteral("late");
         });
         for (QWebSocket *socket :
              {&window->tickerSocket, &window->depthSocket, &window->itickSocket, &window->tradeSocket})
-            connect(socket, &QWebSocket::disconnected, window, [&reached, window]() {
-                reached = true;
+            connect(socket, &QWebSocket::disconnected, window, [&armed, &reached, window]() {
+                reached = armed;
                 window->bookSymbol = QStringLiteral("late");
             });
         window->settingsSaveTimer.start(0);
         QTRY_VERIFY(services.server().requestsFor(QStringLiteral("/hang")).size() == 1);
 
+        armed = true;
         delete window;
         QVERIFY(!reached);
         // The far ends see the connections go.

@@ -320,7 +320,8 @@ private Q_SLOTS:
             QCOMPARE(button->sizePolicy().verticalPolicy(), QSizePolicy::Fixed);
             QCOMPARE(gridCell(button), (QList<int>{1, i, 1, 1}));
             // The shortcut configuration gives each its key at start: Ctrl+1 to Ctrl+4.
-            QCOMPARE(window.bookPresetShortcuts.at(i)->key(), QKeySequence(QStringLiteral("Ctrl+%1").arg(i + 1)));
+            QCOMPARE(window.bookPresetShortcuts.at(i)->key(),
+                     QKeySequence(QStringLiteral("Ctrl+%1").arg(i + 1)));
             QCOMPARE(window.bookPresetShortcuts.at(i)->parent(), &window);
         }
 
@@ -331,6 +332,8 @@ private Q_SLOTS:
         window.retranslateUi();
         QCOMPARE(window.askCaptionLabel->text(), QStringLiteral("ASK"));
         QCOMPARE(window.bidCaptionLabel->text(), QStringLiteral("BID"));
+        window.bookLive = false;
+        window.retranslateUi();
         const auto contents = boxContents(panel);
         const QList<QPair<QWidget *, int>> expected = {
             {window.bookTitleLabel, 0},  {step->parentWidget(), 0}, {metricRow, 0},
