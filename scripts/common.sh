@@ -28,6 +28,10 @@ MVX_BUILD_PACKAGES=(build-essential cmake ninja-build ccache pkg-config
 MVX_TEST_PACKAGES=(qt6-httpserver-dev libbenchmark-dev)
 MVX_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 
+# Paths under the checkout count relative to it, so a fresh clone on the same machine hits the cache
+# that an earlier build filled.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$MVX_ROOT}"
+
 mvx_jobs() {
   nproc 2>/dev/null || echo 2
 }
