@@ -21,6 +21,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QPaintEvent>
 #include <QPointer>
 #include <QProcess>
 #include <QTableWidget>
@@ -149,7 +150,8 @@ void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext &, const QS
     std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
-// With MVX_TICKER_BENCH_PAINTS set, the run also tells which widgets the stream made repaint.
+// With MVX_TICKER_BENCH_PAINTS set, the run also tells which widgets the stream made repaint (and with
+// MVX_TICKER_BENCH_RECTS too, which window areas).
 class PaintCounter : public QObject
 {
 public:
@@ -166,6 +168,12 @@ public:
                 }
             }
             ++paints[name];
+            if (qEnvironmentVariableIsSet("MVX_TICKER_BENCH_RECTS") && watched->isWidgetType() &&
+                static_cast<QWidget *>(watched)->isWindow()) {
+                const QRect r = static_cast<QPaintEvent *>(event)->rect();
+                ++paints
+                    [QStringLiteral("rect %1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height())];
+            }
         }
         return QObject::eventFilter(watched, event);
     }
