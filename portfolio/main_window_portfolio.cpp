@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTableWidget>
+#include <QTimer>
 
 namespace {
 const QList<PortfolioPosition> &noPositions()
@@ -144,6 +145,17 @@ void MainWindow::setPositionCell(int row, int column, const QString &text, std::
     if (sortValue)
         item->setData(Qt::UserRole, *sortValue);
     positionsTable->setItem(row, column, item);
+}
+
+void MainWindow::refreshPortfolioSoon()
+{
+    if (portfolioRefreshQueued)
+        return;
+    portfolioRefreshQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        portfolioRefreshQueued = false;
+        refreshPortfolio();
+    });
 }
 
 void MainWindow::refreshPortfolio()

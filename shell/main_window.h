@@ -677,6 +677,8 @@ public:
     // with an "items" array, so that a bad download never wipes the local portfolios.
     bool applySyncPortfoliosPayload(const QJsonValue &payload);
     void refreshPortfolio();
+    // Quotes arrive one by one: all that arrive in one event-loop turn share one refresh.
+    void refreshPortfolioSoon();
     void refreshPortfolioTransactions();
     QString positionCurrency(const PortfolioPosition &position) const;
     double convertCurrency(double amount, const QString &from, const QString &to, bool *ok = nullptr) const;
@@ -1035,6 +1037,7 @@ public:
     PortfolioCurrencyMap portfolioBaseCurrency;
     QString activePortfolio;
     bool portfolioCombosRefilling = false;
+    bool portfolioRefreshQueued = false;
     // What the transactions table shows, so that a quote's refresh leaves its rows (and an open menu's
     // row) alone unless the transactions, the portfolio or the language changed.
     struct ShownTransactions

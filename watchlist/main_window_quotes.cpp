@@ -95,7 +95,7 @@ void MainWindow::updateQuoteRow(const QString &symbol, double last, double chang
     appendQuoteTapeRow(symbol, last, changePercent, redactedText(source), redactedText(latencyText),
                        redactedText(status));
     refreshScreener();
-    refreshPortfolio();
+    refreshPortfolioSoon();
     updateQuoteTiles();
     if (symbol == selectedSymbol()) {
         refreshChart();

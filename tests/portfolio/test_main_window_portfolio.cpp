@@ -72,6 +72,30 @@ const char *const kTwoPortfolios = R"({"active": "Brasil", "items": [
                        "amount": -50, "currency": "BRL", "note": ""}]},
     {"name": "US", "base_currency": "USD",
      "positions": [{"symbol": "AAPL", "quantity": 10, "average_price": 100}], "transactions": []}]})";
+struct FedQuote
+{
+    QString symbol;
+    double price;
+};
+
+// What the portfolio page shows: every position row with its colors and sort keys, and the summary.
+QStringList shownPortfolio(const MainWindow &window)
+{
+    QStringList out;
+    const QTableWidget *table = window.positionsTable;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        for (int column = 0; column < table->columnCount(); ++column) {
+            const QTableWidgetItem *item = table->item(row, column);
+            out << (item ? QStringLiteral("%1|%2|%3")
+                               .arg(item->text(), item->foreground().color().name(),
+                                    item->data(Qt::UserRole).toString())
+                         : QStringLiteral("<none>"));
+        }
+    }
+    out << window.portfolioSummaryLabel->text() << window.portfolioSummaryLabel->styleSheet();
+    out << QString::number(table->currentRow());
+    return out;
+}
 } // namespace
 
 class TestMainWindowPortfolio : public QObject
@@ -194,6 +218,7 @@ private Q_SLOTS:
         MainWindow window;
         window.loadPortfolios(parseObject(kTwoPortfolios), QJsonArray());
         window.updateQuoteRow("PETR4.SA", 25.0, 1.0, "test", "1 ms", "ok");
+        QCoreApplication::processEvents(); // a quote refreshes the portfolio once per turn
         QCOMPARE(rowTexts(window.positionsTable, 0), (QStringList{"PETR4.SA", "100.00000000", "20.0000",
                                                                   "25.0000", "2500.00", "500.00", "25.00%"}));
         QCOMPARE(window.positionsTable->item(0, 5)->foreground().color(), QColor("#20c878"));
@@ -209,6 +234,7 @@ private Q_SLOTS:
         // The US portfolio in USD needs no rate; switched to BRL it waits for one.
         window.portfolioCombo->setCurrentText("US");
         window.updateQuoteRow("AAPL", 110.0, 1.0, "test", "1 ms", "ok");
+        QCoreApplication::processEvents(); // a quote refreshes the portfolio once per turn
         QCOMPARE(window.portfolioSummaryLabel->text(),
                  QStringLiteral("USD Market 1100.00 | P&L 100.00 | Cash 0.00 | Div 0.00"));
         window.portfolioCurrencyCombo->setCurrentText("BRL");
@@ -217,6 +243,57 @@ private Q_SLOTS:
         window.updateFxTicker(5.0, 0.1);
         QCOMPARE(window.portfolioSummaryLabel->text(),
                  QStringLiteral("BRL Market 5500.00 | P&L 500.00 | Cash 0.00 | Div 0.00"));
+    }
+
+    // A stream delivers many quotes in one event-loop turn; the portfolio refreshes once for them all
+    // and must end exactly where a refresh after every quote would.
+    void quotesOfOneTurnEndAsQuotesOneByOne_data()
+    {
+        QTest::addColumn<QList<FedQuote>>("quotes");
+        QTest::addColumn<QString>("lastShown"); // the last quoted symbol's price column
+        QTest::newRow("one symbol, many prices")
+            << QList<FedQuote>{{"PETR4.SA", 21.0}, {"PETR4.SA", 19.0}, {"PETR4.SA", 25.5}}
+            << QStringLiteral("25.5000");
+        QTest::newRow("both symbols trade places") << QList<FedQuote>{{"PETR4.SA", 25.0},
+                                                                      {"VALE3.SA", 400.0},
+                                                                      {"PETR4.SA", 30.0},
+                                                                      {"VALE3.SA", 55.0}}
+                                                   << QStringLiteral("55.0000");
+        QTest::newRow("a price lost last")
+            << QList<FedQuote>{{"VALE3.SA", 70.0}, {"VALE3.SA", qQNaN()}} << QStringLiteral("--");
+    }
+
+    void quotesOfOneTurnEndAsQuotesOneByOne()
+    {
+        QFETCH(QList<FedQuote>, quotes);
+        QFETCH(QString, lastShown);
+        TempHome home;
+        LoopbackServices services;
+        MainWindow oneByOne;
+        MainWindow inOneTurn;
+        for (MainWindow *window : {&oneByOne, &inOneTurn}) {
+            window->loadPortfolios(parseObject(kTwoPortfolios), QJsonArray());
+            window->positionsTable->sortItems(4, Qt::DescendingOrder);
+            window->updateQuoteRow("PETR4.SA", 22.0, 1.0, "test", "1 ms", "ok");
+            window->updateQuoteRow("VALE3.SA", 61.0, 1.0, "test", "1 ms", "ok");
+            QCoreApplication::processEvents();
+            window->positionsTable->setCurrentCell(
+                window->positionsTable->findItems("VALE3.SA", Qt::MatchExactly).first()->row(), 0);
+        }
+        for (const FedQuote &quote : quotes) {
+            oneByOne.updateQuoteRow(quote.symbol, quote.price, 1.0, "test", "1 ms", "ok");
+            QCoreApplication::processEvents();
+        }
+        for (const FedQuote &quote : quotes)
+            inOneTurn.updateQuoteRow(quote.symbol, quote.price, 1.0, "test", "1 ms", "ok");
+        QCoreApplication::processEvents();
+        QCOMPARE(shownPortfolio(inOneTurn), shownPortfolio(oneByOne));
+        const QTableWidget *table = inOneTurn.positionsTable;
+        QCOMPARE(
+            table->item(table->findItems(quotes.last().symbol, Qt::MatchExactly).first()->row(), 3)->text(),
+            lastShown);
+        QCOMPARE(inOneTurn.positionsTable->item(inOneTurn.positionsTable->currentRow(), 0)->text(),
+                 QStringLiteral("VALE3.SA"));
     }
 
     void switchingPortfoliosShowsTheirOwnCurrency()
@@ -249,9 +326,11 @@ private Q_SLOTS:
         // Sorted by market value, descending: a quote moves rows around.
         window.positionsTable->sortItems(4, Qt::DescendingOrder);
         window.updateQuoteRow("PETR4.SA", 25.0, 1.0, "test", "1 ms", "ok");
+        QCoreApplication::processEvents(); // a quote refreshes the portfolio once per turn
         window.positionsTable->setCurrentCell(
             window.positionsTable->findItems("VALE3.SA", Qt::MatchExactly).first()->row(), 0);
         window.updateQuoteRow("VALE3.SA", 400.0, 1.0, "test", "1 ms", "ok"); // VALE3 now first
+        QCoreApplication::processEvents(); // a quote refreshes the portfolio once per turn
         QCOMPARE(columnTexts(window.positionsTable, 0), (QStringList{"VALE3.SA", "PETR4.SA"}));
         const int row = window.positionsTable->currentRow();
         QVERIFY(row >= 0);
@@ -279,6 +358,7 @@ private Q_SLOTS:
         bar->setValue(bar->maximum() / 2);
         const int value = bar->value();
         window.updateQuoteRow("AAPL", 120.0, 1.0, "test", "1 ms", "ok");
+        QCoreApplication::processEvents(); // a quote refreshes the portfolio once per turn
         QCOMPARE(window.positionsTable->item(80, 3)->text(), QStringLiteral("120.0000"));
         QCOMPARE(bar->value(), value);
         QCOMPARE(window.positionsTable->currentRow(), 3);
@@ -292,6 +372,7 @@ private Q_SLOTS:
         window.loadPortfolios(parseObject(kTwoPortfolios), QJsonArray());
         const QTableWidgetItem *first = window.transactionsTable->item(0, 0);
         window.updateQuoteRow("PETR4.SA", 25.0, 1.0, "test", "1 ms", "ok");
+        QCoreApplication::processEvents(); // a quote refreshes the portfolio once per turn
         window.updateFxTicker(5.1, 0.0);
         QCOMPARE(window.transactionsTable->item(0, 0), first);
 

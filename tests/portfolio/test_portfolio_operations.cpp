@@ -267,6 +267,7 @@ private Q_SLOTS:
     {
         Fixture f;
         f.window.updateQuoteRow("AAPL", 170.0, 1.0, "test", "1 ms", "ok");
+        QCoreApplication::processEvents(); // a quote refreshes the portfolio once per turn
         f.window.quoteTable->setCurrentCell(f.window.findSymbolRow("AAPL"), 0);
         const int watchlistRows = f.window.quoteTable->rowCount();
         DialogScript script;
@@ -284,6 +285,7 @@ private Q_SLOTS:
     {
         Fixture f;
         f.window.updateQuoteRow("NVDA", 880.5, 1.0, "test", "1 ms", "ok");
+        QCoreApplication::processEvents(); // a quote refreshes the portfolio once per turn
         DialogScript script;
         script.text("nvda").number(1).cancel();
         Fixture::run(script, [&]() { f.window.addPortfolioPosition(); });
@@ -374,6 +376,7 @@ private Q_SLOTS:
         f.window.positionsTable->sortItems(3, Qt::AscendingOrder); // by last price: quotes move rows
         const auto quotes = f.streamQuotes("PETR4.SA");
         f.window.updateQuoteRow("AAPL", 30.0, 0.5, "test", "1 ms", "ok");
+        QCoreApplication::processEvents(); // a quote refreshes the portfolio once per turn
         QTest::qWait(30);
         f.window.positionsTable->setCurrentCell(rowOf(f.window.positionsTable, "AAPL"), 0);
         QTest::qWait(60); // PETR4.SA passes AAPL's price back and forth meanwhile
