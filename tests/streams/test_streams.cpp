@@ -335,6 +335,10 @@ private Q_SLOTS:
         QFETCH(QStringList, cards);
         LiveWindow live;
         live.window.quoteTransferLimitMs = 300;
+        // The row's own quote walk asks the same Finnhub path; a quote it applied would turn the Level 1
+        // view into the plain snapshot, as every quote of a selected symbol without depth does. Its
+        // attempts give up at once here, so the view under test stays.
+        live.window.quoteAttemptLimitMs = 1;
         live.window.settings.configValues.insert(QStringLiteral("finnhub_api_key"), finnhubKey);
         live.window.settings.alphaVantageApiKey = alphaKey;
         auto &http = live.services.server();
