@@ -257,7 +257,9 @@ private Q_SLOTS:
             road.w().requestBinanceKlines(QStringLiteral("BTCUSDT"));
         }
         QTest::qWait(600);
-        QVERIFY(!road.w().candlesBySymbol.contains(QStringLiteral("BTCUSDT")));
+        // The stale reply would bring its three candles; on a slow machine the row's own quote may have
+        // added a single live sample meanwhile, which is not history.
+        QVERIFY(road.w().candlesBySymbol.value(QStringLiteral("BTCUSDT")).size() < 3);
         QVERIFY(road.console().isEmpty() || change == 1);
     }
 
