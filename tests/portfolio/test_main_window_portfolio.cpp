@@ -1,4 +1,5 @@
 #include "shell/main_window.h"
+#include "tests/portfolio/portfolio_readers.h"
 #include "tests/support/loopback_services.h"
 #include "tests/support/test_main.h"
 
@@ -31,19 +32,6 @@ QJsonArray parseArray(const char *json)
     return QJsonDocument::fromJson(QByteArray(json)).array();
 }
 
-QJsonObject parseObject(const char *json)
-{
-    return QJsonDocument::fromJson(QByteArray(json)).object();
-}
-
-QStringList comboTexts(const QComboBox *combo)
-{
-    QStringList out;
-    for (int i = 0; i < combo->count(); ++i)
-        out << combo->itemText(i);
-    return out;
-}
-
 QStringList rowTexts(const QTableWidget *table, int row)
 {
     QStringList out;
@@ -51,14 +39,6 @@ QStringList rowTexts(const QTableWidget *table, int row)
         const QTableWidgetItem *item = table->item(row, column);
         out << (item ? item->text() : QStringLiteral("<none>"));
     }
-    return out;
-}
-
-QStringList columnTexts(const QTableWidget *table, int column)
-{
-    QStringList out;
-    for (int row = 0; row < table->rowCount(); ++row)
-        out << table->item(row, column)->text();
     return out;
 }
 

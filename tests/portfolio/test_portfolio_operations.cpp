@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 #include "tests/portfolio/dialog_script.h"
+#include "tests/portfolio/portfolio_readers.h"
 #include "tests/support/loopback_services.h"
 #include "tests/support/quote_request_log.h"
 #include "tests/support/test_main.h"
@@ -14,27 +15,6 @@
 #include <memory>
 
 namespace {
-QJsonObject parseObject(const char *json)
-{
-    return QJsonDocument::fromJson(QByteArray(json)).object();
-}
-
-QStringList comboTexts(const QComboBox *combo)
-{
-    QStringList out;
-    for (int i = 0; i < combo->count(); ++i)
-        out << combo->itemText(i);
-    return out;
-}
-
-QStringList columnTexts(const QTableWidget *table, int column)
-{
-    QStringList out;
-    for (int row = 0; row < table->rowCount(); ++row)
-        out << table->item(row, column)->text();
-    return out;
-}
-
 int rowOf(const QTableWidget *table, const QString &text)
 {
     for (int row = 0; row < table->rowCount(); ++row) {
