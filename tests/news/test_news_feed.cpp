@@ -241,6 +241,9 @@ private Q_SLOTS:
             << QByteArray(R"({"articles":[{"title":"A","url":"https:\/\/a"},
                 {"title":"B","url":"https:\/\/b","source":{"name":7}}]})")
             << "A/NewsAPI/|B/NewsAPI/";
+        // An empty name is still a name: the table shows the feed's label in its place.
+        QTest::newRow("empty outlet name stays empty")
+            << QByteArray(R"({"articles":[{"title":"A","url":"https:\/\/a","source":{"name":""}}]})") << "A//";
         QTest::newRow("no title dropped")
             << QByteArray(R"({"articles":[{"title":"","url":"https:\/\/a"}]})") << "";
         QTest::newRow("texts are not trimmed")
