@@ -7,13 +7,10 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
+// Last, as it defines the require() macro.
+#include "fuzz_check.h"
 
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 QString normalize(const QString &text)
 {
@@ -24,7 +21,7 @@ QString normalize(const QString &text)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray input(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const QByteArray input = fuzzcheck::inputBytes(data, size);
     const QJsonDocument document = QJsonDocument::fromJson(input);
     const QJsonValue value =
         document.isObject() ? QJsonValue(document.object()) : QJsonValue(document.array());

@@ -10,17 +10,12 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-} // namespace
+// Last, as it defines the require() macro.
+#include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray text(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const QByteArray text = fuzzcheck::inputBytes(data, size);
     const QJsonArray array = QJsonDocument::fromJson(text).array();
     const DrawingList drawings = drawingsFromJson(array);
     require(drawings.size() == array.size());

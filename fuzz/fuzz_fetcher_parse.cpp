@@ -12,13 +12,10 @@
 #include <memory>
 #include <vector>
 
-namespace {
+// Last, as it defines the require() macro.
+#include "fuzz_check.h"
 
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 std::unique_ptr<DataFetcher> fetcherFor(const QByteArray &recipe)
 {
@@ -66,7 +63,7 @@ void checkQuote(const DataFetcher &fetcher, const QByteArray &body)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray input(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const QByteArray input = fuzzcheck::inputBytes(data, size);
     const qsizetype lineEnd = input.indexOf('\n');
     if (lineEnd >= 0) {
         if (const std::unique_ptr<DataFetcher> fetcher = fetcherFor(input.left(lineEnd))) {

@@ -13,13 +13,10 @@
 #include <cstdlib>
 #include <memory>
 
-namespace {
+// Last, as it defines the require() macro.
+#include "fuzz_check.h"
 
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 struct Expected
 {

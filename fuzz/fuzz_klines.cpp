@@ -8,12 +8,10 @@
 #include <cstdint>
 #include <cstdlib>
 
+// Last, as it defines the require() macro.
+#include "fuzz_check.h"
+
 namespace {
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 bool positive(double value)
 {
@@ -23,7 +21,7 @@ bool positive(double value)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray body(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const QByteArray body = fuzzcheck::inputBytes(data, size);
     const CandleList candles = parseBinanceKlines(body);
     for (const Candle &candle : candles) {
         require(candle.time > 0);

@@ -13,13 +13,10 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
+// Last, as it defines the require() macro.
+#include "fuzz_check.h"
 
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 void checkEntries(const QList<MoverEntry> &entries)
 {
@@ -71,7 +68,7 @@ void checkReply(const QByteArray &name, const QByteArray &body)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray input(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const QByteArray input = fuzzcheck::inputBytes(data, size);
     const qsizetype lineEnd = input.indexOf('\n');
     const QByteArray first = lineEnd >= 0 ? input.left(lineEnd) : QByteArray();
     if (first == "brapi" || first == "yahoo" || first == "alpha" || first == "binance") {

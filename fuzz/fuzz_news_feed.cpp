@@ -11,13 +11,10 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
+// Last, as it defines the require() macro.
+#include "fuzz_check.h"
 
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 bool isTrimmed(const QString &text)
 {
@@ -76,7 +73,7 @@ void checkCommon(const QList<NewsItem> &items)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray body(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const QByteArray body = fuzzcheck::inputBytes(data, size);
 
     const QList<NewsItem> site = parseSiteNewsFeed(body);
     require(site.size() <= kMaxSiteNewsItems);

@@ -10,19 +10,12 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
+// Last, as it defines the require() macro.
+#include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray input(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const QByteArray input = fuzzcheck::inputBytes(data, size);
     qsizetype lineEnd = input.indexOf('\n');
     const QByteArray first = input.left(lineEnd < 0 ? input.size() : lineEnd);
     const qsizetype blank = first.lastIndexOf(' ');

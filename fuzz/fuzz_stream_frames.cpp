@@ -12,12 +12,10 @@
 #include <cstdint>
 #include <cstdlib>
 
+// Last, as it defines the require() macro.
+#include "fuzz_check.h"
+
 namespace {
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 void checkSide(const QJsonArray &levels, bool isBid, double step)
 {
@@ -43,7 +41,7 @@ void checkSide(const QJsonArray &levels, bool isBid, double step)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray text(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const QByteArray text = fuzzcheck::inputBytes(data, size);
     const bool isObject = QJsonDocument::fromJson(text).isObject();
 
     const BinanceTrade trade = parseBinanceTrade(text);
