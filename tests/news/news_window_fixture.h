@@ -58,6 +58,14 @@ public:
                                  [](const QNetworkReply *reply) { return !reply->isFinished(); }));
     }
 
+    // What the three feeds answer from now on.
+    void serveFeeds(const FakeReply &site, const FakeReply &newsApi, const FakeReply &rss)
+    {
+        server.setReply(NewsPath::site, site);
+        server.setReply(NewsPath::newsApi, newsApi);
+        server.setReply(NewsPath::rss, rss);
+    }
+
     void setConfig(const QString &key, const QString &value) { window->settings.configValues[key] = value; }
 
     // Selects a source or region by key the way a user does, which starts a refresh.

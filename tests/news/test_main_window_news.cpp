@@ -120,9 +120,7 @@ private Q_SLOTS:
         QFETCH(QStringList, paths);
         QFETCH(QString, status);
         NewsWindow news;
-        news.server.setReply(NewsPath::site, site);
-        news.server.setReply(NewsPath::newsApi, api);
-        news.server.setReply(NewsPath::rss, rss);
+        news.serveFeeds(site, api, rss);
         if (withKey)
             news.setConfig(QStringLiteral("newsapi_api_key"),
                            QStringLiteral("  ") + kNewsKey + QStringLiteral(" "));
@@ -147,9 +145,7 @@ private Q_SLOTS:
     void requestShapes()
     {
         NewsWindow news;
-        news.server.setReply(NewsPath::site, kSiteEmpty);
-        news.server.setReply(NewsPath::newsApi, kApiError);
-        news.server.setReply(NewsPath::rss, kRssOk);
+        news.serveFeeds(kSiteEmpty, kApiError, kRssOk);
         news.setConfig(QStringLiteral("newsapi_api_key"), kNewsKey);
         news.w().refreshNews();
         news.waitForTable();
