@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTableWidget>
 
 #include <limits>
@@ -512,6 +513,31 @@ private Q_SLOTS:
         problem = rowProblem(window, expected);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
         QVERIFY(sortedBy(window.quoteTable, column, sortOrder));
+    }
+
+    // With no sort column chosen a quote cannot move a row, so it must not make the view lay out and
+    // repaint every row either: on a streamed watchlist that happens on every tick.
+    void quoteInUnsortedTableKeepsLayout()
+    {
+        TempHome home;
+        MainWindow window;
+        clearSeededRows(window);
+        keepInsertionOrder(window);
+        QStringList order;
+        for (const Feed &feed : kFeeds) {
+            addRow(window, feed.symbol);
+            order << feed.symbol;
+        }
+        QSignalSpy layouts(window.quoteTable->model(), &QAbstractItemModel::layoutChanged);
+        const QMap<QString, Expected> expected = applyRound(window, 0);
+        const QString problem = rowProblem(window, expected);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QCOMPARE(layouts.count(), 0);
+        QVERIFY(window.quoteTable->isSortingEnabled());
+        QStringList shown;
+        for (int row = 0; row < window.quoteTable->rowCount(); ++row)
+            shown << window.quoteTable->item(row, QuoteColumnSymbol)->text();
+        QCOMPARE(shown, order);
     }
 
     void statusColumnRetranslatesWhileSortedByIt_data()
