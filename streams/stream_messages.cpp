@@ -57,7 +57,8 @@ BinanceTrade parseBinanceTrade(const QByteArray &text)
     trade.price = stringNumber(data.value(QLatin1String("p")), 0.0);
     trade.quantity = stringNumber(data.value(QLatin1String("q")), kNaN);
     const QJsonValue time = data.value(QLatin1String("T"));
-    if (time.isDouble() && std::isfinite(time.toDouble()) && time.toDouble() > 0.0 &&
+    // At least one whole millisecond: a fraction would truncate to the epoch itself.
+    if (time.isDouble() && std::isfinite(time.toDouble()) && time.toDouble() >= 1.0 &&
         time.toDouble() < 9.0e15) {
         trade.timeMs = static_cast<qint64>(time.toDouble());
         trade.hasTime = true;

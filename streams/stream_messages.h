@@ -20,7 +20,7 @@ struct BinanceTrade
     double price = 0.0;      // "p"; 0 when absent or not a number
     double quantity = 0.0;   // "q"; not a number when absent or not a number
     qint64 timeMs = 0;       // "T"
-    bool hasTime = false;    // "T" present as a number above 0
+    bool hasTime = false;    // "T" present as a number of at least one millisecond
     bool buyerMaker = false; // "m"; a trade whose buyer was the maker is a sell
 };
 BinanceTrade parseBinanceTrade(const QByteArray &text);

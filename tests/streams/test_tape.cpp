@@ -239,6 +239,10 @@ private Q_SLOTS:
         QTest::newRow("missing T is stamped on arrival")
             << tradeFrame("BTCUSDT", "\"99.5\"", "\"2\"", "")
             << QStringList{"<now>", "99.5000", "2.00000", "Buy"} << "#20c878";
+        // A fraction of a millisecond would be the epoch itself, not a trade time.
+        QTest::newRow("T under one millisecond is stamped on arrival")
+            << tradeFrame("BTCUSDT", "\"99.5\"", "\"2\"", ",\"T\":0.59")
+            << QStringList{"<now>", "99.5000", "2.00000", "Buy"} << "#20c878";
         QTest::newRow("odd quantity shows --")
             << tradeFrame("BTCUSDT", "\"99.5\"", "\"lots\"")
             << QStringList{recordedTime, "99.5000", "--", "Buy"} << "#20c878";
