@@ -292,14 +292,8 @@ void MainWindow::onBinanceMoversReply(QNetworkReply *reply, quint64 generation)
 
 void MainWindow::loadWatchlistMovers()
 {
-    // Quotes arrive one by one; the list is rebuilt once for all that arrived in the same turn.
-    if (watchlistMoversQueued)
-        return;
-    watchlistMoversQueued = true;
-    QTimer::singleShot(0, this, [this] {
-        watchlistMoversQueued = false;
-        loadWatchlistMoversNow();
-    });
+    // Quotes arrive one by one; the list is rebuilt once for all that arrived meanwhile.
+    watchlistMoversCall.request([this] { loadWatchlistMoversNow(); });
 }
 
 void MainWindow::loadWatchlistMoversNow()

@@ -93,14 +93,8 @@ void MainWindow::setScreenerCell(int row, int column, const QString &text, doubl
 
 void MainWindow::refreshScreener()
 {
-    // Every applied quote asks for a rebuild; all that arrive in one turn share it.
-    if (screenerRebuildQueued)
-        return;
-    screenerRebuildQueued = true;
-    QTimer::singleShot(0, this, [this] {
-        screenerRebuildQueued = false;
-        rebuildScreener();
-    });
+    // Every applied quote asks for a rebuild; all that arrive meanwhile share it.
+    screenerRebuildCall.request([this] { rebuildScreener(); });
 }
 
 namespace {

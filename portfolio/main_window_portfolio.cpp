@@ -149,13 +149,7 @@ void MainWindow::setPositionCell(int row, int column, const QString &text, std::
 
 void MainWindow::refreshPortfolioSoon()
 {
-    if (portfolioRefreshQueued)
-        return;
-    portfolioRefreshQueued = true;
-    QTimer::singleShot(0, this, [this] {
-        portfolioRefreshQueued = false;
-        refreshPortfolio();
-    });
+    portfolioRefreshCall.request([this] { refreshPortfolio(); });
 }
 
 void MainWindow::refreshPortfolio()

@@ -18,6 +18,7 @@
 #include "streams/book_model.h"
 #include "streams/stream_link.h"
 #include "shell/layout_geometry.h"
+#include "shell/throttled_call.h"
 
 #include <QAbstractSocket>
 #include <QElapsedTimer>
@@ -1007,7 +1008,9 @@ public:
     quint64 moversGeneration = 0;
     QMap<QString, MoverEntry> moverSnapshots; // the last entry loaded per symbol, for the screener
     QMap<QString, QString> moverSourceLabels;
-    bool screenerRebuildQueued = false;
+    // Rebuilds that every applied quote asks for, each at most this often while quotes stream in.
+    static constexpr int kQuoteRebuildIntervalMs = 250;
+    ThrottledCall screenerRebuildCall{kQuoteRebuildIntervalMs};
     // The screener's last build: what each listed row shows and what the list was built from.
     QHash<QString, ScreenerRowValues> screenerShown;
     QHash<QString, QTableWidgetItem *> screenerSymbolItems; // column-0 item per listed symbol
@@ -1016,7 +1019,7 @@ public:
     QString screenerFilterSeen;
     QSet<QString> screenerDirtySymbols; // movers snapshot entries changed since the last build
     bool screenerFullRebuild = true;
-    bool watchlistMoversQueued = false;
+    ThrottledCall watchlistMoversCall{kQuoteRebuildIntervalMs};
     qint64 alphaVantageLastCallMs = 0;
     qint64 alphaVantageCooldownUntilMs = 0;
     QMap<QString, qint64> providerLastRequestMs;
@@ -1037,7 +1040,7 @@ public:
     PortfolioCurrencyMap portfolioBaseCurrency;
     QString activePortfolio;
     bool portfolioCombosRefilling = false;
-    bool portfolioRefreshQueued = false;
+    ThrottledCall portfolioRefreshCall{kQuoteRebuildIntervalMs};
     // What the transactions table shows, so that a quote's refresh leaves its rows (and an open menu's
     // row) alone unless the transactions, the portfolio or the language changed.
     struct ShownTransactions

@@ -11,6 +11,14 @@
 #include <QTableWidget>
 
 namespace {
+// A quote refreshes the portfolio in a later turn, and no more often than the window's rebuild interval
+// while quotes keep coming: waits until the refresh asked for has run.
+void waitForPortfolioRefresh(MainWindow &window)
+{
+    QCoreApplication::processEvents();
+    QTRY_VERIFY(!window.portfolioRefreshCall.isPending());
+}
+
 QString settingsPath(const TempHome &home)
 {
     return home.appConfigDir() + QStringLiteral("/local.json");
@@ -198,7 +206,7 @@ private Q_SLOTS:
         MainWindow window;
         window.loadPortfolios(parseObject(kTwoPortfolios), QJsonArray());
         window.updateQuoteRow("PETR4.SA", 25.0, 1.0, "test", "1 ms", "ok");
-        QCoreApplication::processEvents(); // a quote refreshes the portfolio once per turn
+        waitForPortfolioRefresh(window);
         QCOMPARE(rowTexts(window.positionsTable, 0), (QStringList{"PETR4.SA", "100.00000000", "20.0000",
                                                                   "25.0000", "2500.00", "500.00", "25.00%"}));
         QCOMPARE(window.positionsTable->item(0, 5)->foreground().color(), QColor("#20c878"));
@@ -214,7 +222,7 @@ private Q_SLOTS:
         // The US portfolio in USD needs no rate; switched to BRL it waits for one.
         window.portfolioCombo->setCurrentText("US");
         window.updateQuoteRow("AAPL", 110.0, 1.0, "test", "1 ms", "ok");
-        QCoreApplication::processEvents(); // a quote refreshes the portfolio once per turn
+        waitForPortfolioRefresh(window);
         QCOMPARE(window.portfolioSummaryLabel->text(),
                  QStringLiteral("USD Market 1100.00 | P&L 100.00 | Cash 0.00 | Div 0.00"));
         window.portfolioCurrencyCombo->setCurrentText("BRL");
@@ -225,8 +233,8 @@ private Q_SLOTS:
                  QStringLiteral("BRL Market 5500.00 | P&L 500.00 | Cash 0.00 | Div 0.00"));
     }
 
-    // A stream delivers many quotes in one event-loop turn; the portfolio refreshes once for them all
-    // and must end exactly where a refresh after every quote would.
+    // A stream delivers many quotes before the portfolio refreshes; it refreshes once for them all and
+    // must end exactly where a refresh after every quote would.
     void quotesOfOneTurnEndAsQuotesOneByOne_data()
     {
         QTest::addColumn<QList<FedQuote>>("quotes");
@@ -256,17 +264,17 @@ private Q_SLOTS:
             window->positionsTable->sortItems(4, Qt::DescendingOrder);
             window->updateQuoteRow("PETR4.SA", 22.0, 1.0, "test", "1 ms", "ok");
             window->updateQuoteRow("VALE3.SA", 61.0, 1.0, "test", "1 ms", "ok");
-            QCoreApplication::processEvents();
+            waitForPortfolioRefresh(*window);
             window->positionsTable->setCurrentCell(
                 window->positionsTable->findItems("VALE3.SA", Qt::MatchExactly).first()->row(), 0);
         }
         for (const FedQuote &quote : quotes) {
             oneByOne.updateQuoteRow(quote.symbol, quote.price, 1.0, "test", "1 ms", "ok");
-            QCoreApplication::processEvents();
+            waitForPortfolioRefresh(oneByOne);
         }
         for (const FedQuote &quote : quotes)
             inOneTurn.updateQuoteRow(quote.symbol, quote.price, 1.0, "test", "1 ms", "ok");
-        QCoreApplication::processEvents();
+        waitForPortfolioRefresh(inOneTurn);
         QCOMPARE(shownPortfolio(inOneTurn), shownPortfolio(oneByOne));
         const QTableWidget *table = inOneTurn.positionsTable;
         QCOMPARE(
@@ -306,11 +314,11 @@ private Q_SLOTS:
         // Sorted by market value, descending: a quote moves rows around.
         window.positionsTable->sortItems(4, Qt::DescendingOrder);
         window.updateQuoteRow("PETR4.SA", 25.0, 1.0, "test", "1 ms", "ok");
-        QCoreApplication::processEvents(); // a quote refreshes the portfolio once per turn
+        waitForPortfolioRefresh(window);
         window.positionsTable->setCurrentCell(
             window.positionsTable->findItems("VALE3.SA", Qt::MatchExactly).first()->row(), 0);
         window.updateQuoteRow("VALE3.SA", 400.0, 1.0, "test", "1 ms", "ok"); // VALE3 now first
-        QCoreApplication::processEvents(); // a quote refreshes the portfolio once per turn
+        waitForPortfolioRefresh(window);
         QCOMPARE(columnTexts(window.positionsTable, 0), (QStringList{"VALE3.SA", "PETR4.SA"}));
         const int row = window.positionsTable->currentRow();
         QVERIFY(row >= 0);
@@ -338,7 +346,7 @@ private Q_SLOTS:
         bar->setValue(bar->maximum() / 2);
         const int value = bar->value();
         window.updateQuoteRow("AAPL", 120.0, 1.0, "test", "1 ms", "ok");
-        QCoreApplication::processEvents(); // a quote refreshes the portfolio once per turn
+        waitForPortfolioRefresh(window);
         QCOMPARE(window.positionsTable->item(80, 3)->text(), QStringLiteral("120.0000"));
         QCOMPARE(bar->value(), value);
         QCOMPARE(window.positionsTable->currentRow(), 3);
@@ -352,7 +360,7 @@ private Q_SLOTS:
         window.loadPortfolios(parseObject(kTwoPortfolios), QJsonArray());
         const QTableWidgetItem *first = window.transactionsTable->item(0, 0);
         window.updateQuoteRow("PETR4.SA", 25.0, 1.0, "test", "1 ms", "ok");
-        QCoreApplication::processEvents(); // a quote refreshes the portfolio once per turn
+        waitForPortfolioRefresh(window);
         window.updateFxTicker(5.1, 0.0);
         QCOMPARE(window.transactionsTable->item(0, 0), first);
 
