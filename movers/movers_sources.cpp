@@ -53,6 +53,17 @@ MoverEntry quoteEntry(const QString &symbol, const QJsonObject &object)
     entry.volume = finiteJsonDouble(object.value(QLatin1String("regularMarketVolume")));
     return entry;
 }
+
+// One quote object of a brapi or Yahoo reply: its sector when it names one, its entry when usable.
+void addQuoteObject(MoversReply &reply, const QString &symbol, const QJsonObject &object,
+                    const QString &sector)
+{
+    if (!sector.isEmpty())
+        reply.sectors.append({symbol, sector});
+    const MoverEntry entry = quoteEntry(symbol, object);
+    if (isUsableMover(entry))
+        reply.entries.append(entry);
+}
 } // namespace
 
 QStringList universeB3Symbols(const QStringList &universe)
@@ -172,11 +183,7 @@ MoversReply parseBrapiMovers(const QByteArray &body)
                                                           .toObject()
                                                           .value(QLatin1String("sector"))
                                                           .toString();
-        if (!sector.isEmpty())
-            reply.sectors.append({symbol, sector});
-        const MoverEntry entry = quoteEntry(symbol, object);
-        if (isUsableMover(entry))
-            reply.entries.append(entry);
+        addQuoteObject(reply, symbol, object, sector);
     }
     return reply;
 }
@@ -196,12 +203,7 @@ MoversReply parseYahooMovers(const QByteArray &body)
         const QString symbol = object.value(QLatin1String("symbol")).toString();
         if (symbol.isEmpty())
             continue;
-        const QString sector = object.value(QLatin1String("sector")).toString();
-        if (!sector.isEmpty())
-            reply.sectors.append({symbol, sector});
-        const MoverEntry entry = quoteEntry(symbol, object);
-        if (isUsableMover(entry))
-            reply.entries.append(entry);
+        addQuoteObject(reply, symbol, object, object.value(QLatin1String("sector")).toString());
     }
     return reply;
 }
