@@ -6,7 +6,7 @@
 #include <functional>
 
 // Runs a rebuild once for all the requests made before it runs, in a later turn of the event loop, and
-// no sooner than a minimum interval after its previous run. Quotes that arrive one per turn (a stream
+// no sooner than a minimum interval after its previous run ended. Quotes that arrive one per turn (a stream
 // spreads its frames over the second) would otherwise rebuild the whole list once per quote; a quote
 // after a quiet spell is still shown in the next turn.
 class ThrottledCall
@@ -15,10 +15,12 @@ public:
     explicit ThrottledCall(int minIntervalMs) : m_minIntervalMs(minIntervalMs)
     {
         m_timer.setSingleShot(true);
+        // The interval is a quiet gap after a run ends: a rebuild that takes longer than the interval
+        // must not be followed by the next one at once, or a stream keeps the window busy rebuilding.
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            m_sinceRun.start();
             if (m_call)
                 m_call();
+            m_sinceRun.start();
         });
     }
     ThrottledCall(const ThrottledCall &) = delete;

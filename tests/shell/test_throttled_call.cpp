@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QObject>
 #include <QStringList>
+#include <QThread>
 
 class TestThrottledCall : public QObject
 {
@@ -46,6 +47,24 @@ private Q_SLOTS:
         quick.request([&ran] { ran << QStringLiteral("third"); });
         QTRY_VERIFY(!quick.isPending());
         QCOMPARE(ran, (QStringList{"first", "third"}));
+    }
+
+    // A run that takes longer than the interval is still followed by a full quiet interval: the gap
+    // counts from the end of a run, or slow rebuilds would follow each other without a pause.
+    void intervalCountsFromTheEndOfARun()
+    {
+        ThrottledCall call(200);
+        int runs = 0;
+        call.request([&runs] {
+            ++runs;
+            QThread::msleep(250);
+        });
+        QCoreApplication::processEvents();
+        QCOMPARE(runs, 1);
+        call.request([&runs] { ++runs; });
+        QCoreApplication::processEvents();
+        QCOMPARE(runs, 1);
+        QTRY_COMPARE(runs, 2);
     }
 
     // Destroyed while a run is pending, it runs nothing afterwards.
