@@ -2,7 +2,6 @@
 
 #include <QJsonDocument>
 #include <QJsonValue>
-#include <QRegularExpression>
 #include <QSet>
 #include <QXmlStreamReader>
 
@@ -239,10 +238,8 @@ QDateTime newsDateTimeIn(const QString &text, const QTimeZone &zone)
     const QDateTime parsed = QDateTime::fromString(text, Qt::ISODateWithMs);
     if (!parsed.isValid())
         return parsed;
-    // An offset follows the time of day; a bare date's "-09" is its day.
-    static const QRegularExpression namesOffset(
-        QStringLiteral("[T ]\\d{2}:\\d{2}[^+-]*(Z|[+-]\\d{2}(:?\\d{2})?)$"));
-    return namesOffset.match(text).hasMatch() ? parsed.toTimeZone(zone) : parsed;
+    // A text without "Z" or an offset parses as local time: it keeps its own wall-clock time.
+    return parsed.timeSpec() == Qt::LocalTime ? parsed : parsed.toTimeZone(zone);
 }
 
 QDate newsItemDate(const QString &text, const QTimeZone &zone)
