@@ -6,6 +6,7 @@
 #include "watchlist/sorting_pause.h"
 
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -168,6 +169,5 @@ void MainWindow::openNewsLink(int row)
             0);
         return;
     }
-    if (newsLinkOpener)
-        newsLinkOpener(url);
+    QDesktopServices::openUrl(url);
 }

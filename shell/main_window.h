@@ -4,7 +4,6 @@
 #include "alerts/price_alert.h"
 #include "chart/candle.h"
 #include "portfolio/portfolio_model.h"
-#include "news/link_opener.h"
 #include "news/news_feed.h"
 #include "movers/mover_entry.h"
 #include "movers/screener_rules.h"
@@ -892,8 +891,6 @@ public:
     QPushButton *newsRefreshButton = nullptr;
     QTableWidget *newsTable = nullptr;
     quint64 newsGeneration = 0;      // the refresh whose replies may still fill the table
-    int newsTransferLimitMs = 10000; // a stalled feed gives up and falls back; only tests shorten it
-    UrlOpener newsLinkOpener = openUrlInDesktopBrowser;
 
     // Portfolio panel
     QLabel *portfolioTitleLabel = nullptr;

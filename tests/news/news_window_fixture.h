@@ -4,6 +4,7 @@
 #include "tests/support/fake_http_server.h"
 #include "tests/support/loopback_services.h"
 #include "tests/support/temp_home.h"
+#include "tests/support/url_recorder.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -40,10 +41,6 @@ public:
         server.clearRequests();
         window->statusBar()->clearMessage();
         window->eventConsole->clear();
-        window->newsLinkOpener = [this](const QUrl &url) {
-            opened << url;
-            return true;
-        };
     }
     ~NewsWindow() { window.reset(); }
     NewsWindow(const NewsWindow &) = delete;
@@ -122,5 +119,5 @@ public:
     LoopbackServices services;
     FakeHttpServer &server = services.server();
     std::unique_ptr<MainWindow> window;
-    QList<QUrl> opened;
+    UrlRecorder browser; // web links the window asked the desktop to open
 };
