@@ -76,7 +76,7 @@ void MainWindow::refreshNews()
 QNetworkReply *MainWindow::sendNewsRequest(const QNetworkRequest &request)
 {
     QNetworkRequest limited = request;
-    limited.setTransferTimeout(newsTransferLimitMs);
+    limited.setTransferTimeout(quoteTransferLimitMs); // the fetchers' limit: a stalled feed falls back
     QNetworkReply *reply = networkManager.get(limited);
     limitNewsReplySize(reply);
     return reply;
@@ -130,10 +130,10 @@ void MainWindow::fetchPublicRssNews(const QString &symbol)
 void MainWindow::onSiteNewsReply(QNetworkReply *reply, quint64 generation, const QString &keyword,
                                  const QString &symbol, bool fallbackToRss)
 {
-    const std::optional<QByteArray> body = readNewsReplyBody(reply);
     reply->deleteLater();
     if (generation != newsGeneration)
         return;
+    const std::optional<QByteArray> body = readNewsReplyBody(reply);
     applySiteNews(body ? parseSiteNewsFeed(*body) : QList<NewsItem>(), keyword, symbol, fallbackToRss);
 }
 
@@ -153,10 +153,10 @@ void MainWindow::applySiteNews(const QList<NewsItem> &items, const QString &keyw
 void MainWindow::onNewsApiReply(QNetworkReply *reply, quint64 generation, const QString &symbol,
                                 bool fallbackToSite)
 {
-    const std::optional<QByteArray> body = readNewsReplyBody(reply);
     reply->deleteLater();
     if (generation != newsGeneration)
         return;
+    const std::optional<QByteArray> body = readNewsReplyBody(reply);
     const QList<NewsItem> items = body ? parseNewsApiArticles(*body, currentNewsRegion()) : QList<NewsItem>();
     if (items.isEmpty() && fallbackToSite) {
         const QString keyword = newsQueryEdit ? newsQueryEdit->text().trimmed() : QString();
@@ -169,10 +169,10 @@ void MainWindow::onNewsApiReply(QNetworkReply *reply, quint64 generation, const 
 
 void MainWindow::onPublicRssReply(QNetworkReply *reply, quint64 generation, const QString &symbol)
 {
-    const std::optional<QByteArray> body = readNewsReplyBody(reply);
     reply->deleteLater();
     if (generation != newsGeneration)
         return;
+    const std::optional<QByteArray> body = readNewsReplyBody(reply);
     if (!body) {
         refreshNewsTable(
             {}, localizedText(QStringLiteral("Public RSS error"), QString::fromUtf8("Erro no RSS público")));

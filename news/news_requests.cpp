@@ -80,8 +80,8 @@ QString toYahooCryptoSymbol(const QString &symbol)
 
 std::optional<QByteArray> readNewsReplyBody(QNetworkReply *reply)
 {
-    // An aborted reply (transfer limit, size limit) is closed and has nothing to read.
-    if (reply->error() != QNetworkReply::NoError || !reply->isOpen())
+    // An aborted reply (transfer limit, size limit) reports an error and has nothing to read.
+    if (reply->error() != QNetworkReply::NoError)
         return std::nullopt;
     const QByteArray body = reply->read(kMaxNewsBodyBytes + 1);
     if (body.size() > kMaxNewsBodyBytes)

@@ -302,7 +302,7 @@ private Q_SLOTS:
     void hangingFeedFallsBack()
     {
         NewsWindow news;
-        news.w().newsTransferLimitMs = 1000; // long enough for the RSS reply on a busy machine
+        news.w().quoteTransferLimitMs = 1000; // long enough for the RSS reply on a busy machine
         news.server.setReply(NewsPath::site, FakeReply::hanging());
         news.server.setReply(NewsPath::rss, kRssOk);
         news.w().refreshNews();
