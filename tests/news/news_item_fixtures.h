@@ -3,6 +3,7 @@
 #include "news/news_feed.h"
 
 #include <QStringList>
+#include <QTextDocument>
 
 // A headline with only the fields a test names.
 inline NewsItem newsItem(const QString &title, const QString &region, const QString &url = QString(),
@@ -26,4 +27,15 @@ inline QString newsTitles(const QList<NewsItem> &items)
     for (const NewsItem &item : items)
         out << item.title;
     return out.join(QLatin1Char('|'));
+}
+
+// What a tooltip shows once Qt has rendered it: a tooltip label renders its text as markup exactly when
+// Qt::mightBeRichText says so.
+inline QString shownToolTip(const QString &toolTip)
+{
+    if (!Qt::mightBeRichText(toolTip))
+        return toolTip;
+    QTextDocument document;
+    document.setHtml(toolTip);
+    return document.toPlainText();
 }

@@ -1,4 +1,5 @@
 #include "news/news_feed.h"
+#include "tests/news/news_item_fixtures.h"
 #include "tests/support/recorded_replies.h"
 #include "tests/support/test_main.h"
 
@@ -12,14 +13,6 @@ QString titlesAndRegions(const QList<NewsItem> &items)
     QStringList out;
     for (const NewsItem &item : items)
         out << item.title + QLatin1Char('/') + item.region;
-    return out.join(QLatin1Char('|'));
-}
-
-QString titles(const QList<NewsItem> &items)
-{
-    QStringList out;
-    for (const NewsItem &item : items)
-        out << item.title;
     return out.join(QLatin1Char('|'));
 }
 
@@ -243,7 +236,8 @@ private Q_SLOTS:
             << "A/NewsAPI/|B/NewsAPI/";
         // An empty name is still a name: the table shows the feed's label in its place.
         QTest::newRow("empty outlet name stays empty")
-            << QByteArray(R"({"articles":[{"title":"A","url":"https:\/\/a","source":{"name":""}}]})") << "A//";
+            << QByteArray(R"({"articles":[{"title":"A","url":"https:\/\/a","source":{"name":""}}]})")
+            << "A//";
         QTest::newRow("no title dropped")
             << QByteArray(R"({"articles":[{"title":"","url":"https:\/\/a"}]})") << "";
         QTest::newRow("texts are not trimmed")
@@ -310,7 +304,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, body);
         QFETCH(QString, expected);
         const QList<NewsItem> items = parseYahooRss(body, QStringLiteral("us"));
-        QCOMPARE(titles(items), expected);
+        QCOMPARE(newsTitles(items), expected);
         for (const NewsItem &item : items)
             QCOMPARE(item.region, QStringLiteral("us"));
     }

@@ -3,23 +3,6 @@
 #include "tests/news/news_item_fixtures.h"
 #include "tests/support/test_main.h"
 
-#include <QTextDocument>
-
-namespace {
-
-// What a tooltip shows once Qt has rendered it: a tooltip label renders its text as markup exactly when
-// Qt::mightBeRichText says so.
-QString shownToolTip(const QString &toolTip)
-{
-    if (!Qt::mightBeRichText(toolTip))
-        return toolTip;
-    QTextDocument document;
-    document.setHtml(toolTip);
-    return document.toPlainText();
-}
-
-} // namespace
-
 class TestNewsFilters : public QObject
 {
     Q_OBJECT
