@@ -258,8 +258,11 @@ void MainWindow::rebuildScreener()
     }
     const bool universeScope = currentScreenerScope() == QLatin1String("universe");
     const QString filterKey = screenerFilterKey();
+    // Compared in a fixed order: a quote that moves rows in a sorted quote table changes no membership.
+    QStringList watchlistMembers = watchlistSymbols;
+    watchlistMembers.sort();
     bool full = screenerFullRebuild || filterKey != screenerFilterSeen ||
-                watchlistSymbols != screenerWatchlistSeen ||
+                watchlistMembers != screenerWatchlistSeen ||
                 (universeScope && symbolUniverse != screenerUniverseSeen);
 
     if (!full) {
@@ -297,7 +300,7 @@ void MainWindow::rebuildScreener()
         QStringList symbols = universeScope ? symbolUniverse : watchlistSymbols;
         sortCaseInsensitive(symbols);
         rebuildScreenerFromScratch(symbols, watchlistRows);
-        screenerWatchlistSeen = watchlistSymbols;
+        screenerWatchlistSeen = watchlistMembers;
         screenerUniverseSeen = symbolUniverse;
         screenerFilterSeen = filterKey;
     }

@@ -252,6 +252,31 @@ private Q_SLOTS:
         QCOMPARE(f.column(0), (QStringList{"AAPL", "NVDA", "ZZZ"}));
     }
 
+    void aQuoteThatMovesItsWatchlistRowIsRewrittenInPlace()
+    {
+        ScreenerWindow f;
+        f.window.updateQuoteRow("AAPL", 200.0, 1.0, "Yahoo", "1 ms", "ok");
+        f.window.updateQuoteRow("NVDA", 100.0, 2.0, "Yahoo", "1 ms", "ok");
+        f.window.quoteTable->setSortingEnabled(true);
+        f.window.quoteTable->sortByColumn(QuoteColumnChange, Qt::AscendingOrder); // as a user would
+        f.show("watchlist", "us");
+        QCOMPARE(f.column(0), (QStringList{"AAPL", "NVDA"}));
+        QTableWidgetItem *aaplChange = f.window.screenerTable->item(f.rowOf("AAPL"), 3);
+        QTableWidgetItem *nvdaChange = f.window.screenerTable->item(f.rowOf("NVDA"), 3);
+
+        const int aaplRow = f.window.findSymbolRow("AAPL");
+        f.window.updateQuoteRow("AAPL", 210.0, 3.0, "Yahoo", "1 ms", "ok");
+        QVERIFY(f.window.findSymbolRow("AAPL") != aaplRow); // the quote moved past NVDA
+        f.window.rebuildScreener();
+
+        // Rewritten in place: a full rebuild would have made new items.
+        QCOMPARE(f.window.screenerTable->item(f.rowOf("AAPL"), 3), aaplChange);
+        QCOMPARE(f.window.screenerTable->item(f.rowOf("NVDA"), 3), nvdaChange);
+        QCOMPARE(f.cell("AAPL", 2), QStringLiteral("210.0000"));
+        QCOMPARE(f.cell("AAPL", 3), QStringLiteral("3.00%"));
+        QCOMPARE(f.cell("NVDA", 3), QStringLiteral("2.00%"));
+    }
+
     void doubleClickAddsAUniverseSymbolAndOpensIt()
     {
         ScreenerWindow f;
