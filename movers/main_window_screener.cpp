@@ -289,7 +289,10 @@ void MainWindow::rebuildScreener()
             if (listed && values != screenerShown.value(symbol))
                 updates.append({symbol, values});
         }
-        if (!full) {
+        if (!full && !updates.isEmpty()) {
+            // Re-sorted once at the end instead of once per row whose sort cell changes; the writes
+            // reach their cells through items, so rows cannot move under them meanwhile.
+            SortingPause pause(screenerTable);
             for (const auto &[symbol, values] : updates) {
                 updateScreenerRow(symbol, values);
                 screenerShown.insert(symbol, values);
