@@ -258,8 +258,11 @@ void MainWindow::rebuildScreener()
     }
     const bool universeScope = currentScreenerScope() == QLatin1String("universe");
     const QString filterKey = screenerFilterKey();
+    // Compared in a fixed order: a quote that moves rows in a sorted quote table changes no membership.
+    QStringList watchlistMembers = watchlistSymbols;
+    watchlistMembers.sort();
     bool full = screenerFullRebuild || filterKey != screenerFilterSeen ||
-                watchlistSymbols != screenerWatchlistSeen ||
+                watchlistMembers != screenerWatchlistSeen ||
                 (universeScope && symbolUniverse != screenerUniverseSeen);
 
     if (!full) {
@@ -286,7 +289,10 @@ void MainWindow::rebuildScreener()
             if (listed && values != screenerShown.value(symbol))
                 updates.append({symbol, values});
         }
-        if (!full) {
+        if (!full && !updates.isEmpty()) {
+            // Re-sorted once at the end instead of once per row whose sort cell changes; the writes
+            // reach their cells through items, so rows cannot move under them meanwhile.
+            SortingPause pause(screenerTable);
             for (const auto &[symbol, values] : updates) {
                 updateScreenerRow(symbol, values);
                 screenerShown.insert(symbol, values);
@@ -297,7 +303,7 @@ void MainWindow::rebuildScreener()
         QStringList symbols = universeScope ? symbolUniverse : watchlistSymbols;
         sortCaseInsensitive(symbols);
         rebuildScreenerFromScratch(symbols, watchlistRows);
-        screenerWatchlistSeen = watchlistSymbols;
+        screenerWatchlistSeen = watchlistMembers;
         screenerUniverseSeen = symbolUniverse;
         screenerFilterSeen = filterKey;
     }

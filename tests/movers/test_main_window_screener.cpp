@@ -11,6 +11,8 @@
 #include <QScrollBar>
 #include <QTableWidget>
 
+#include <algorithm>
+
 namespace {
 struct ScreenerWindow
 {
@@ -250,6 +252,84 @@ private Q_SLOTS:
         f.window.updateQuoteRow("NVDA", 100.0, 2.0, "Yahoo", "1 ms", "ok");
         f.window.rebuildScreener();
         QCOMPARE(f.column(0), (QStringList{"AAPL", "NVDA", "ZZZ"}));
+    }
+
+    void aQuoteThatMovesItsWatchlistRowIsRewrittenInPlace()
+    {
+        ScreenerWindow f;
+        f.window.updateQuoteRow("AAPL", 200.0, 1.0, "Yahoo", "1 ms", "ok");
+        f.window.updateQuoteRow("NVDA", 100.0, 2.0, "Yahoo", "1 ms", "ok");
+        f.window.quoteTable->setSortingEnabled(true);
+        f.window.quoteTable->sortByColumn(QuoteColumnChange, Qt::AscendingOrder); // as a user would
+        f.show("watchlist", "us");
+        QCOMPARE(f.column(0), (QStringList{"AAPL", "NVDA"}));
+        QTableWidgetItem *aaplChange = f.window.screenerTable->item(f.rowOf("AAPL"), 3);
+        QTableWidgetItem *nvdaChange = f.window.screenerTable->item(f.rowOf("NVDA"), 3);
+
+        const int aaplRow = f.window.findSymbolRow("AAPL");
+        f.window.updateQuoteRow("AAPL", 210.0, 3.0, "Yahoo", "1 ms", "ok");
+        QVERIFY(f.window.findSymbolRow("AAPL") != aaplRow); // the quote moved past NVDA
+        f.window.rebuildScreener();
+
+        // Rewritten in place: a full rebuild would have made new items.
+        QCOMPARE(f.window.screenerTable->item(f.rowOf("AAPL"), 3), aaplChange);
+        QCOMPARE(f.window.screenerTable->item(f.rowOf("NVDA"), 3), nvdaChange);
+        QCOMPARE(f.cell("AAPL", 2), QStringLiteral("210.0000"));
+        QCOMPARE(f.cell("AAPL", 3), QStringLiteral("3.00%"));
+        QCOMPARE(f.cell("NVDA", 3), QStringLiteral("2.00%"));
+    }
+
+    // Rows that must move when the screener sorts by a numeric column: each keeps its own symbol's values.
+    void quotesThatReorderASortedScreenerKeepTheirRows_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<Qt::SortOrder>("order");
+        QTest::newRow("change ascending") << 3 << Qt::AscendingOrder;
+        QTest::newRow("change descending") << 3 << Qt::DescendingOrder;
+        QTest::newRow("price ascending") << 2 << Qt::AscendingOrder;
+    }
+
+    void quotesThatReorderASortedScreenerKeepTheirRows()
+    {
+        QFETCH(int, column);
+        QFETCH(Qt::SortOrder, order);
+        ScreenerWindow f;
+        // Every watchlist row quoted: a row without a number sorts by its text among the rest.
+        const QStringList symbols{"AAPL", "NVDA", "PETR4.SA", "VALE3.SA", "BTCUSDT", "ETHUSDT", "BRL=X"};
+        for (int i = 0; i < symbols.size(); ++i)
+            f.window.updateQuoteRow(symbols[i], 10.0 + i, 1.0 + i, "Yahoo", "1 ms", "ok");
+        f.window.screenerTable->sortItems(column, order);
+        f.show("watchlist", "all");
+
+        // The order turns around: every row has to move.
+        QHash<QString, double> price;
+        QHash<QString, double> change;
+        for (int i = 0; i < symbols.size(); ++i) {
+            price.insert(symbols[i], 50.0 - i);
+            change.insert(symbols[i], -1.0 - i);
+            f.window.updateQuoteRow(symbols[i], price[symbols[i]], change[symbols[i]], "Yahoo", "1 ms", "ok");
+        }
+        int sorts = 0;
+        connect(f.window.screenerTable->model(), &QAbstractItemModel::layoutChanged, &f.window,
+                [&] { ++sorts; });
+        f.window.rebuildScreener();
+
+        QCOMPARE(sorts, 1); // the table re-sorts once, not once per changed row
+        QList<double> sortValues;
+        for (int row = 0; row < f.window.screenerTable->rowCount(); ++row) {
+            const QString symbol = f.window.screenerTable->item(row, 0)->text();
+            QVERIFY2(price.contains(symbol), qPrintable(symbol));
+            QCOMPARE(f.window.screenerTable->item(row, 2)->text(), QString::number(price[symbol], 'f', 4));
+            QCOMPARE(f.window.screenerTable->item(row, 3)->text(),
+                     QStringLiteral("%1%").arg(QString::number(change[symbol], 'f', 2)));
+            sortValues.append(column == 2 ? price[symbol] : change[symbol]);
+        }
+        QCOMPARE(sortValues.size(), symbols.size());
+        QList<double> sorted = sortValues;
+        std::sort(sorted.begin(), sorted.end());
+        if (order == Qt::DescendingOrder)
+            std::reverse(sorted.begin(), sorted.end());
+        QCOMPARE(sortValues, sorted);
     }
 
     void doubleClickAddsAUniverseSymbolAndOpensIt()
