@@ -985,6 +985,7 @@ public:
 
     // Market data and records
     QMap<QString, CandleList> candlesBySymbol;
+    QMap<QString, QString> candleTimeframeBySymbol; // the chart timeframe each series was fetched for
     QStringList symbolUniverse;
     QSet<QString> symbolUniverseMembers; // the same symbols, for membership tests
     QStringList cryptoBaseAssets;
