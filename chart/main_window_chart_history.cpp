@@ -68,6 +68,7 @@ void MainWindow::onBinanceKlinesReply(QNetworkReply *reply, const QString &symbo
     if (candles.isEmpty())
         return;
     candlesBySymbol.insert(symbol, candles);
+    candleTimeframeBySymbol.insert(symbol, currentChartTimeframe());
     setQuoteLatency(symbol, QStringLiteral("%1 ms").arg(elapsedMs));
     refreshRowFromCandles(symbol);
     if (symbol == selectedSymbol())

@@ -54,8 +54,10 @@ void MainWindow::parseYahooChart(const QString &symbol, const QByteArray &body, 
     const QString timeframe =
         chartTimeframeCombo ? chartTimeframeCombo->currentText() : settings.chartTimeframe;
     const CandleList candles = historyCandlesForTimeframe(reading.candles, timeframe);
-    if (!candles.isEmpty())
+    if (!candles.isEmpty()) {
         candlesBySymbol.insert(symbol, candles);
+        candleTimeframeBySymbol.insert(symbol, timeframe);
+    }
     refreshRowFromCandles(symbol);
     applyPriceToLastCandle(symbol, reading.price);
     if (asQuote) {

@@ -246,7 +246,8 @@ public:
     void loadWatchlist();
     void addDefaultWatchlistSymbols();
     void applyWatchlistJson(const QJsonObject &object);
-    int appendWatchlistEntries(const QJsonObject &object);     // rows added from a file's "symbols"
+    // Rows added from a file's "symbols"; the entries refused go to `refusedCount` when given.
+    int appendWatchlistEntries(const QJsonObject &object, int *refusedCount = nullptr);
     void appendWatchlistRows(const QList<WatchlistRow> &rows); // "pending", in one batch
     void writeNewWatchlistRow(int row, const QString &symbol, const QString &asset, const QString &source,
                               const QString &status, const QString &updated);
@@ -982,6 +983,7 @@ public:
 
     // Market data and records
     QMap<QString, CandleList> candlesBySymbol;
+    QMap<QString, QString> candleTimeframeBySymbol; // the chart timeframe each series was fetched for
     QStringList symbolUniverse;
     QSet<QString> symbolUniverseMembers; // the same symbols, for membership tests
     QStringList cryptoBaseAssets;

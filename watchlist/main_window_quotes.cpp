@@ -32,11 +32,15 @@ void MainWindow::applyQuote(const QString &symbol, const QString &providerKey, c
     // A symbol without a row keeps no candles: one that was removed must not come back.
     if (findSymbolRow(symbol) < 0)
         return;
-    const QString timeframe = chartTimeframeCombo ? chartTimeframeCombo->currentText() : QString();
+    const QString timeframe = currentChartTimeframe();
     const CandleList candles = historyCandlesForTimeframe(quote.candles, timeframe);
-    // A quote's few bars (one day of them, for some) never replace a longer history: the price is
-    // folded in as for a quote without bars, and only history replies replace the series.
-    const bool shorterThanHeld = candles.size() < candlesBySymbol.value(symbol).size();
+    // A quote's few bars (one day of them, for some) never replace a longer history of the same
+    // timeframe: the price is folded in as for a quote without bars, and only history replies replace
+    // the series. A series held for another timeframe is replaced whatever its length, or the row and
+    // chart would go on showing the old timeframe's bars.
+    const auto heldFor = candleTimeframeBySymbol.constFind(symbol);
+    const bool sameTimeframe = heldFor == candleTimeframeBySymbol.constEnd() || *heldFor == timeframe;
+    const bool shorterThanHeld = sameTimeframe && candles.size() < candlesBySymbol.value(symbol).size();
     if (candles.isEmpty() || shorterThanHeld) {
         recordQuoteSample(symbol, quote.open, quote.high, quote.low, quote.price, quote.volume);
         // brapi's quote carries no history, so the chart's series is fetched quietly beside it.
@@ -44,6 +48,7 @@ void MainWindow::applyQuote(const QString &symbol, const QString &providerKey, c
             requestYahooChart(symbol, false);
     } else {
         candlesBySymbol.insert(symbol, candles);
+        candleTimeframeBySymbol.insert(symbol, timeframe);
     }
     applyPriceToLastCandle(symbol, quote.price);
     updateQuoteRow(symbol, quote.price, quote.changePercent, quote.source, quoteLatencyText(latencyMs),

@@ -60,9 +60,17 @@ void MainWindow::loadWatchlist()
         saveWatchlist();
         return;
     }
-    appendWatchlistEntries(read.object);
-    if (quoteTable && quoteTable->rowCount() > 0)
+    int refused = 0;
+    appendWatchlistEntries(read.object, &refused);
+    if (quoteTable && quoteTable->rowCount() > 0) {
+        // The next save writes the list without the refused entries: keep the file as it was first.
+        if (refused > 0 &&
+            !keepUnusableFileAside(path, read, englishName, portugueseName, {QStringLiteral("symbols")},
+                                   false) &&
+            written)
+            protectWatchlistFile = true;
         return;
+    }
     // The defaults replace the file below. When the file held something that gave no row, keep it aside
     // first: it may be a damaged copy of the user's list or a form this version cannot read.
     const QJsonValue symbols = read.object.value(QStringLiteral("symbols"));
@@ -77,7 +85,7 @@ void MainWindow::loadWatchlist()
     saveWatchlist();
 }
 
-int MainWindow::appendWatchlistEntries(const QJsonObject &object)
+int MainWindow::appendWatchlistEntries(const QJsonObject &object, int *refusedCount)
 {
     if (!quoteTable)
         return 0;
@@ -99,6 +107,8 @@ int MainWindow::appendWatchlistEntries(const QJsonObject &object)
         present.insert(symbol);
         accepted.append({symbol, classifySymbol(symbol), providerDisplayName(symbol, entry.provider)});
     }
+    if (refusedCount)
+        *refusedCount = refused;
     if (refused > 0)
         appendEventLog(localizedText(
             QStringLiteral("%1 watchlist entries skipped: a control or format character, or longer than %2 "

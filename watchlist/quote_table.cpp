@@ -80,6 +80,7 @@ void MainWindow::removeSelectedSymbol()
     const QString symbol = item->text();
     forgetSymbolRequests(symbol);
     candlesBySymbol.remove(symbol);
+    candleTimeframeBySymbol.remove(symbol);
     quoteTable->removeRow(row);
     if (symbol == bookSymbol) {
         bookSymbol.clear();

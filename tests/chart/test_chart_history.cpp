@@ -320,6 +320,37 @@ private Q_SLOTS:
         QCOMPARE(road.w().candlesBySymbol.value(QStringLiteral("AAPL")).size(), 2);
     }
 
+    // After the timeframe changes, a quote's bars replace the old timeframe's series even when
+    // fewer: a daily series is always shorter than the intraday one it follows.
+    void aQuoteReplacesTheSeriesOfAnotherTimeframe()
+    {
+        QuoteRoad road;
+        road.addRow(QStringLiteral("AAPL"));
+        road.setTimeframe(QStringLiteral("5m"));
+        Quote quote;
+        quote.symbol = QStringLiteral("AAPL");
+        quote.price = 100;
+        for (int i = 0; i < 300; ++i)
+            quote.candles << makeCandle(1800000000 + i * 300, 100, 101, 99, 100, 7);
+        road.w().applyQuote(QStringLiteral("AAPL"), QStringLiteral("yahoo_us"), quote, 5);
+        QCOMPARE(road.w().candlesBySymbol.value(QStringLiteral("AAPL")).size(), 300);
+
+        road.setTimeframe(QStringLiteral("1d"));
+        quote.price = 105;
+        quote.candles.clear();
+        for (int i = 0; i < 20; ++i)
+            quote.candles << makeCandle(1790000000 + i * 86400, 104, 106, 103, 105, 1000);
+        road.w().applyQuote(QStringLiteral("AAPL"), QStringLiteral("yahoo_us"), quote, 5);
+        const CandleList held = road.w().candlesBySymbol.value(QStringLiteral("AAPL"));
+        QCOMPARE(held.size(), 20);
+        QCOMPARE(held.first().time, qint64(1790000000));
+
+        // Within the new timeframe the guard holds again: a shorter quote keeps the daily series.
+        quote.candles.resize(2);
+        road.w().applyQuote(QStringLiteral("AAPL"), QStringLiteral("yahoo_us"), quote, 5);
+        QCOMPARE(road.w().candlesBySymbol.value(QStringLiteral("AAPL")).size(), 20);
+    }
+
     void drawingsAreStoredPerSymbolAndTimeframe()
     {
         auto road = std::make_unique<QuoteRoad>();
