@@ -37,7 +37,10 @@ void MainWindow::requestBinanceKlines(const QString &symbol)
     // Like every other request: a stalled host must not hold the reply open for ever.
     request.setTransferTimeout(quoteTransferLimitMs);
     QNetworkReply *reply = networkManager.get(request);
+    // Registered with the other chart requests, so that the row's removal ends it.
+    chartRequestReplies.insert(symbol, reply);
     connect(reply, &QNetworkReply::finished, this, [this, reply, symbol, startMs, generation, interval] {
+        chartRequestReplies.remove(symbol, reply);
         onBinanceKlinesReply(reply, symbol, startMs, generation, interval);
     });
 }

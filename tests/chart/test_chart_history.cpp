@@ -263,6 +263,37 @@ private Q_SLOTS:
         QVERIFY(road.console().isEmpty() || change == 1);
     }
 
+    // A symbol removed and added back before its klines reply: the request went with the row, and the
+    // reply, late or never sent, brings nothing of the removed row to the new one.
+    void klinesOfARemovedRowNeverReachItsSuccessor_data()
+    {
+        QTest::addColumn<bool>("hang");
+        QTest::newRow("hanging server") << true;
+        QTest::newRow("late reply") << false;
+    }
+
+    void klinesOfARemovedRowNeverReachItsSuccessor()
+    {
+        QFETCH(bool, hang);
+        QuoteRoad road;
+        FakeReply late = FakeReply::json(klinesBody(3, 100));
+        late.delayMs = 300;
+        road.server.setReply(kKlines, hang ? FakeReply::hanging() : late);
+        road.addRow(QStringLiteral("BTCUSDT"));
+        select(road, QStringLiteral("BTCUSDT"));
+        road.w().requestBinanceKlines(QStringLiteral("BTCUSDT"));
+        QVERIFY(road.server.waitForRequests(1));
+        QTRY_COMPARE(road.server.openHeldConnections(), 1);
+
+        road.w().removeSelectedSymbol();
+        QTRY_COMPARE(road.server.openHeldConnections(), 0);
+        road.addRow(QStringLiteral("BTCUSDT"));
+        QTest::qWait(450); // past the late reply
+        QVERIFY(!road.w().candlesBySymbol.contains(QStringLiteral("BTCUSDT")));
+        QCOMPARE(road.cell(QStringLiteral("BTCUSDT"), QuoteColumnLatency), QStringLiteral("--"));
+        QVERIFY(road.console().isEmpty());
+    }
+
     // One list: the chart holds the store's buffer, and a quote writes it in place without a copy.
     void quotesWriteTheSharedListInPlace()
     {
