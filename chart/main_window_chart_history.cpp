@@ -101,15 +101,19 @@ void MainWindow::refreshChart()
 {
     if (!priceChart)
         return;
-    storeChartDrawings();
     const QString symbol = selectedSymbol();
     const QString timeframe = currentChartTimeframe();
     const int style = currentChartMode() == QLatin1String("candle") ? 1 : 0;
     const QString key = chartDrawingsKey(symbol, timeframe);
+    // Drawings change only through the chart's changed callback, which stores them; this runs on every
+    // quote, so it stores them only when the chart leaves their symbol or timeframe.
+    const bool keyChanged = key != currentDrawingsKey;
+    if (keyChanged)
+        storeChartDrawings();
     priceChart->setSeries(symbol, candlesBySymbol.value(symbol), style, timeframe);
-    // The same key keeps the drawings on screen (they were just stored): reloading them would end a
-    // drag or an edit that is under way while quotes arrive.
-    if (key != currentDrawingsKey) {
+    // The same key keeps the drawings on screen: reloading them would end a drag or an edit that is
+    // under way while quotes arrive.
+    if (keyChanged) {
         priceChart->loadDrawings(chartDrawings.value(key).toArray());
         currentDrawingsKey = key;
     }

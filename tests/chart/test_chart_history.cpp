@@ -418,6 +418,35 @@ private Q_SLOTS:
         QVERIFY(!road.w().priceChart->isTrendPreviewActive());
     }
 
+    // A quote redraws the chart but stores nothing: the store follows the chart's reported changes
+    // (a drag under way is not one) and the switch to another symbol.
+    void quotesLeaveTheStoredDrawingsAlone()
+    {
+        QuoteRoad road;
+        road.addRow(QStringLiteral("BTCUSDT"));
+        road.addRow(QStringLiteral("ETHUSDT"));
+        road.w().candlesBySymbol.insert(QStringLiteral("BTCUSDT"), closesOnly({1, 2, 3}));
+        select(road, QStringLiteral("BTCUSDT"));
+        drawOnChart(road.w(), R"([{"type":"horizontal","price1":2.5}])");
+        const QJsonObject stored = road.w().chartDrawings;
+
+        road.w().priceChart->loadDrawings(drawings(R"([{"type":"horizontal","price1":2.75}])"));
+        road.w().updateQuoteRow(QStringLiteral("BTCUSDT"), 3.5, 1.0, QStringLiteral("Binance"),
+                                QStringLiteral("stream"), QStringLiteral("realtime"));
+        QCOMPARE(road.w().chartDrawings, stored);
+        QCOMPARE(road.w().priceChart->drawingList().first().price1, 2.75);
+
+        select(road, QStringLiteral("ETHUSDT"));
+        QCOMPARE(road.w()
+                     .chartDrawings.value(QStringLiteral("BTCUSDT|1m"))
+                     .toArray()
+                     .first()
+                     .toObject()
+                     .value(QStringLiteral("price1"))
+                     .toDouble(),
+                 2.75);
+    }
+
     // Quotes keep arriving while a modal edit dialog is open; the edit lands on the drawing it began
     // on, and never on another symbol's list.
     void editWhileQuotesArrive_data()
