@@ -37,7 +37,10 @@ void MainWindow::requestBinanceKlines(const QString &symbol)
     // Like every other request: a stalled host must not hold the reply open for ever.
     request.setTransferTimeout(quoteTransferLimitMs);
     QNetworkReply *reply = networkManager.get(request);
+    // Registered with the other chart requests, so that the row's removal ends it.
+    chartRequestReplies.insert(symbol, reply);
     connect(reply, &QNetworkReply::finished, this, [this, reply, symbol, startMs, generation, interval] {
+        chartRequestReplies.remove(symbol, reply);
         onBinanceKlinesReply(reply, symbol, startMs, generation, interval);
     });
 }
@@ -99,15 +102,19 @@ void MainWindow::refreshChart()
 {
     if (!priceChart)
         return;
-    storeChartDrawings();
     const QString symbol = selectedSymbol();
     const QString timeframe = currentChartTimeframe();
     const int style = currentChartMode() == QLatin1String("candle") ? 1 : 0;
     const QString key = chartDrawingsKey(symbol, timeframe);
+    // Drawings change only through the chart's changed callback, which stores them; this runs on every
+    // quote, so it stores them only when the chart leaves their symbol or timeframe.
+    const bool keyChanged = key != currentDrawingsKey;
+    if (keyChanged)
+        storeChartDrawings();
     priceChart->setSeries(symbol, candlesBySymbol.value(symbol), style, timeframe);
-    // The same key keeps the drawings on screen (they were just stored): reloading them would end a
-    // drag or an edit that is under way while quotes arrive.
-    if (key != currentDrawingsKey) {
+    // The same key keeps the drawings on screen: reloading them would end a drag or an edit that is
+    // under way while quotes arrive.
+    if (keyChanged) {
         priceChart->loadDrawings(chartDrawings.value(key).toArray());
         currentDrawingsKey = key;
     }

@@ -276,7 +276,8 @@ void PriceChart::editDrawing(int index)
     if (index < 0 || index >= drawings.size())
         return;
     const QPointer<PriceChart> self(this);
-    const bool written = editDrawingCopy(index, [this, &self](Drawing &drawing) {
+    bool accepted = false;
+    const bool written = editDrawingCopy(index, [this, &self, &accepted](Drawing &drawing) {
         if (drawing.type == DrawingType::Horizontal || drawing.type == DrawingType::Vertical) {
             bool ok = false;
             if (drawing.type == DrawingType::Horizontal) {
@@ -287,26 +288,31 @@ void PriceChart::editDrawing(int index)
                 if (ok) {
                     drawing.price1 = drawing.price2 = value;
                     drawing.label = fourDecimals(value);
+                    accepted = true;
                 }
             } else {
                 const QString text =
                     QInputDialog::getText(this, QStringLiteral("Edit vertical line"), QStringLiteral("Label"),
                                           QLineEdit::Normal, drawing.label, &ok);
-                if (ok)
+                if (ok) {
                     drawing.label = text;
+                    accepted = true;
+                }
             }
             if (!self)
                 return;
             const QColor color = pickLineColor(drawing.color);
-            if (color.isValid())
+            if (color.isValid()) {
                 drawing.color = color;
+                accepted = true;
+            }
         } else {
-            showTrendLineDialog(drawing);
+            accepted = showTrendLineDialog(drawing);
         }
     });
-    if (!self)
+    // Every dialog cancelled, or the drawing gone meanwhile: nothing changed, nothing to recompute.
+    if (!self || !accepted || !written)
         return;
-    Q_UNUSED(written);
     emitStatus(QStringLiteral("Drawing edited"));
     emitChanged();
 }

@@ -319,6 +319,7 @@ void MainWindow::forgetSymbolRequests(const QString &symbol)
 {
     // A late reply of any earlier request finds its generation outdated and writes nothing.
     quoteGenerations.insert(symbol, quoteGenerations.value(symbol, 0) + 1);
+    klineGenerations.insert(symbol, klineGenerations.value(symbol, 0) + 1);
     if (AsyncProviderCascade *cascade = quoteCascades.take(symbol)) {
         cascade->cancel();
         cascade->deleteLater();

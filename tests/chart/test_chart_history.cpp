@@ -263,6 +263,37 @@ private Q_SLOTS:
         QVERIFY(road.console().isEmpty() || change == 1);
     }
 
+    // A symbol removed and added back before its klines reply: the request went with the row, and the
+    // reply, late or never sent, brings nothing of the removed row to the new one.
+    void klinesOfARemovedRowNeverReachItsSuccessor_data()
+    {
+        QTest::addColumn<bool>("hang");
+        QTest::newRow("hanging server") << true;
+        QTest::newRow("late reply") << false;
+    }
+
+    void klinesOfARemovedRowNeverReachItsSuccessor()
+    {
+        QFETCH(bool, hang);
+        QuoteRoad road;
+        FakeReply late = FakeReply::json(klinesBody(3, 100));
+        late.delayMs = 300;
+        road.server.setReply(kKlines, hang ? FakeReply::hanging() : late);
+        road.addRow(QStringLiteral("BTCUSDT"));
+        select(road, QStringLiteral("BTCUSDT"));
+        road.w().requestBinanceKlines(QStringLiteral("BTCUSDT"));
+        QVERIFY(road.server.waitForRequests(1));
+        QTRY_COMPARE(road.server.openHeldConnections(), 1);
+
+        road.w().removeSelectedSymbol();
+        QTRY_COMPARE(road.server.openHeldConnections(), 0);
+        road.addRow(QStringLiteral("BTCUSDT"));
+        QTest::qWait(450); // past the late reply
+        QVERIFY(!road.w().candlesBySymbol.contains(QStringLiteral("BTCUSDT")));
+        QCOMPARE(road.cell(QStringLiteral("BTCUSDT"), QuoteColumnLatency), QStringLiteral("--"));
+        QVERIFY(road.console().isEmpty());
+    }
+
     // One list: the chart holds the store's buffer, and a quote writes it in place without a copy.
     void quotesWriteTheSharedListInPlace()
     {
@@ -416,6 +447,35 @@ private Q_SLOTS:
         road.addRow(QStringLiteral("ETHUSDT"));
         select(road, QStringLiteral("ETHUSDT"));
         QVERIFY(!road.w().priceChart->isTrendPreviewActive());
+    }
+
+    // A quote redraws the chart but stores nothing: the store follows the chart's reported changes
+    // (a drag under way is not one) and the switch to another symbol.
+    void quotesLeaveTheStoredDrawingsAlone()
+    {
+        QuoteRoad road;
+        road.addRow(QStringLiteral("BTCUSDT"));
+        road.addRow(QStringLiteral("ETHUSDT"));
+        road.w().candlesBySymbol.insert(QStringLiteral("BTCUSDT"), closesOnly({1, 2, 3}));
+        select(road, QStringLiteral("BTCUSDT"));
+        drawOnChart(road.w(), R"([{"type":"horizontal","price1":2.5}])");
+        const QJsonObject stored = road.w().chartDrawings;
+
+        road.w().priceChart->loadDrawings(drawings(R"([{"type":"horizontal","price1":2.75}])"));
+        road.w().updateQuoteRow(QStringLiteral("BTCUSDT"), 3.5, 1.0, QStringLiteral("Binance"),
+                                QStringLiteral("stream"), QStringLiteral("realtime"));
+        QCOMPARE(road.w().chartDrawings, stored);
+        QCOMPARE(road.w().priceChart->drawingList().first().price1, 2.75);
+
+        select(road, QStringLiteral("ETHUSDT"));
+        QCOMPARE(road.w()
+                     .chartDrawings.value(QStringLiteral("BTCUSDT|1m"))
+                     .toArray()
+                     .first()
+                     .toObject()
+                     .value(QStringLiteral("price1"))
+                     .toDouble(),
+                 2.75);
     }
 
     // Quotes keep arriving while a modal edit dialog is open; the edit lands on the drawing it began

@@ -693,12 +693,42 @@ private Q_SLOTS:
             .then(ModalAnswers::cancel());
         f.chart.editDrawing(0);
         QCOMPARE(f.chart.drawingList().first().label, QStringLiteral("other"));
+        QVERIFY(!f.statuses.contains(QStringLiteral("Drawing edited"))); // nothing was written
 
         answers.then(ModalAnswers::textValue(QStringLiteral("edited"))).then(ModalAnswers::cancel());
         f.chart.editDrawing(0);
         QCOMPARE(f.chart.drawingList().first().label, QStringLiteral("edited"));
         f.chart.editDrawing(3); // out of the list: nothing, no report
-        QCOMPARE(f.statuses.count(QStringLiteral("Drawing edited")), 2);
+        QCOMPARE(f.statuses.count(QStringLiteral("Drawing edited")), 1);
+    }
+
+    // Every dialog of an edit cancelled: no report, and no changed callback to recompute and save.
+    void cancelledEditReportsNothing_data()
+    {
+        QTest::addColumn<QByteArray>("drawing");
+        QTest::addColumn<int>("dialogs");
+        QTest::newRow("horizontal") << QByteArray(R"([{"price1":105}])") << 2;
+        QTest::newRow("vertical") << QByteArray(R"([{"type":"vertical","index1":4,"label":"a"}])") << 2;
+        QTest::newRow("trend") << QByteArray(
+                                      R"([{"type":"trend","index1":2,"index2":6,"price1":101,"price2":104}])")
+                               << 1;
+    }
+
+    void cancelledEditReportsNothing()
+    {
+        QFETCH(QByteArray, drawing);
+        QFETCH(int, dialogs);
+        SeriesFixture f;
+        f.load(drawing.constData());
+        const QList<Drawing> before = f.chart.drawingList();
+        ModalAnswers answers;
+        for (int i = 0; i < dialogs; ++i)
+            answers.then(ModalAnswers::cancel());
+        f.chart.editDrawing(0);
+        QVERIFY(answers.allUsed());
+        QVERIFY(!f.statuses.contains(QStringLiteral("Drawing edited")));
+        QCOMPARE(f.changes, 0);
+        QCOMPARE(f.chart.drawingList().first().label, before.first().label);
     }
 
     void loadingDrawingsEndsATrendPreview()
