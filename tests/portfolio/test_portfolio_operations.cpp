@@ -14,6 +14,8 @@
 
 #include <memory>
 
+Q_DECLARE_METATYPE(PortfolioTransaction)
+
 namespace {
 int rowOf(const QTableWidget *table, const QString &text)
 {
@@ -396,17 +398,37 @@ private Q_SLOTS:
         QCOMPARE(f.window.activePositions(), (QList<PortfolioPosition>{{"PETR4.SA", 100, 20}}));
     }
 
-    void deletesOnlyTheFirstOfTwoIdenticalTransactions_data()
+    void deletesTheClickedOfTwoLookalikeTransactions_data()
     {
+        QTest::addColumn<PortfolioTransaction>("second");
         QTest::addColumn<bool>("rebuildWhileOpen");
-        QTest::newRow("quiet") << false;
-        QTest::newRow("rebuilt while the menu is open") << true;
+        QTest::addColumn<QString>("question");
+        const PortfolioTransaction first{"2024-01-02T09:30:00", "cash", "", 10, "BRL", "a"};
+        PortfolioTransaction currency = first;
+        currency.currency = QStringLiteral("USD");
+        PortfolioTransaction type = first;
+        type.type = QStringLiteral("dividend");
+        PortfolioTransaction note = first;
+        note.note = QStringLiteral("b");
+        const QString cashQuestion = QStringLiteral("Delete Cash flow transaction of 10.00?");
+        QTest::newRow("another currency") << currency << false << cashQuestion;
+        QTest::newRow("another type")
+            << type << false << QStringLiteral("Delete Dividend transaction of 10.00?");
+        QTest::newRow("another note") << note << false << cashQuestion;
+        QTest::newRow("another currency, rebuilt while the menu is open") << currency << true << cashQuestion;
+        QTest::newRow("identical: one of them goes") << first << false << cashQuestion;
+        QTest::newRow("identical, rebuilt while the menu is open") << first << true << cashQuestion;
     }
 
-    void deletesOnlyTheFirstOfTwoIdenticalTransactions()
+    void deletesTheClickedOfTwoLookalikeTransactions()
     {
+        QFETCH(PortfolioTransaction, second);
         QFETCH(bool, rebuildWhileOpen);
+        QFETCH(QString, question);
         Fixture f;
+        const PortfolioTransaction first{"2024-01-02T09:30:00", "cash", "", 10, "BRL", "a"};
+        f.window.portfolioTransactions["Main"] = {first, second};
+        f.window.refreshPortfolio();
         f.window.portfolioTabs->setCurrentIndex(1);
         QTest::qWait(10);
         const auto quotes = f.streamQuotes("PETR4.SA");
@@ -421,12 +443,11 @@ private Q_SLOTS:
         const QRect cell = f.window.transactionsTable->visualItemRect(f.window.transactionsTable->item(1, 0));
         Fixture::run(script, [&]() { f.window.onTransactionsContextMenu(cell.center()); });
         QCOMPARE(script.seen.at(0).label, QStringLiteral("Delete transaction"));
-        QCOMPARE(script.seen.at(1).label, QStringLiteral("Delete Cash flow transaction of 10.00?"));
+        QCOMPARE(script.seen.at(1).label, question);
         QList<PortfolioTransaction> left = f.window.portfolioTransactions.value("Main");
         if (rebuildWhileOpen)
             QCOMPARE(left.takeFirst(), other);
-        QCOMPARE(left.size(), 1);
-        QCOMPARE(left.at(0).note, QStringLiteral("b"));
+        QCOMPARE(left, QList<PortfolioTransaction>{first});
     }
 
     void aDeclinedTransactionDeletionKeepsIt()
