@@ -15,6 +15,7 @@
 #include <memory>
 
 Q_DECLARE_METATYPE(PortfolioTransaction)
+Q_DECLARE_METATYPE(PortfolioPosition)
 
 namespace {
 int rowOf(const QTableWidget *table, const QString &text)
@@ -352,18 +353,35 @@ private Q_SLOTS:
         QCOMPARE(f.window.activePositions().at(1), (PortfolioPosition{"AAPL", 7, 33.5}));
     }
 
-    void removesTheSelectedPositionWhileQuotesStream()
+    void removesTheSelectedPositionAfterQuotesMoveItsRow_data()
     {
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QList<PortfolioPosition>>("left");
+        // PETR4.SA passes AAPL's price: the two rows swap.
+        QTest::newRow("selected row moves up")
+            << QStringLiteral("AAPL") << QList<PortfolioPosition>{{"PETR4.SA", 100, 20}};
+        QTest::newRow("selected row moves down")
+            << QStringLiteral("PETR4.SA") << QList<PortfolioPosition>{{"AAPL", 10, 150}};
+    }
+
+    // Quotes rebuild the table under the selection (throttled, so the rebuild is called here directly):
+    // Remove must still take the position the user selected, not the one now on its old row.
+    void removesTheSelectedPositionAfterQuotesMoveItsRow()
+    {
+        QFETCH(QString, selected);
+        QFETCH(QList<PortfolioPosition>, left);
         Fixture f;
-        f.window.positionsTable->sortItems(3, Qt::AscendingOrder); // by last price: quotes move rows
-        const auto quotes = f.streamQuotes("PETR4.SA");
+        f.window.positionsTable->sortItems(3, Qt::AscendingOrder); // by last price
+        f.window.updateQuoteRow("PETR4.SA", 20.0, 0.5, "test", "1 ms", "ok");
         f.window.updateQuoteRow("AAPL", 30.0, 0.5, "test", "1 ms", "ok");
-        QCoreApplication::processEvents(); // a quote refreshes the portfolio once per turn
-        QTest::qWait(30);
-        f.window.positionsTable->setCurrentCell(rowOf(f.window.positionsTable, "AAPL"), 0);
-        QTest::qWait(60); // PETR4.SA passes AAPL's price back and forth meanwhile
+        f.window.refreshPortfolio();
+        const int before = rowOf(f.window.positionsTable, selected);
+        f.window.positionsTable->setCurrentCell(before, 0);
+        f.window.updateQuoteRow("PETR4.SA", 40.0, 0.5, "test", "1 ms", "ok");
+        f.window.refreshPortfolio();
+        QVERIFY2(rowOf(f.window.positionsTable, selected) != before, "the quote did not move the row");
         f.window.portfolioRemoveButton->click();
-        QCOMPARE(f.window.activePositions(), (QList<PortfolioPosition>{{"PETR4.SA", 100, 20}}));
+        QCOMPARE(f.window.activePositions(), left);
     }
 
     void editsTheRowItWasOpenedForAfterARebuild()
