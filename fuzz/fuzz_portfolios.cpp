@@ -68,8 +68,7 @@ void checkValuation(const PortfolioSet &set, double rate)
     for (const PortfolioTransaction &transaction : set.transactions.value(set.active)) {
         const TransactionRow row = transactionRow(transaction, true);
         if (std::isfinite(transaction.amount))
-            require(indexOfTransactionRow(set.transactions.value(set.active), row.time, row.symbol,
-                                          row.amountText) >= 0,
+            require(indexOfTransactionRow(set.transactions.value(set.active), row, true) >= 0,
                     "a shown transaction cannot be found again");
     }
 }

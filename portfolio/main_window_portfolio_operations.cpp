@@ -278,10 +278,15 @@ void MainWindow::onTransactionsContextMenu(const QPoint &pos)
     if (row < 0)
         return;
     // The row's texts are the key: read now, before the menu's own event loop lets a rebuild move rows.
-    const QString time = cellText(transactionsTable, row, 0);
-    const QString typeText = cellText(transactionsTable, row, 1);
-    const QString symbol = cellText(transactionsTable, row, 2);
-    const QString amountText = cellText(transactionsTable, row, 3);
+    // Every column counts: two flows of one second and amount may differ only in currency or note.
+    TransactionRow shown;
+    shown.time = cellText(transactionsTable, row, 0);
+    shown.typeText = cellText(transactionsTable, row, 1);
+    shown.symbol = cellText(transactionsTable, row, 2);
+    shown.amountText = cellText(transactionsTable, row, 3);
+    shown.currency = cellText(transactionsTable, row, 4);
+    shown.note = cellText(transactionsTable, row, 5);
+    const bool portuguese = isPortuguese();
     const QString portfolio = activePortfolio;
 
     QMenu menu(transactionsTable);
@@ -291,11 +296,11 @@ void MainWindow::onTransactionsContextMenu(const QPoint &pos)
         return;
     if (!confirmPortfolio(localizedText(QStringLiteral("Delete %1 transaction of %2?"),
                                         QString::fromUtf8("Excluir lançamento %1 de %2?"))
-                              .arg(typeText, amountText)))
+                              .arg(shown.typeText, shown.amountText)))
         return;
     if (activePortfolio == portfolio) {
         QList<PortfolioTransaction> &transactions = portfolioTransactions[activePortfolio];
-        const int index = indexOfTransactionRow(transactions, time, symbol, amountText);
+        const int index = indexOfTransactionRow(transactions, shown, portuguese);
         if (index >= 0)
             transactions.removeAt(index);
     }

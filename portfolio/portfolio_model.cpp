@@ -1,5 +1,7 @@
 #include "portfolio/portfolio_model.h"
 
+#include <QSet>
+
 #include <cmath>
 
 namespace {
@@ -20,15 +22,21 @@ double storableNumber(double value)
     return std::isfinite(value) ? value : 0.0;
 }
 
-QString legacyPortfolioName(const PortfolioPositionMap &existing, const QString &defaultName)
+// `wanted` when it is free, else the first free "<wanted> (n)" from 2 up.
+QString freePortfolioName(const QString &wanted, const std::function<bool(const QString &)> &taken)
 {
-    if (!existing.contains(defaultName))
-        return defaultName;
+    if (!taken(wanted))
+        return wanted;
     for (int n = 2;; ++n) {
-        const QString name = QStringLiteral("%1 (%2)").arg(defaultName).arg(n);
-        if (!existing.contains(name))
+        const QString name = QStringLiteral("%1 (%2)").arg(wanted).arg(n);
+        if (!taken(name))
             return name;
     }
+}
+
+QString itemName(const QJsonValue &item)
+{
+    return item.toObject().value(QStringLiteral("name")).toString().trimmed();
 }
 } // namespace
 
@@ -122,11 +130,23 @@ PortfolioSet portfoliosFromJson(const QJsonObject &object, const QJsonArray &leg
                                 const QString &defaultName, const SymbolNormalizer &normalize)
 {
     PortfolioSet set;
-    for (const QJsonValue &element : object.value(QStringLiteral("items")).toArray()) {
+    const QJsonArray items = object.value(QStringLiteral("items")).toArray();
+    // Names equal once trimmed (typed apart, or merged from two machines) would replace each other and
+    // the next save would drop the earlier one for good. A repeat takes a free suffix instead, one no
+    // item of the file names, so that every item keeps its own.
+    QSet<QString> named;
+    for (const QJsonValue &element : items)
+        named.insert(itemName(element));
+    for (const QJsonValue &element : items) {
         const QJsonObject item = element.toObject();
-        const QString name = item.value(QStringLiteral("name")).toString().trimmed();
+        QString name = itemName(element);
         if (name.isEmpty())
             continue;
+        if (set.positions.contains(name)) {
+            name = freePortfolioName(name, [&](const QString &candidate) {
+                return named.contains(candidate) || set.positions.contains(candidate);
+            });
+        }
         set.positions.insert(name,
                              positionsFromJson(item.value(QStringLiteral("positions")).toArray(), normalize));
         set.baseCurrency.insert(name,
@@ -147,7 +167,8 @@ PortfolioSet portfoliosFromJson(const QJsonObject &object, const QJsonArray &leg
         for (const QList<PortfolioPosition> &positions : std::as_const(set.positions))
             held = held || positions == legacy;
         if (!held) {
-            const QString name = legacyPortfolioName(set.positions, defaultName);
+            const QString name = freePortfolioName(
+                defaultName, [&](const QString &candidate) { return set.positions.contains(candidate); });
             set.positions.insert(name, legacy);
             set.transactions.insert(name, {});
             set.baseCurrency.insert(name, QStringLiteral("BRL"));

@@ -66,8 +66,9 @@ QList<PortfolioTransaction> transactionsFromJson(const QJsonArray &array);
 // a portfolio without a currency entry is written as "BRL", one without transactions with none.
 QJsonObject portfoliosToJson(const PortfolioSet &set);
 
-// Reads the object written above. Items without a name (after trimming) are skipped and a later item
-// of the same name replaces an earlier one. When no item yields a portfolio, the legacy positions array
+// Reads the object written above. Items without a name (after trimming) are skipped; a later item whose
+// trimmed name is already taken is kept under "<name> (n)", the first such name that is neither taken
+// nor written on another item. When no item yields a portfolio, the legacy positions array
 // (the older file form) becomes the default portfolio. When items were read and the legacy array still
 // holds positions that no read portfolio holds, they are not dropped either: they are kept as one more
 // portfolio, named after the default when that name is free, else "<default> (n)". A stale or missing

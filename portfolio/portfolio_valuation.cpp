@@ -189,13 +189,13 @@ TransactionRow transactionRow(const PortfolioTransaction &transaction, bool port
     return row;
 }
 
-int indexOfTransactionRow(const QList<PortfolioTransaction> &transactions, const QString &time,
-                          const QString &symbol, const QString &amountText)
+int indexOfTransactionRow(const QList<PortfolioTransaction> &transactions, const TransactionRow &shown,
+                          bool portuguese)
 {
     for (int index = 0; index < transactions.size(); ++index) {
-        const PortfolioTransaction &transaction = transactions.at(index);
-        if (transaction.timestamp == time && transaction.symbol == symbol &&
-            transactionRow(transaction, false).amountText == amountText)
+        const TransactionRow row = transactionRow(transactions.at(index), portuguese);
+        if (row.time == shown.time && row.typeText == shown.typeText && row.symbol == shown.symbol &&
+            row.amountText == shown.amountText && row.currency == shown.currency && row.note == shown.note)
             return index;
     }
     return -1;

@@ -75,8 +75,8 @@ QString portfolioSummaryText(const QString &baseCurrency, const PortfolioTotals 
 // The summary's style sheet: green from a total P&L of 0 up, red below (and when it is not a number).
 QString portfolioSummaryStyle(const PortfolioTotals &totals);
 
-// One row of the transactions table. The amount text is, with the time and the symbol, the key by which
-// a row is found again among the stored transactions.
+// One row of the transactions table. Its texts are the key by which a row is found again among the
+// stored transactions.
 struct TransactionRow
 {
     QString time;
@@ -90,6 +90,8 @@ struct TransactionRow
 };
 TransactionRow transactionRow(const PortfolioTransaction &transaction, bool portuguese);
 
-// Index of the first transaction that a row showing these texts stands for, -1 when none.
-int indexOfTransactionRow(const QList<PortfolioTransaction> &transactions, const QString &time,
-                          const QString &symbol, const QString &amountText);
+// Index of the first transaction that shows as `shown` in that language, every text alike (the amount
+// color aside), -1 when none. Two transactions that show alike differ at most in amount decimals past
+// the second or in an unknown type shown as a cash flow.
+int indexOfTransactionRow(const QList<PortfolioTransaction> &transactions, const TransactionRow &shown,
+                          bool portuguese);

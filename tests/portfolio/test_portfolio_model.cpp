@@ -62,12 +62,34 @@ private Q_SLOTS:
             << QByteArray(R"({"active": "B", "items": [{"name": "A"}, {"name": "B", "base_currency": ""},
                               {"name": "C", "base_currency": 7}]})")
             << QByteArray("[]") << false << QStringList{"A BRL [] {0}", "*B  [] {0}", "C BRL [] {0}"};
-        QTest::newRow("the later of two equal names wins")
-            << QByteArray(R"({"active": "X", "items": [
-                   {"name": "X", "base_currency": "USD", "positions": [{"symbol": "NVDA", "quantity": 1}],
+        QTest::newRow("a name equal once trimmed is kept under a suffix")
+            << QByteArray(R"({"active": "Main", "items": [
+                   {"name": "Main", "base_currency": "USD", "positions": [{"symbol": "NVDA", "quantity": 1}],
                     "transactions": [{"type": "cash", "amount": 5}]},
-                   {"name": " X", "positions": [{"symbol": "AAPL", "quantity": 2}]}]})")
-            << QByteArray("[]") << false << QStringList{"*X BRL [AAPL 2 0] {0}"};
+                   {"name": "Main ", "positions": [{"symbol": "AAPL", "quantity": 2}],
+                    "transactions": [{"type": "cash", "amount": 1}, {"type": "dividend", "amount": 2}]}]})")
+            << QByteArray("[]") << false
+            << QStringList{"*Main USD [NVDA 1 0] {1}", "Main (2) BRL [AAPL 2 0] {2}"};
+        QTest::newRow("two identical names")
+            << QByteArray(R"({"active": "X", "items": [
+                   {"name": "X", "positions": [{"symbol": "NVDA", "quantity": 1}]},
+                   {"name": "X", "base_currency": "USD", "positions": [{"symbol": "AAPL", "quantity": 2}]}]})")
+            << QByteArray("[]") << false << QStringList{"*X BRL [NVDA 1 0] {0}", "X (2) USD [AAPL 2 0] {0}"};
+        QTest::newRow("a suffix skips a name another item holds, the legacy portfolio comes after")
+            << QByteArray(R"js({"active": "Main (2)", "items": [
+                   {"name": "Main", "positions": [{"symbol": "NVDA", "quantity": 1}]},
+                   {"name": " Main", "positions": [{"symbol": "AAPL", "quantity": 2}]},
+                   {"name": "Main (2)", "positions": [{"symbol": "PETR4", "quantity": 3}]}]})js")
+            << QByteArray(R"([{"symbol": "VALE3", "quantity": 4, "average_price": 60}])") << false
+            << QStringList{"Main BRL [NVDA 1 0] {0}", "*Main (2) BRL [PETR4.SA 3 0] {0}",
+                           "Main (3) BRL [AAPL 2 0] {0}", "Main (4) BRL [VALE3.SA 4 60] {0}"};
+        QTest::newRow("no collision: names differing in case or inside are kept as written")
+            << QByteArray(R"({"active": "main", "items": [
+                   {"name": "Main", "positions": [{"symbol": "NVDA", "quantity": 1}]},
+                   {"name": "main", "positions": [{"symbol": "AAPL", "quantity": 2}]},
+                   {"name": "Ma in"}]})")
+            << QByteArray("[]") << false
+            << QStringList{"Ma in BRL [] {0}", "Main BRL [NVDA 1 0] {0}", "*main BRL [AAPL 2 0] {0}"};
         QTest::newRow("blank names and blank symbols are skipped")
             << QByteArray(R"({"active": "", "items": [{"name": "   "}, "text", 4,
                    {"name": "Z", "positions": [{"symbol": "  "}, {"quantity": 4}, "AAPL",

@@ -14,6 +14,9 @@
 
 #include <memory>
 
+Q_DECLARE_METATYPE(PortfolioTransaction)
+Q_DECLARE_METATYPE(PortfolioPosition)
+
 namespace {
 int rowOf(const QTableWidget *table, const QString &text)
 {
@@ -350,18 +353,35 @@ private Q_SLOTS:
         QCOMPARE(f.window.activePositions().at(1), (PortfolioPosition{"AAPL", 7, 33.5}));
     }
 
-    void removesTheSelectedPositionWhileQuotesStream()
+    void removesTheSelectedPositionAfterQuotesMoveItsRow_data()
     {
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QList<PortfolioPosition>>("left");
+        // PETR4.SA passes AAPL's price: the two rows swap.
+        QTest::newRow("selected row moves up")
+            << QStringLiteral("AAPL") << QList<PortfolioPosition>{{"PETR4.SA", 100, 20}};
+        QTest::newRow("selected row moves down")
+            << QStringLiteral("PETR4.SA") << QList<PortfolioPosition>{{"AAPL", 10, 150}};
+    }
+
+    // Quotes rebuild the table under the selection (throttled, so the rebuild is called here directly):
+    // Remove must still take the position the user selected, not the one now on its old row.
+    void removesTheSelectedPositionAfterQuotesMoveItsRow()
+    {
+        QFETCH(QString, selected);
+        QFETCH(QList<PortfolioPosition>, left);
         Fixture f;
-        f.window.positionsTable->sortItems(3, Qt::AscendingOrder); // by last price: quotes move rows
-        const auto quotes = f.streamQuotes("PETR4.SA");
+        f.window.positionsTable->sortItems(3, Qt::AscendingOrder); // by last price
+        f.window.updateQuoteRow("PETR4.SA", 20.0, 0.5, "test", "1 ms", "ok");
         f.window.updateQuoteRow("AAPL", 30.0, 0.5, "test", "1 ms", "ok");
-        QCoreApplication::processEvents(); // a quote refreshes the portfolio once per turn
-        QTest::qWait(30);
-        f.window.positionsTable->setCurrentCell(rowOf(f.window.positionsTable, "AAPL"), 0);
-        QTest::qWait(60); // PETR4.SA passes AAPL's price back and forth meanwhile
+        f.window.refreshPortfolio();
+        const int before = rowOf(f.window.positionsTable, selected);
+        f.window.positionsTable->setCurrentCell(before, 0);
+        f.window.updateQuoteRow("PETR4.SA", 40.0, 0.5, "test", "1 ms", "ok");
+        f.window.refreshPortfolio();
+        QVERIFY2(rowOf(f.window.positionsTable, selected) != before, "the quote did not move the row");
         f.window.portfolioRemoveButton->click();
-        QCOMPARE(f.window.activePositions(), (QList<PortfolioPosition>{{"PETR4.SA", 100, 20}}));
+        QCOMPARE(f.window.activePositions(), left);
     }
 
     void editsTheRowItWasOpenedForAfterARebuild()
@@ -396,17 +416,37 @@ private Q_SLOTS:
         QCOMPARE(f.window.activePositions(), (QList<PortfolioPosition>{{"PETR4.SA", 100, 20}}));
     }
 
-    void deletesOnlyTheFirstOfTwoIdenticalTransactions_data()
+    void deletesTheClickedOfTwoLookalikeTransactions_data()
     {
+        QTest::addColumn<PortfolioTransaction>("second");
         QTest::addColumn<bool>("rebuildWhileOpen");
-        QTest::newRow("quiet") << false;
-        QTest::newRow("rebuilt while the menu is open") << true;
+        QTest::addColumn<QString>("question");
+        const PortfolioTransaction first{"2024-01-02T09:30:00", "cash", "", 10, "BRL", "a"};
+        PortfolioTransaction currency = first;
+        currency.currency = QStringLiteral("USD");
+        PortfolioTransaction type = first;
+        type.type = QStringLiteral("dividend");
+        PortfolioTransaction note = first;
+        note.note = QStringLiteral("b");
+        const QString cashQuestion = QStringLiteral("Delete Cash flow transaction of 10.00?");
+        QTest::newRow("another currency") << currency << false << cashQuestion;
+        QTest::newRow("another type")
+            << type << false << QStringLiteral("Delete Dividend transaction of 10.00?");
+        QTest::newRow("another note") << note << false << cashQuestion;
+        QTest::newRow("another currency, rebuilt while the menu is open") << currency << true << cashQuestion;
+        QTest::newRow("identical: one of them goes") << first << false << cashQuestion;
+        QTest::newRow("identical, rebuilt while the menu is open") << first << true << cashQuestion;
     }
 
-    void deletesOnlyTheFirstOfTwoIdenticalTransactions()
+    void deletesTheClickedOfTwoLookalikeTransactions()
     {
+        QFETCH(PortfolioTransaction, second);
         QFETCH(bool, rebuildWhileOpen);
+        QFETCH(QString, question);
         Fixture f;
+        const PortfolioTransaction first{"2024-01-02T09:30:00", "cash", "", 10, "BRL", "a"};
+        f.window.portfolioTransactions["Main"] = {first, second};
+        f.window.refreshPortfolio();
         f.window.portfolioTabs->setCurrentIndex(1);
         QTest::qWait(10);
         const auto quotes = f.streamQuotes("PETR4.SA");
@@ -421,12 +461,11 @@ private Q_SLOTS:
         const QRect cell = f.window.transactionsTable->visualItemRect(f.window.transactionsTable->item(1, 0));
         Fixture::run(script, [&]() { f.window.onTransactionsContextMenu(cell.center()); });
         QCOMPARE(script.seen.at(0).label, QStringLiteral("Delete transaction"));
-        QCOMPARE(script.seen.at(1).label, QStringLiteral("Delete Cash flow transaction of 10.00?"));
+        QCOMPARE(script.seen.at(1).label, question);
         QList<PortfolioTransaction> left = f.window.portfolioTransactions.value("Main");
         if (rebuildWhileOpen)
             QCOMPARE(left.takeFirst(), other);
-        QCOMPARE(left.size(), 1);
-        QCOMPARE(left.at(0).note, QStringLiteral("b"));
+        QCOMPARE(left, QList<PortfolioTransaction>{first});
     }
 
     void aDeclinedTransactionDeletionKeepsIt()

@@ -320,18 +320,53 @@ private Q_SLOTS:
                  row);
     }
 
-    void aRowFindsTheFirstMatchingTransaction()
+    void aRowFindsTheFirstTransactionShownAlike_data()
     {
-        const QList<PortfolioTransaction> stored{
-            {"2024-01-02T09:30:00", "cash", "", 10.004, "BRL", "first"},
-            {"2024-01-02T09:30:00", "cash", "", 10.0, "USD", "second"},
-            {"2024-01-02T09:30:00", "dividend", "AAPL", 10.0, "USD", "third"},
-        };
+        QTest::addColumn<QStringList>("shown"); // time, type, symbol, amount, currency, note
+        QTest::addColumn<bool>("portuguese");
+        QTest::addColumn<int>("expected");
+        const QString t = QStringLiteral("2024-01-02T09:30:00");
         // The amount is compared as shown: 10.004 shows as 10.00.
-        QCOMPARE(indexOfTransactionRow(stored, "2024-01-02T09:30:00", "", "10.00"), 0);
-        QCOMPARE(indexOfTransactionRow(stored, "2024-01-02T09:30:00", "AAPL", "10.00"), 2);
-        QCOMPARE(indexOfTransactionRow(stored, "2024-01-02T09:30:00", "", "10.01"), -1);
-        QCOMPARE(indexOfTransactionRow(stored, "2024-01-02T09:30", "", "10.00"), -1);
+        QTest::newRow("first") << QStringList{t, "Cash flow", "", "10.00", "BRL", "n"} << false << 0;
+        QTest::newRow("same but the currency")
+            << QStringList{t, "Cash flow", "", "10.00", "USD", "n"} << false << 1;
+        QTest::newRow("same but the type")
+            << QStringList{t, "Dividend", "", "10.00", "BRL", "n"} << false << 2;
+        QTest::newRow("same but the note")
+            << QStringList{t, "Cash flow", "", "10.00", "BRL", "m"} << false << 3;
+        QTest::newRow("same but the symbol")
+            << QStringList{t, "Dividend", "AAPL", "10.00", "BRL", "n"} << false << 4;
+        QTest::newRow("type in Portuguese")
+            << QStringList{t, "Dividendo", "", "10.00", "BRL", "n"} << true << 2;
+        QTest::newRow("type in the other language")
+            << QStringList{t, "Dividend", "", "10.00", "BRL", "n"} << true << -1;
+        QTest::newRow("amount differs")
+            << QStringList{t, "Cash flow", "", "10.01", "BRL", "n"} << false << -1;
+        QTest::newRow("time differs")
+            << QStringList{"2024-01-02T09:30", "Cash flow", "", "10.00", "BRL", "n"} << false << -1;
+        QTest::newRow("note differs from all")
+            << QStringList{t, "Cash flow", "", "10.00", "BRL", ""} << false << -1;
+    }
+
+    void aRowFindsTheFirstTransactionShownAlike()
+    {
+        QFETCH(QStringList, shown);
+        QFETCH(bool, portuguese);
+        QFETCH(int, expected);
+        const QString t = QStringLiteral("2024-01-02T09:30:00");
+        const QList<PortfolioTransaction> stored{
+            {t, "cash", "", 10.004, "BRL", "n"},       {t, "cash", "", 10.0, "USD", "n"},
+            {t, "dividend", "", 10.0, "BRL", "n"},     {t, "cash", "", 10.0, "BRL", "m"},
+            {t, "dividend", "AAPL", 10.0, "BRL", "n"}, {t, "cash", "", 10.0, "BRL", "n"},
+        };
+        TransactionRow row;
+        row.time = shown.at(0);
+        row.typeText = shown.at(1);
+        row.symbol = shown.at(2);
+        row.amountText = shown.at(3);
+        row.currency = shown.at(4);
+        row.note = shown.at(5);
+        QCOMPARE(indexOfTransactionRow(stored, row, portuguese), expected);
     }
 };
 
