@@ -543,6 +543,18 @@ private Q_SLOTS:
         QVERIFY(f.window.gainersTable->item(0, 0)->font().bold());
     }
 
+    // Until the user picks a sort, each table shows the loader's ranking: the largest move on top.
+    void tablesShowTheRankingUntilTheUserSorts()
+    {
+        MoversWindow f;
+        f.window.populateMoversIntervalCombo("day");
+        f.window.loadMarketMovers({mover("AAA", 1.0), mover("BBB", 5.0), mover("CCC", 3.0),
+                                   mover("DDD", -4.0), mover("EEE", -0.5), mover("FFF", -2.0)},
+                                  "SRC");
+        QCOMPARE(column(f.window.gainersTable, 0), (QStringList{"BBB", "CCC", "AAA"}));
+        QCOMPARE(column(f.window.losersTable, 0), (QStringList{"DDD", "FFF", "EEE"}));
+    }
+
     void aUserSortSurvivesTheNextLoad()
     {
         MoversWindow f;

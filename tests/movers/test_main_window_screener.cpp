@@ -104,6 +104,22 @@ private Q_SLOTS:
         }
     }
 
+    // Until the user picks a sort, the rows come in symbol order, whatever the case of the letters.
+    void rowsComeInSymbolOrderUntilTheUserSorts()
+    {
+        TempHome home;
+        LoopbackServices services;
+        MainWindow window;
+        window.marketDataStarted = true;
+        window.symbolUniverse = {"cccx", "AAPL", "BBAS3.SA", "btcusdt"};
+        window.populateScreenerScopeCombo("universe");
+        window.rebuildScreener();
+        QStringList shown;
+        for (int row = 0; row < window.screenerTable->rowCount(); ++row)
+            shown.append(window.screenerTable->item(row, 0)->text());
+        QCOMPARE(shown, (QStringList{"AAPL", "BBAS3.SA", "btcusdt", "cccx"}));
+    }
+
     void minimumChange_data()
     {
         QTest::addColumn<double>("minimum");
