@@ -293,7 +293,16 @@ void MainWindow::onBinanceMoversReply(QNetworkReply *reply, quint64 generation)
 void MainWindow::loadWatchlistMovers()
 {
     // Quotes arrive one by one; the list is rebuilt once for all that arrived meanwhile.
-    watchlistMoversCall.request([this] { loadWatchlistMoversNow(); });
+    const quint64 generation = moversGeneration;
+    watchlistMoversCall.request([this, generation] {
+        // By the time the throttle lets it run, the scope may have changed: a refresh since then has
+        // loaded its own list (the watchlist's too, quotes included), and a combo refilled by the
+        // settings or a workspace starts none, so the scope itself is asked again.
+        if (generation != moversGeneration ||
+            (moversScopeCombo && currentMoversScope() != QLatin1String("watchlist")))
+            return;
+        loadWatchlistMoversNow();
+    });
 }
 
 void MainWindow::loadWatchlistMoversNow()

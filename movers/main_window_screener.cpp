@@ -120,10 +120,15 @@ struct ScreenerCell
 
 QString MainWindow::screenerFilterKey() const
 {
-    return QStringList{currentScreenerScope(), currentScreenerAsset(),
+    // Besides the filters, whatever every listed row shows alike: the language, and the default provider
+    // that names the Source of a row known neither from the watchlist nor from the movers (a brapi
+    // token moves the B3 symbols off Yahoo). Only whether a token is set is kept, never the token.
+    return QStringList{currentScreenerScope(),
+                       currentScreenerAsset(),
                        screenerMinChangeSpin ? QString::number(screenerMinChangeSpin->value()) : QString(),
                        screenerFilterEdit ? screenerFilterEdit->text().trimmed() : QString(),
-                       settings.language}
+                       settings.language,
+                       settings.brapiToken.isEmpty() ? QString() : QStringLiteral("brapi keyed")}
         .join(QLatin1Char('\x1f'));
 }
 

@@ -8,6 +8,7 @@
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QSplitter>
@@ -124,6 +125,9 @@ QWidget *MainWindow::buildMoversPage(QWidget *root)
 QTableWidget *MainWindow::createMoversTable(QWidget *parent)
 {
     auto *table = new QTableWidget(0, 6, parent);
+    // Rows come ranked by change, largest move first; the header's own default would sort every load by
+    // symbol, descending, until the user picks a column.
+    table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     applyStandardTableSettings(table);
     table->setHorizontalHeaderLabels(moversHeaders(*this));
     return table;

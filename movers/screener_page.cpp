@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,6 +47,9 @@ QWidget *MainWindow::buildScreenerPage(QWidget *root)
     grid->setColumnStretch(3, 1);
 
     screenerTable = new QTableWidget(0, 8, page);
+    // Rows come in symbol order, case aside; the header's own default would sort every rebuild by the
+    // symbol's raw text, descending, until the user picks a column.
+    screenerTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     applyStandardTableSettings(screenerTable);
     retranslateScreenerHeaders();
 

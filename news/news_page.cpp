@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -40,6 +41,10 @@ QWidget *MainWindow::buildNewsPage(QWidget *root)
     grid->setColumnStretch(1, 1);
 
     newsTable = new QTableWidget(0, 5, page);
+    // Headlines come in the feed's order, which no column gives back (RSS times are RFC 822 texts):
+    // sortable on a header click, but unsorted until then, instead of the header's own default of the
+    // first column, descending.
+    newsTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     applyStandardTableSettings(newsTable);
     retranslateNewsHeaders();
 

@@ -543,6 +543,18 @@ private Q_SLOTS:
         QVERIFY(f.window.gainersTable->item(0, 0)->font().bold());
     }
 
+    // Until the user picks a sort, each table shows the loader's ranking: the largest move on top.
+    void tablesShowTheRankingUntilTheUserSorts()
+    {
+        MoversWindow f;
+        f.window.populateMoversIntervalCombo("day");
+        f.window.loadMarketMovers({mover("AAA", 1.0), mover("BBB", 5.0), mover("CCC", 3.0),
+                                   mover("DDD", -4.0), mover("EEE", -0.5), mover("FFF", -2.0)},
+                                  "SRC");
+        QCOMPARE(column(f.window.gainersTable, 0), (QStringList{"BBB", "CCC", "AAA"}));
+        QCOMPARE(column(f.window.losersTable, 0), (QStringList{"DDD", "FFF", "EEE"}));
+    }
+
     void aUserSortSurvivesTheNextLoad()
     {
         MoversWindow f;
@@ -589,6 +601,46 @@ private Q_SLOTS:
         QCOMPARE(column(f.window.losersTable, 0), QStringList{"NVDA"});
         QVERIFY(f.status().startsWith(
             QLatin1String("Market movers updated: Watchlist Day (1 gainers, 1 losers)")));
+    }
+
+    // A watchlist load queued by a quote belongs to the scope it was asked under: once the scope has
+    // changed, whether by the user (a new load of its own) or by a refill of the combo (settings or a
+    // workspace), the queued load must not put the watchlist back over the tables.
+    void aQueuedWatchlistLoadYieldsToANewScope_data()
+    {
+        QTest::addColumn<bool>("byUser");
+        QTest::newRow("user picks crypto") << true;
+        QTest::newRow("combo refilled with crypto") << false;
+    }
+
+    void aQueuedWatchlistLoadYieldsToANewScope()
+    {
+        QFETCH(bool, byUser);
+        MoversWindow f;
+        f.server().setReply(QStringLiteral("/api/v3/ticker/24hr"),
+                            FakeReply::json(binanceList({{"BTCUSDT", "4.5"}, {"ETHUSDT", "-2"}})));
+        f.window.populateMoversScopeCombo("watchlist");
+        f.window.updateQuoteRow("AAPL", 210.0, 1.5, "Yahoo", "1 ms", "ok");
+        QTRY_VERIFY(f.loaded()); // the first load runs at once and starts the throttle's quiet gap
+        QVERIFY(f.status().startsWith(QLatin1String("Market movers updated: Watchlist Hour")));
+        f.window.updateQuoteRow("AAPL", 211.0, 1.6, "Yahoo", "1 ms", "ok");
+        QVERIFY(f.window.watchlistMoversCall.isPending());
+
+        f.moversMessages.clear();
+        if (byUser) {
+            f.window.moversScopeCombo->setCurrentIndex(f.window.moversScopeCombo->findData("crypto"));
+            QTRY_VERIFY(f.loaded());
+        } else {
+            f.window.populateMoversScopeCombo("crypto");
+        }
+        QTRY_VERIFY(!f.window.watchlistMoversCall.isPending());
+        for (const QString &message : std::as_const(f.moversMessages))
+            QVERIFY2(message.startsWith(QLatin1String("Market movers updated: Crypto 24h")),
+                     qPrintable(message));
+        if (byUser)
+            QCOMPARE(column(f.window.gainersTable, 0), QStringList{"BTCUSDT"});
+        else
+            QVERIFY(f.moversMessages.isEmpty()); // the refill loads nothing, and nor may the queued call
     }
 
     void doubleClickSelectsOrAdds()

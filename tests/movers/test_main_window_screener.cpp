@@ -1,13 +1,17 @@
+#include "settings/api_keys_dialog.h"
 #include "shell/main_window.h"
 #include "tests/support/loopback_services.h"
+#include "tests/support/modal_script.h"
 #include "tests/support/test_main.h"
 #include "watchlist/market_table_item.h"
 #include "watchlist/quote_columns.h"
 
 #include <QAbstractItemModel>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
 
@@ -98,6 +102,22 @@ private Q_SLOTS:
             QCOMPARE(f.cell("SOLUSDT", 6), f.window.providerDisplayName("SOLUSDT", QString()));
             QCOMPARE(f.window.screenerTable->item(sol, 3)->foreground().color(), QColor("#20c878"));
         }
+    }
+
+    // Until the user picks a sort, the rows come in symbol order, whatever the case of the letters.
+    void rowsComeInSymbolOrderUntilTheUserSorts()
+    {
+        TempHome home;
+        LoopbackServices services;
+        MainWindow window;
+        window.marketDataStarted = true;
+        window.symbolUniverse = {"cccx", "AAPL", "BBAS3.SA", "btcusdt"};
+        window.populateScreenerScopeCombo("universe");
+        window.rebuildScreener();
+        QStringList shown;
+        for (int row = 0; row < window.screenerTable->rowCount(); ++row)
+            shown.append(window.screenerTable->item(row, 0)->text());
+        QCOMPARE(shown, (QStringList{"AAPL", "BBAS3.SA", "btcusdt", "cccx"}));
     }
 
     void minimumChange_data()
@@ -370,6 +390,47 @@ private Q_SLOTS:
         QCOMPARE(restarted.currentScreenerScope(), QStringLiteral("universe"));
         QCOMPARE(restarted.currentScreenerAsset(), QStringLiteral("crypto"));
         QCOMPARE(restarted.screenerMinChangeSpin->value(), 1.5);
+    }
+
+    // A universe row known neither from the watchlist nor from the movers names its symbol's default
+    // provider, which a brapi token changes for B3 symbols: saving the keys must rewrite it, although
+    // no filter, row or snapshot entry changed.
+    void savedKeysRenameTheDefaultSource_data()
+    {
+        QTest::addColumn<QString>("tokenBefore");
+        QTest::addColumn<QString>("tokenSaved");
+        QTest::addColumn<QString>("sourceBefore");
+        QTest::addColumn<QString>("sourceAfter");
+        QTest::newRow("token set") << QString() << "brapi-token-0123"
+                                   << "Yahoo"
+                                   << "BrAPI";
+        QTest::newRow("token cleared") << "brapi-token-0123" << QString() << "BrAPI"
+                                       << "Yahoo";
+    }
+
+    void savedKeysRenameTheDefaultSource()
+    {
+        QFETCH(QString, tokenBefore);
+        QFETCH(QString, tokenSaved);
+        QFETCH(QString, sourceBefore);
+        QFETCH(QString, sourceAfter);
+        ScreenerWindow f;
+        f.window.settings.brapiToken = tokenBefore;
+        f.window.symbolUniverse = {"ITUB4.SA", "AAPL"};
+        QVERIFY(f.window.findSymbolRow("ITUB4.SA") < 0);
+        f.show("universe", "all");
+        QCOMPARE(f.cell("ITUB4.SA", 6), sourceBefore);
+
+        NextWidget<ApiKeysDialog> keys([&tokenSaved](ApiKeysDialog *dialog) {
+            dialog->fieldFor(QStringLiteral("brapi_token"))->setText(tokenSaved);
+            dialog->buttonBox()->button(QDialogButtonBox::Save)->click();
+        });
+        f.window.showApiKeysDialog();
+        QVERIFY(keys.seen);
+        QCOMPARE(f.window.settings.brapiToken, tokenSaved);
+        QTRY_COMPARE(f.cell("ITUB4.SA", 6), sourceAfter);
+        QCOMPARE(f.cell("AAPL", 6),
+                 f.window.quoteTable->item(f.window.findSymbolRow("AAPL"), QuoteColumnSource)->text());
     }
 
     void labels()

@@ -406,6 +406,36 @@ private Q_SLOTS:
         QCOMPARE(news.newsRequests().size(), 1);
     }
 
+    // RSS time cells are the feed's own RFC 822 texts, which no column of the table orders by date: the
+    // headlines stay in feed order until the user picks a sort, and every later fill keeps that sort.
+    void rssHeadlinesKeepTheFeedOrderUntilTheUserSorts()
+    {
+        NewsWindow news;
+        const QByteArray body =
+            "<rss version=\"2.0\"><channel><title>c</title>"
+            "<item><title>Monday</title><pubDate>Mon, 07 Dec 2026 09:00:00 +0000</pubDate></item>"
+            "<item><title>Tuesday</title><pubDate>Tue, 08 Dec 2026 09:00:00 +0000</pubDate></item>"
+            "<item><title>Wednesday</title><pubDate>Wed, 09 Dec 2026 09:00:00 +0000</pubDate></item>"
+            "<item><title>Friday</title><pubDate>Fri, 11 Dec 2026 09:00:00 +0000</pubDate></item>"
+            "</channel></rss>";
+        news.serveFeeds(kSiteEmpty, kApiError, FakeReply::text(body));
+        NewsWindow::choose(news.w().newsSourceCombo, QStringLiteral("public"));
+        news.waitForTable();
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(news.column(3), (QStringList{"Monday", "Tuesday", "Wednesday", "Friday"}));
+        QCOMPARE(news.cell(0, 0), QStringLiteral("Mon, 07 Dec 2026 09:00:00 +0000"));
+
+        news.w().newsTable->sortByColumn(3, Qt::AscendingOrder); // a click on the Headline header
+        QCOMPARE(news.column(3), (QStringList{"Friday", "Monday", "Tuesday", "Wednesday"}));
+        news.w().statusBar()->clearMessage();
+        news.w().refreshNews();
+        news.waitForTable();
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(news.column(3), (QStringList{"Friday", "Monday", "Tuesday", "Wednesday"}));
+    }
+
     // Recorded replies through the whole road: NewsAPI's own reply keeps its one real article, its
     // recorded errors send "auto" on to the site feed and RSS, and the cut-off RSS excerpt gives its two
     // complete headlines.
