@@ -391,7 +391,6 @@ public:
     QWidget *buildChartPanel(QWidget *root);
     void onChartStatusMessage(const QString &text);
     void onChartChanged();
-    void updateIndicatorColumnTitles(); // the quote table's SMA and EMA titles carry the chart's periods
 
     // ---- chart/: history requests and the hand-over to the chart --------------------------------
     QString currentChartTimeframe() const;
