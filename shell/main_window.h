@@ -780,7 +780,7 @@ public:
     bool pushAccountSync(const QJsonObject &items, const QJsonObject &expectedVersions);
     QJsonObject buildSyncSnapshot();
     QJsonObject buildSyncSettingsPayload() const;
-    void applyAccountSyncItems(const QJsonObject &items);
+    bool applyAccountSyncItems(const QJsonObject &items); // whether any namespace was applied
     QJsonObject syncItemPayload(const QJsonObject &items, const QString &name) const;
     void reportSkippedNamespace(const QString &name);
     void recordSyncVersions(const QJsonObject &items);
