@@ -98,6 +98,9 @@ MainWindow::~MainWindow()
     }
     if (moversMosaic)
         moversMosaic->setActivationCallback({});
+    // Taking Qt's translation away tells every widget of the application, this window's among them, of
+    // a language change; that must reach a whole window, not one whose members are being destroyed.
+    qtTexts.switchTo(QString());
 }
 
 void MainWindow::startMarketData()

@@ -17,6 +17,7 @@
 #include "streams/book_model.h"
 #include "streams/stream_link.h"
 #include "shell/layout_geometry.h"
+#include "shell/qt_texts.h"
 #include "shell/throttled_call.h"
 
 #include <QAbstractSocket>
@@ -797,6 +798,10 @@ public:
 
     // Symbol box
     QLineEdit *symbolInput = nullptr;
+
+    // Qt's own texts (standard buttons, the key editor's prompt) follow the language; tests point its
+    // translations folder elsewhere.
+    QtTexts qtTexts;
 
     // Menus and actions
     QMenu *viewMenu = nullptr;
