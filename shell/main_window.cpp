@@ -98,8 +98,8 @@ MainWindow::~MainWindow()
     }
     if (moversMosaic)
         moversMosaic->setActivationCallback({});
-    // Taking Qt's translation away tells every widget of the application, this window's among them, of
-    // a language change; that must reach a whole window, not one whose members are being destroyed.
+    // Qt's translation goes with the window that installed it, taken away while the window is still
+    // whole: removing it tells the application of a language change.
     qtTexts.switchTo(QString());
 }
 
