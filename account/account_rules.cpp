@@ -144,6 +144,15 @@ QJsonObject pulledVersions(const QJsonObject &items)
     return expected;
 }
 
+QJsonObject unknownNamespaceItems(const QJsonObject &items)
+{
+    QJsonObject unknown;
+    for (auto it = items.begin(); it != items.end(); ++it)
+        if (!syncNamespaces().contains(it.key()))
+            unknown.insert(it.key(), it.value());
+    return unknown;
+}
+
 QString unusableSyncItemReason(const QString &name, const QJsonValue &item)
 {
     const QJsonValue payload = item.toObject().value(QLatin1String("payload"));

@@ -34,6 +34,10 @@ QStringList newerNamespaces(const QMap<QString, int> &versions, const QJsonObjec
 QJsonObject expectedVersions(const QMap<QString, int> &versions, const QStringList &names, bool allZero);
 // The versions the pull reported, for the upload after the user chose to keep the local state.
 QJsonObject pulledVersions(const QJsonObject &items);
+// The pulled items of namespaces this build does not know (another build's "drawings", say). They are
+// never applied nor uploaded, so recording their versions is all a sync can do with them; without it
+// every later sync would ask about them again.
+QJsonObject unknownNamespaceItems(const QJsonObject &items);
 
 // Why a pulled namespace cannot be applied, or empty when it can: an item without a "payload" object,
 // or a "watchlists" payload without a "symbols" array (applied, it would replace the user's list with

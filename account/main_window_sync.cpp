@@ -69,15 +69,28 @@ void MainWindow::pullAccountSync()
         question.setTextFormat(Qt::PlainText);
         const int answer = question.exec();
         if (answer == QMessageBox::Yes) {
-            applyAccountSyncItems(items);
+            const bool applied = applyAccountSyncItems(items);
             saveLocalSettings();
             saveWatchlist();
-            appendEventLog(localizedText(QStringLiteral("Remote account state downloaded"),
-                                         QStringLiteral("Estado remoto da conta baixado")));
-            showAccountMessage(
-                QMessageBox::Information,
-                localizedText(QStringLiteral("Remote account state was applied locally."),
-                              QStringLiteral("O estado remoto da conta foi aplicado localmente.")));
+            if (applied) {
+                appendEventLog(localizedText(QStringLiteral("Remote account state downloaded"),
+                                             QStringLiteral("Estado remoto da conta baixado")));
+                showAccountMessage(
+                    QMessageBox::Information,
+                    localizedText(QStringLiteral("Remote account state was applied locally."),
+                                  QStringLiteral("O estado remoto da conta foi aplicado localmente.")));
+            } else {
+                appendEventLog(
+                    localizedText(QStringLiteral("Remote account state held nothing usable"),
+                                  QString::fromUtf8("O estado remoto da conta não tinha nada utilizável")));
+                showAccountMessage(
+                    QMessageBox::Information,
+                    localizedText(
+                        QStringLiteral(
+                            "Nothing usable was pulled from your Murvex account; local state was kept."),
+                        QString::fromUtf8(
+                            "Nada utilizável foi baixado da sua conta Murvex; o estado local foi mantido.")));
+            }
             return;
         }
         if (answer != QMessageBox::No)
@@ -90,6 +103,13 @@ void MainWindow::pullAccountSync()
         expected = buildExpectedVersions(items.keys(), false);
     }
     if (pushAccountSync(buildSyncSnapshot(), expected)) {
+        // The upload answers only for what it carried; the pulled namespaces it cannot carry are settled
+        // too, or keeping the local state would be asked about again on every sync.
+        const QJsonObject unknown = unknownNamespaceItems(items);
+        if (!unknown.isEmpty()) {
+            recordSyncVersions(unknown);
+            saveLocalSettings();
+        }
         appendEventLog(localizedText(QStringLiteral("Account state synced"),
                                      QStringLiteral("Estado da conta sincronizado")));
         showAccountMessage(
@@ -156,7 +176,7 @@ QJsonObject MainWindow::syncItemPayload(const QJsonObject &items, const QString 
     return items.value(name).toObject().value(QLatin1String("payload")).toObject();
 }
 
-void MainWindow::applyAccountSyncItems(const QJsonObject &items)
+bool MainWindow::applyAccountSyncItems(const QJsonObject &items)
 {
     QJsonObject applied;
     const auto usable = [this, &items, &applied](const QString &name) {
@@ -186,9 +206,12 @@ void MainWindow::applyAccountSyncItems(const QJsonObject &items)
         applied.remove(QStringLiteral("portfolios"));
         reportSkippedNamespace(QStringLiteral("portfolios"));
     }
-    // A skipped namespace keeps its old version, so the next sync asks about it again.
+    // A skipped namespace keeps its old version, so the next sync asks about it again; one this build
+    // does not know can never be applied, so asking again would change nothing.
     recordSyncVersions(applied);
+    recordSyncVersions(unknownNamespaceItems(items));
     setSyncStatus(QStringLiteral("downloaded"));
+    return !applied.isEmpty();
 }
 
 void MainWindow::reportSkippedNamespace(const QString &name)

@@ -120,22 +120,12 @@ void MainWindow::refreshChart()
     }
 }
 
-void MainWindow::updateIndicatorColumnTitles()
-{
-    if (!quoteTable || quoteTable->columnCount() <= QuoteColumnEma)
-        return;
-    const int sma = priceChart ? priceChart->smaPeriod() : 20;
-    const int ema = priceChart ? priceChart->emaPeriod() : 20;
-    if (QTableWidgetItem *item = quoteTable->horizontalHeaderItem(QuoteColumnSma))
-        item->setText(QStringLiteral("SMA%1").arg(sma));
-    if (QTableWidgetItem *item = quoteTable->horizontalHeaderItem(QuoteColumnEma))
-        item->setText(QStringLiteral("EMA%1").arg(ema));
-}
-
 void MainWindow::onChartChanged()
 {
     storeChartDrawings();
-    updateIndicatorColumnTitles();
+    // Every table's headers, not only the SMA and EMA titles that carry the chart's periods: this also
+    // refreshes the portfolio, which a chart change made without any quote would otherwise leave stale.
+    retranslateTables();
     refreshAllIndicatorColumns();
     refreshScreener();
     saveLocalSettings();

@@ -276,8 +276,7 @@ void PriceChart::editDrawing(int index)
     if (index < 0 || index >= drawings.size())
         return;
     const QPointer<PriceChart> self(this);
-    bool accepted = false;
-    const bool written = editDrawingCopy(index, [this, &self, &accepted](Drawing &drawing) {
+    const bool written = editDrawingCopy(index, [this, &self](Drawing &drawing) {
         if (drawing.type == DrawingType::Horizontal || drawing.type == DrawingType::Vertical) {
             bool ok = false;
             if (drawing.type == DrawingType::Horizontal) {
@@ -288,30 +287,27 @@ void PriceChart::editDrawing(int index)
                 if (ok) {
                     drawing.price1 = drawing.price2 = value;
                     drawing.label = fourDecimals(value);
-                    accepted = true;
                 }
             } else {
                 const QString text =
                     QInputDialog::getText(this, QStringLiteral("Edit vertical line"), QStringLiteral("Label"),
                                           QLineEdit::Normal, drawing.label, &ok);
-                if (ok) {
+                if (ok)
                     drawing.label = text;
-                    accepted = true;
-                }
             }
             if (!self)
                 return;
             const QColor color = pickLineColor(drawing.color);
-            if (color.isValid()) {
+            if (color.isValid())
                 drawing.color = color;
-                accepted = true;
-            }
         } else {
-            accepted = showTrendLineDialog(drawing);
+            showTrendLineDialog(drawing);
         }
     });
-    // Every dialog cancelled, or the drawing gone meanwhile: nothing changed, nothing to recompute.
-    if (!self || !accepted || !written)
+    // An edit is reported and handed to the listener even when every dialog was cancelled: the
+    // listener stores and saves what the chart holds, which is right either way. Only an edit that
+    // could not be written back, because other drawings replaced the list meanwhile, is not reported.
+    if (!self || !written)
         return;
     emitStatus(QStringLiteral("Drawing edited"));
     emitChanged();

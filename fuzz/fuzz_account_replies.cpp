@@ -40,6 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Once recorded, nothing is newer any more.
     require(newerNamespaces(versions, items).isEmpty());
     require(pulledVersions(items).keys() == items.keys());
+    // The unknown namespaces are exactly the pulled items outside the five, each kept whole.
+    const QJsonObject unknown = unknownNamespaceItems(items);
+    for (auto it = items.begin(); it != items.end(); ++it)
+        require(syncNamespaces().contains(it.key()) ? !unknown.contains(it.key())
+                                                    : unknown.value(it.key()) == it.value());
+    require(unknown.size() <= items.size());
     for (auto it = items.begin(); it != items.end(); ++it) {
         (void)unusableSyncItemReason(it.key(), it.value());
         const QJsonObject item = it.value().toObject();

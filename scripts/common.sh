@@ -22,9 +22,12 @@ mvx_install_packages() {
   fi
 }
 
+# qt6-translations-l10n gives Qt's own texts (dialog buttons, the key editor's prompt) in Portuguese;
+# without it they stay English.
 MVX_BUILD_PACKAGES=(build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-websockets-dev libgl-dev
-  qt6-qpa-plugins libqt6network6 libqt6websockets6 fonts-dejavu-core)
+  qt6-qpa-plugins libqt6network6 libqt6websockets6 fonts-dejavu-core
+  qt6-translations-l10n)
 MVX_TEST_PACKAGES=(qt6-httpserver-dev libbenchmark-dev)
 MVX_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 

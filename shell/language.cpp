@@ -54,6 +54,9 @@ void MainWindow::retranslateUi()
     };
     const QString refresh = localizedText(QStringLiteral("Refresh"), QStringLiteral("Atualizar"));
 
+    // Every change of language ends here, whether from the menu, the settings file, a workspace or a
+    // sync, so Qt's own texts switch with the window's.
+    qtTexts.switchTo(settings.language);
     setWindowTitle(appTitle());
     retranslateMenus();
     if (symbolInput)

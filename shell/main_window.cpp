@@ -98,6 +98,9 @@ MainWindow::~MainWindow()
     }
     if (moversMosaic)
         moversMosaic->setActivationCallback({});
+    // Qt's translation goes with the window that installed it, taken away while the window is still
+    // whole: removing it tells the application of a language change.
+    qtTexts.switchTo(QString());
 }
 
 void MainWindow::startMarketData()

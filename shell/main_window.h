@@ -17,6 +17,7 @@
 #include "streams/book_model.h"
 #include "streams/stream_link.h"
 #include "shell/layout_geometry.h"
+#include "shell/qt_texts.h"
 #include "shell/throttled_call.h"
 
 #include <QAbstractSocket>
@@ -391,7 +392,6 @@ public:
     QWidget *buildChartPanel(QWidget *root);
     void onChartStatusMessage(const QString &text);
     void onChartChanged();
-    void updateIndicatorColumnTitles(); // the quote table's SMA and EMA titles carry the chart's periods
 
     // ---- chart/: history requests and the hand-over to the chart --------------------------------
     QString currentChartTimeframe() const;
@@ -781,7 +781,7 @@ public:
     bool pushAccountSync(const QJsonObject &items, const QJsonObject &expectedVersions);
     QJsonObject buildSyncSnapshot();
     QJsonObject buildSyncSettingsPayload() const;
-    void applyAccountSyncItems(const QJsonObject &items);
+    bool applyAccountSyncItems(const QJsonObject &items); // whether any namespace was applied
     QJsonObject syncItemPayload(const QJsonObject &items, const QString &name) const;
     void reportSkippedNamespace(const QString &name);
     void recordSyncVersions(const QJsonObject &items);
@@ -798,6 +798,10 @@ public:
 
     // Symbol box
     QLineEdit *symbolInput = nullptr;
+
+    // Qt's own texts (standard buttons, the key editor's prompt) follow the language; tests point its
+    // translations folder elsewhere.
+    QtTexts qtTexts;
 
     // Menus and actions
     QMenu *viewMenu = nullptr;

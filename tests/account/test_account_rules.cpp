@@ -208,6 +208,19 @@ private Q_SLOTS:
         QCOMPARE(versions, (QMap<QString, int>{{"alerts", 3}, {"settings", 5}, {"workspace", 2147483647}}));
     }
 
+    // Only the five namespaces are known, by their exact names; every other item is kept whole.
+    void unknownNamespacesAreSetApart()
+    {
+        const QJsonObject items = objectOf(R"({"alerts":{"version":3},"drawings":{"version":5,"payload":{}},
+            "Alerts":{"version":2},"settings":{"version":1},"":{"version":7}})");
+        QCOMPARE(
+            unknownNamespaceItems(items),
+            objectOf(R"({"drawings":{"version":5,"payload":{}},"Alerts":{"version":2},"":{"version":7}})"));
+        QCOMPARE(unknownNamespaceItems(objectOf(R"({"alerts":{},"portfolios":{},"settings":{},
+            "watchlists":{},"workspace":{}})")),
+                 QJsonObject());
+    }
+
     void unusablePulledItemsAreNamed_data()
     {
         QTest::addColumn<QString>("name");

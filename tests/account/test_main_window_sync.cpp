@@ -207,6 +207,77 @@ private Q_SLOTS:
         QCOMPARE(f.window.settings.syncVersions.value("settings"), 2);
     }
 
+    // A namespace this build does not know (another build's "drawings") is asked about once: after the
+    // answer its version is recorded, so the next sync asks nothing, and the message says "applied" only
+    // when a namespace was.
+    void anUnknownNamespaceIsAskedAboutOnce_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<bool>("alertsToo");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("again");
+        const QString synced = "Local state was synced to your Murvex account.";
+        const QString syncedPt = "O estado local foi sincronizado com sua conta Murvex.";
+        QTest::newRow("yes, unknown only")
+            << "en" << false << int(QMessageBox::Yes) << "Remote account data is newer for: drawings."
+            << "Nothing usable was pulled from your Murvex account; local state was kept." << synced;
+        QTest::newRow("yes, unknown only, Portuguese")
+            << "pt_BR" << false << int(QMessageBox::Yes)
+            << QString::fromUtf8("Os dados remotos da conta são mais novos em: drawings.")
+            << QString::fromUtf8(
+                   "Nada utilizável foi baixado da sua conta Murvex; o estado local foi mantido.")
+            << syncedPt;
+        QTest::newRow("yes, a known namespace too")
+            << "en" << true << int(QMessageBox::Yes) << "Remote account data is newer for: alerts, drawings."
+            << "Remote account state was applied locally." << synced;
+        QTest::newRow("yes, a known namespace too, Portuguese")
+            << "pt_BR" << true << int(QMessageBox::Yes)
+            << QString::fromUtf8("Os dados remotos da conta são mais novos em: alerts, drawings.")
+            << "O estado remoto da conta foi aplicado localmente." << syncedPt;
+        QTest::newRow("no keeps the local state")
+            << "en" << true << int(QMessageBox::No) << "Remote account data is newer for: alerts, drawings."
+            << synced << synced;
+    }
+
+    void anUnknownNamespaceIsAskedAboutOnce()
+    {
+        QFETCH(QString, language);
+        QFETCH(bool, alertsToo);
+        QFETCH(int, answer);
+        QFETCH(QString, question);
+        QFETCH(QString, message);
+        QFETCH(QString, again);
+        AccountWindow f;
+        f.signIn();
+        f.window.settings.language = language;
+        f.window.alerts.append(PriceAlert{"AAPL", 150.0, true, false, false, 0});
+        const QJsonObject drawings{{"BTCUSDT|1h", QJsonArray{QJsonObject{{"price1", 105}}}}};
+        f.service.store(kEmail, "drawings", drawings, 5);
+        if (alertsToo)
+            f.service.store(kEmail, "alerts", alertsPayloadWith("NVDA", 5.0), 3);
+        {
+            ModalScript first({QMessageBox::StandardButton(answer)});
+            f.window.pullAccountSync();
+            QCOMPARE(first.texts().size(), 2);
+            QCOMPARE(first.texts().first().section('\n', 0, 0), question);
+            QCOMPARE(first.texts().last(), message);
+        }
+        QCOMPARE(f.window.settings.syncVersions.value("drawings"), 5);
+        QCOMPARE(f.savedSettings().value("sync_versions").toObject().value("drawings").toInt(), 5);
+        QCOMPARE(f.window.alerts.first().symbol,
+                 QString(alertsToo && answer == QMessageBox::Yes ? "NVDA" : "AAPL"));
+
+        ModalScript second;
+        f.window.pullAccountSync();
+        QCOMPARE(second.texts(), QStringList{again});
+        // It is never uploaded, so the service keeps what another build wrote.
+        QVERIFY(!pushBody(f.service).value("items").toObject().contains("drawings"));
+        QCOMPARE(f.service.payload(kEmail, "drawings"), drawings);
+        QCOMPARE(f.service.versions(kEmail).value("drawings"), 5);
+    }
+
     void twoMachinesShareTheirStateThroughTheService()
     {
         FakeAccountService service;

@@ -247,7 +247,9 @@ private Q_SLOTS:
         road.addRow(QStringLiteral("BTCUSDT"));
         select(road, QStringLiteral("BTCUSDT"));
         road.w().requestBinanceKlines(QStringLiteral("BTCUSDT"));
-        QVERIFY(road.server.waitForRequests(1));
+        // The klines request itself, not the book's that the selection started: the replies are handed
+        // out in the order the requests arrive, so the next one must not overtake it.
+        QTRY_COMPARE(road.server.requestsFor(kKlines).size(), 1);
         if (change == 0) {
             const QSignalBlocker blocker(road.w().chartTimeframeCombo);
             road.w().chartTimeframeCombo->setCurrentText(QStringLiteral("1d"));
@@ -586,6 +588,23 @@ private Q_SLOTS:
                      .value(QStringLiteral("sma_period"))
                      .toInt(),
                  3);
+    }
+
+    // A chart change re-labels every table and refreshes the portfolio, with no quote to do it: a
+    // position held but not yet shown appears, and the headers follow the language of the moment.
+    void aChartChangeWithoutQuotesRefreshesTheTables()
+    {
+        QuoteRoad road;
+        road.w().activePositionsForEdit().append(PortfolioPosition{QStringLiteral("PETR4.SA"), 100, 30.0});
+        road.w().settings.language = QStringLiteral("pt_BR");
+        QCOMPARE(road.w().positionsTable->rowCount(), 0);
+        road.w().onChartChanged();
+        QCOMPARE(road.w().positionsTable->rowCount(), 1);
+        QCOMPARE(road.w().positionsTable->item(0, 0)->text(), QStringLiteral("PETR4.SA"));
+        QCOMPARE(road.w().quoteTable->horizontalHeaderItem(QuoteColumnSymbol)->text(),
+                 QString::fromUtf8("Símbolo"));
+        QCOMPARE(road.w().alertHistoryTable->horizontalHeaderItem(0)->text(), QString::fromUtf8("Horário"));
+        QCOMPARE(road.w().positionsTable->horizontalHeaderItem(0)->text(), QString::fromUtf8("Símbolo"));
     }
 
     // The reset key is the toolbar button's shortcut and the chart's own key: one press, one reset.

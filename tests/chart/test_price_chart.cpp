@@ -702,33 +702,37 @@ private Q_SLOTS:
         QCOMPARE(f.statuses.count(QStringLiteral("Drawing edited")), 1);
     }
 
-    // Every dialog of an edit cancelled: no report, and no changed callback to recompute and save.
-    void cancelledEditReportsNothing_data()
+    // Every dialog of an edit cancelled: the drawing stays as it was, yet the edit is still reported
+    // and the listener still told, once.
+    void cancelledEditIsStillReported_data()
     {
         QTest::addColumn<QByteArray>("drawing");
-        QTest::addColumn<int>("dialogs");
-        QTest::newRow("horizontal") << QByteArray(R"([{"price1":105}])") << 2;
-        QTest::newRow("vertical") << QByteArray(R"([{"type":"vertical","index1":4,"label":"a"}])") << 2;
+        QTest::addColumn<QStringList>("dialogs");
+        QTest::newRow("horizontal") << QByteArray(R"([{"price1":105,"label":"105.0000"}])")
+                                    << QStringList{"Edit horizontal line", "Line color"};
+        QTest::newRow("vertical") << QByteArray(R"([{"type":"vertical","index1":4,"label":"a"}])")
+                                  << QStringList{"Edit vertical line", "Line color"};
         QTest::newRow("trend") << QByteArray(
                                       R"([{"type":"trend","index1":2,"index2":6,"price1":101,"price2":104}])")
-                               << 1;
+                               << QStringList{"Trend line"};
     }
 
-    void cancelledEditReportsNothing()
+    void cancelledEditIsStillReported()
     {
         QFETCH(QByteArray, drawing);
-        QFETCH(int, dialogs);
+        QFETCH(QStringList, dialogs);
         SeriesFixture f;
         f.load(drawing.constData());
-        const QList<Drawing> before = f.chart.drawingList();
+        const QJsonArray before = f.chart.drawingsToJson();
         ModalAnswers answers;
-        for (int i = 0; i < dialogs; ++i)
+        for (int i = 0; i < dialogs.size(); ++i)
             answers.then(ModalAnswers::cancel());
         f.chart.editDrawing(0);
         QVERIFY(answers.allUsed());
-        QVERIFY(!f.statuses.contains(QStringLiteral("Drawing edited")));
-        QCOMPARE(f.changes, 0);
-        QCOMPARE(f.chart.drawingList().first().label, before.first().label);
+        QCOMPARE(answers.titles, dialogs);
+        QCOMPARE(f.chart.drawingsToJson(), before);
+        QCOMPARE(f.statuses.count(QStringLiteral("Drawing edited")), 1);
+        QCOMPARE(f.changes, 1);
     }
 
     void loadingDrawingsEndsATrendPreview()

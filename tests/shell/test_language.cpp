@@ -5,16 +5,22 @@
 #include "watchlist/quote_columns.h"
 
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QHeaderView>
+#include <QKeySequenceEdit>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTemporaryDir>
 
 namespace {
 QString u(const char *text)
@@ -44,6 +50,35 @@ QStringList comboKeys(const QComboBox *combo)
     for (int index = 0; index < combo->count(); ++index)
         out << combo->itemData(index).toString();
     return out;
+}
+
+// What Qt itself shows on the standard buttons of a new message box, without mnemonics.
+QStringList standardButtonTexts()
+{
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Save | QMessageBox::Cancel | QMessageBox::Close | QMessageBox::Yes |
+                           QMessageBox::No);
+    QStringList out;
+    for (QMessageBox::StandardButton which :
+         {QMessageBox::Save, QMessageBox::Cancel, QMessageBox::Close, QMessageBox::Yes, QMessageBox::No})
+        out << box.button(which)->text().remove(QLatin1Char('&'));
+    return out;
+}
+
+// The prompt a new key editor shows while it holds no key.
+QString keyEditorPrompt()
+{
+    QKeySequenceEdit editor;
+    return editor.findChild<QLineEdit *>()->placeholderText();
+}
+
+const QStringList kEnglishButtons{"Save", "Cancel", "Close", "Yes", "No"};
+
+// Qt's own Portuguese translation as Qt finds it on this machine, or empty when it is not installed.
+QString installedQtTranslations()
+{
+    const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    return QFile::exists(dir + QStringLiteral("/qtbase_pt_BR.qm")) ? dir : QString();
 }
 
 // Every text the language switch owns, each named by its widget, in one list to compare at once.
@@ -379,6 +414,71 @@ private Q_SLOTS:
         window.setLanguage(QStringLiteral("en"));
         for (int i = 0; i < symbols.size(); ++i)
             QCOMPARE(statusOf(symbols.at(i)), keys.at(i));
+    }
+
+    // Qt's own texts switch with the window's: the standard buttons of new boxes, those of a box already
+    // open, and the key editor's prompt. A missing translation leaves them English, silently.
+    void qtsOwnTextsFollowTheLanguage_data()
+    {
+        QTest::addColumn<bool>("translationPresent");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::addColumn<QString>("prompt");
+        QTest::newRow("translation present")
+            << true << QStringList{"Salvar", "Cancelar", "Fechar", "Sim", u("Não")} << "Pressionar atalho";
+        QTest::newRow("translation missing") << false << kEnglishButtons << "Press shortcut";
+    }
+
+    void qtsOwnTextsFollowTheLanguage()
+    {
+        QFETCH(bool, translationPresent);
+        QFETCH(QStringList, buttons);
+        QFETCH(QString, prompt);
+        QTemporaryDir emptyDir;
+        const QString dir = translationPresent ? installedQtTranslations() : emptyDir.path();
+        if (dir.isEmpty())
+            QSKIP("Qt's Portuguese translation is not installed here");
+        TempHome home;
+        MainWindow window;
+        window.qtTexts.directory = dir;
+        QCOMPARE(standardButtonTexts(), kEnglishButtons);
+        QDialogButtonBox openBox(QDialogButtonBox::Cancel);
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+        window.eventConsole->clear();
+
+        window.setLanguage(QStringLiteral("pt_BR"));
+        QCOMPARE(standardButtonTexts(), buttons);
+        // Widgets already built hear of the change through a posted event.
+        QTRY_COMPARE(openBox.button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&')),
+                     buttons.at(1));
+        QCOMPARE(keyEditorPrompt(), prompt);
+        // The switch says what it always says, and nothing about Qt's translation.
+        QCOMPARE(window.eventConsole->toPlainText().count(QLatin1Char('\n')), 0);
+        QVERIFY(window.eventConsole->toPlainText().endsWith(QStringLiteral("Idioma alterado")));
+
+        window.setLanguage(QStringLiteral("en"));
+        QCOMPARE(standardButtonTexts(), kEnglishButtons);
+        QTRY_COMPARE(openBox.button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&')),
+                     QStringLiteral("Cancel"));
+        QCOMPARE(keyEditorPrompt(), QStringLiteral("Press shortcut"));
+    }
+
+    // A window that starts in Portuguese shows Qt's texts in Portuguese from the start, and takes the
+    // translation away with it when it goes.
+    void qtsOwnTextsFromTheSavedLanguage()
+    {
+        if (installedQtTranslations().isEmpty())
+            QSKIP("Qt's Portuguese translation is not installed here");
+        TempHome home;
+        {
+            MainWindow window;
+            window.setLanguage(QStringLiteral("pt_BR"));
+        }
+        QCOMPARE(standardButtonTexts(), kEnglishButtons);
+        {
+            MainWindow window;
+            QCOMPARE(standardButtonTexts().at(1), QStringLiteral("Cancelar"));
+        }
+        QCOMPARE(standardButtonTexts(), kEnglishButtons);
     }
 
     void theSavedLanguageIsTheFirstOneShown()
