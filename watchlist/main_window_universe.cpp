@@ -1,10 +1,10 @@
 #include "app/endpoints.h"
+#include "settings/config_paths.h"
 #include "shell/main_window.h"
 #include "watchlist/symbol_rules.h"
 #include "watchlist/symbol_universe.h"
 
 #include <QCompleter>
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <QNetworkReply>
 #include <QStringListModel>
@@ -36,7 +36,8 @@ void MainWindow::setupCompleter()
 
 QStringList MainWindow::universeSearchDirs() const
 {
-    return universeDirectoriesFor(QCoreApplication::applicationDirPath());
+    // Taken where relative legacy paths are: the program's own directory, never the working directory.
+    return universeDirectoriesFor(legacyBaseDirectory());
 }
 
 QStringList MainWindow::loadUniverseSymbols() const

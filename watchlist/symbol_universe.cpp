@@ -53,7 +53,7 @@ bool isCommentOrEmpty(const QString &trimmed)
 
 QStringList universeDirectoriesFor(const QString &applicationDir)
 {
-    QStringList dirs = {QStringLiteral("data/universe"),
+    QStringList dirs = {applicationDir + QStringLiteral("/data/universe"),
                         applicationDir + QStringLiteral("/share/MURVEX_TERMINAL/universe"),
                         applicationDir + QStringLiteral("/../share/MURVEX_TERMINAL/universe"),
                         QStringLiteral("/usr/local/share/MURVEX_TERMINAL/universe"),

@@ -11,9 +11,10 @@
 // set of directories, the crypto exchange's pair list and the web symbol search. Every reader takes its
 // directories or bytes as arguments and keeps no state; the window owns the universe itself.
 
-// The directories searched for universe lists, in order, duplicate texts removed: "data/universe"
-// (relative to the working directory), `applicationDir` + "/share/MURVEX_TERMINAL/universe",
-// `applicationDir` + "/../share/MURVEX_TERMINAL/universe", then the two system-wide locations.
+// The directories searched for universe lists, in order, duplicate texts removed: `applicationDir` +
+// "/data/universe", `applicationDir` + "/share/MURVEX_TERMINAL/universe", `applicationDir` +
+// "/../share/MURVEX_TERMINAL/universe", then the two system-wide locations. Nothing is taken from the
+// working directory: a folder the terminal happens to be started from must not add symbols or sectors.
 QStringList universeDirectoriesFor(const QString &applicationDir);
 
 // Lines longer than this many characters are skipped unread, so a stray binary file in a universe

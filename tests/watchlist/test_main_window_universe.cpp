@@ -84,14 +84,32 @@ private Q_SLOTS:
         QVERIFY(completions(window, QStringLiteral("brl")).contains(QStringLiteral("USD/BRL  (Forex)")));
     }
 
-    void universeFilesAndSectorsFromTheWorkingDirectory()
+    // Lists are taken beside the program only: a folder the terminal is started from must not plant
+    // symbols or sectors.
+    void universeFilesAndSectorsBesideTheProgram_data()
     {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("program directory") << "app" << true;
+        QTest::newRow("working directory") << "work" << false;
+    }
+
+    void universeFilesAndSectorsBesideTheProgram()
+    {
+        QFETCH(QString, folder);
+        QFETCH(bool, read);
         TempHome home;
-        home.writeFile(QStringLiteral("work/data/universe/extra.txt"),
+        home.writeFile(folder + QStringLiteral("/data/universe/extra.txt"),
                        "# local list\nSymbol\n^bvsp\nvale3.sa;Vale\nabev3.sa\nxpto11.sa\n\n");
-        home.writeFile(QStringLiteral("work/data/universe/classification.csv"),
+        home.writeFile(folder + QStringLiteral("/data/universe/classification.csv"),
                        "symbol,sector\npetr4.sa, Energy ,x\nNEWCO3.SA,Utilities\n");
         MainWindow window;
+        if (!read) {
+            QCOMPARE(window.symbolUniverse.size(), 295);
+            QVERIFY(!window.b3BaseSymbols.contains(QStringLiteral("XPTO11")));
+            QVERIFY(window.sectorBySymbol.isEmpty());
+            return;
+        }
         QCOMPARE(window.symbolUniverse.first(), QStringLiteral("^BVSP"));
         QCOMPARE(window.symbolUniverse.size(), 295 + 3); // ^BVSP, XPTO11.SA and NEWCO3.SA are new
         QCOMPARE(window.symbolUniverse.count(QStringLiteral("VALE3.SA")), 1);

@@ -82,13 +82,14 @@ private Q_SLOTS:
     void directoriesInOrderWithoutDuplicates()
     {
         const QStringList dirs = universeDirectoriesFor(QStringLiteral("/opt/mvx/bin"));
-        QCOMPARE(dirs, (QStringList{"data/universe", "/opt/mvx/bin/share/MURVEX_TERMINAL/universe",
-                                    "/opt/mvx/bin/../share/MURVEX_TERMINAL/universe",
-                                    "/usr/local/share/MURVEX_TERMINAL/universe",
-                                    "/usr/share/MURVEX_TERMINAL/universe"}));
+        QCOMPARE(dirs,
+                 (QStringList{"/opt/mvx/bin/data/universe", "/opt/mvx/bin/share/MURVEX_TERMINAL/universe",
+                              "/opt/mvx/bin/../share/MURVEX_TERMINAL/universe",
+                              "/usr/local/share/MURVEX_TERMINAL/universe",
+                              "/usr/share/MURVEX_TERMINAL/universe"}));
         // An application whose directory is /usr names the system directory twice: it is listed once.
         const QStringList usr = universeDirectoriesFor(QStringLiteral("/usr"));
-        QCOMPARE(usr, (QStringList{"data/universe", "/usr/share/MURVEX_TERMINAL/universe",
+        QCOMPARE(usr, (QStringList{"/usr/data/universe", "/usr/share/MURVEX_TERMINAL/universe",
                                    "/usr/../share/MURVEX_TERMINAL/universe",
                                    "/usr/local/share/MURVEX_TERMINAL/universe"}));
     }
