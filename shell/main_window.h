@@ -236,6 +236,7 @@ public:
     void onSymbolSearchEdited(const QString &text);
     void onSymbolSearchTimer();
     void requestSymbolSearch(const QString &text);
+    void abortSymbolSearch(); // the search in flight, if any, ends without merging
     void onSymbolSearchReply(QNetworkReply *reply);
 
     // ---- watchlist/: the watchlist file and its rows ----------------------------------------------
@@ -986,6 +987,8 @@ public:
     QMap<QString, QString> candleTimeframeBySymbol; // the chart timeframe each series was fetched for
     QStringList symbolUniverse;
     QSet<QString> symbolUniverseMembers; // the same symbols, for membership tests
+    // The newest symbol search while it runs; a newer one ends it.
+    QPointer<QNetworkReply> symbolSearchReply;
     QStringList cryptoBaseAssets;
     QStringList b3BaseSymbols;
     QMap<QString, QString> sectorBySymbol;

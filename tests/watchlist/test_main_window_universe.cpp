@@ -1,4 +1,5 @@
 #include "shell/main_window.h"
+#include "tests/providers/quote_road_fixture.h"
 #include "tests/support/loopback_services.h"
 #include "tests/support/recorded_replies.h"
 #include "tests/support/test_main.h"
@@ -9,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
+#include <QNetworkReply>
 #include <QPlainTextEdit>
 #include <QStringListModel>
 #include <QUrlQuery>
@@ -50,6 +52,13 @@ QByteArray searchReply(const QStringList &symbols, const QString &type = QString
 bool consoleHas(const MainWindow &window, const QString &text)
 {
     return window.eventConsole->toPlainText().contains(text);
+}
+
+int unfinishedReplies(MainWindow &window)
+{
+    const auto replies = window.networkManager.findChildren<QNetworkReply *>();
+    return int(std::count_if(replies.cbegin(), replies.cend(),
+                             [](const QNetworkReply *reply) { return !reply->isFinished(); }));
 }
 } // namespace
 
@@ -199,6 +208,71 @@ private Q_SLOTS:
         window.onSymbolSearchEdited(QStringLiteral("apple"));
         QTRY_VERIFY(window.symbolUniverse.size() > before);
         QVERIFY(window.completerModel->stringList().size() == window.symbolUniverse.size());
+    }
+
+    // The search shares its host with the Yahoo quotes: searches typed against a search that hangs must
+    // not hold every connection to it.
+    void aHangingSearchDoesNotDelayAQuote()
+    {
+        QuoteRoad road;
+        road.server.setReply(kSearchPath, FakeReply::hanging());
+        road.server.setReply(RoadPath::yahoo(QStringLiteral("AAPL")),
+                             FakeReply::json(RoadReply::yahoo(187.5)));
+        road.addRow(QStringLiteral("AAPL"));
+        for (const char *typed : {"ap", "app", "appl", "apple", "apple i", "apple in", "apple inc", "aapl"})
+            road.w().requestSymbolSearch(QString::fromLatin1(typed));
+        QTRY_VERIFY(!road.server.requestsFor(kSearchPath).isEmpty());
+        road.w().requestQuote(QStringLiteral("AAPL"));
+        QTRY_COMPARE(road.server.requestsFor(RoadPath::yahoo(QStringLiteral("AAPL"))).size(), 1);
+        QTRY_COMPARE(road.source(QStringLiteral("AAPL")), QStringLiteral("Yahoo Public"));
+        QCOMPARE(road.status(QStringLiteral("AAPL")), QStringLiteral("free/delayed"));
+    }
+
+    void aNewerSearchEndsTheOlderOne()
+    {
+        TempHome home;
+        LoopbackServices services;
+        services.server().setReply(kSearchPath, FakeReply::hanging());
+        MainWindow window;
+        window.marketDataStarted = true; // only the searches below reach the server
+        window.requestSymbolSearch(QStringLiteral("first"));
+        QTRY_COMPARE(services.server().openHeldConnections(), 1);
+        window.requestSymbolSearch(QStringLiteral("second"));
+        QTRY_COMPARE(services.server().requestsFor(kSearchPath).size(), 2);
+        QCOMPARE(unfinishedReplies(window), 1);
+        QTRY_COMPARE(services.server().openHeldConnections(), 1);
+        QVERIFY(
+            services.server().requestsFor(kSearchPath).last().query.startsWith(QLatin1String("q=second")));
+    }
+
+    // Neither request waits forever on a host that never answers: each ends at the quotes' limit and
+    // gives its connection back, changing nothing.
+    void hangingSearchAndPairListEndAtTheTransferLimit_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("symbol search") << kSearchPath;
+        QTest::newRow("pair list") << kExchangePath;
+    }
+
+    void hangingSearchAndPairListEndAtTheTransferLimit()
+    {
+        QFETCH(QString, path);
+        TempHome home;
+        LoopbackServices services;
+        services.server().setReply(path, FakeReply::hanging());
+        MainWindow window;
+        window.marketDataStarted = true;
+        window.quoteTransferLimitMs = 200;
+        const QStringList universe = window.symbolUniverse;
+        if (path == kSearchPath)
+            window.requestSymbolSearch(QStringLiteral("zz"));
+        else
+            window.requestCryptoUniverse();
+        QTRY_COMPARE(services.server().requestsFor(path).size(), 1);
+        QTRY_COMPARE(unfinishedReplies(window), 0);
+        QTRY_COMPARE(services.server().openHeldConnections(), 0);
+        QCOMPARE(window.symbolUniverse, universe);
+        QVERIFY(!consoleHas(window, QStringLiteral("Crypto universe loaded")));
     }
 
     void failedSearchesChangeNothing()
