@@ -22,7 +22,8 @@ QStringList universeDirectoriesFor(const QString &applicationDir);
 constexpr int kUniverseMaxLineLength = 1024;
 
 // The symbol a universe-list line gives: trimmed, cut before the first ",", ";" or tab, trimmed again and
-// upper-cased; empty for an empty line, a "#" comment or a "symbol" header.
+// upper-cased; empty for an empty line, a "#" comment, a "symbol" header or a symbol the universe does
+// not accept (isAcceptableUniverseSymbol).
 QString universeLineSymbol(const QString &line);
 
 // The symbols of every "*.txt" and "*.csv" file in each existing directory, in directory, file-name and
@@ -33,12 +34,15 @@ QStringList readUniverseFiles(const QStringList &directories);
 QString findClassificationFile(const QStringList &directories);
 
 // Symbol to sector from one classification file: fields split at every ",", the first (upper-cased) and
-// second trimmed; comments, headers, one-field lines and empty symbols or sectors skipped; a later line
-// replaces an earlier one. A file that cannot be opened gives nothing.
+// second trimmed; comments, headers, one-field lines, empty sectors and symbols the universe does not
+// accept skipped; a later line replaces an earlier one. A file that cannot be opened gives nothing.
 QMap<QString, QString> readClassificationFile(const QString &path);
 
-// True when a symbol from the network may enter the universe: 1 to 32 characters, none of them white
-// space or a control character.
+// True when a symbol from outside (a universe file, the exchange's pair list, a search reply, a typed
+// guess) may enter the universe: it keeps the watchlist's rule (isAcceptableSymbol: no control or format
+// character, at most kMaxSymbolLength characters), so nothing the completer offers looks like another
+// symbol than it is or can be refused once picked, and it holds no white space, since normalisation
+// removes blanks and picking "BRK B" would add BRKB.
 bool isAcceptableUniverseSymbol(const QString &symbol);
 
 // What the exchange's pair list gave.
@@ -69,7 +73,8 @@ QUrl symbolSearchUrl(const QString &base, const QString &text);
 QString guessedB3Symbol(const QString &text);
 
 // Adds to `universe` (and `members`, its set) every text of `symbols`, trimmed and upper-cased, that is
-// not empty and not a member yet. Returns how many were added; the caller sorts once afterwards.
+// acceptable (isAcceptableUniverseSymbol) and not a member yet. Returns how many were added; the caller
+// sorts once afterwards.
 int appendNewUniverseSymbols(QStringList &universe, QSet<QString> &members, const QStringList &symbols);
 
 // Case-insensitive order of the universe (letters compare as lower case, so "^" comes before letters).

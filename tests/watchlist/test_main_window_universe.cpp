@@ -129,6 +129,17 @@ private Q_SLOTS:
         QCOMPARE(window.sectorBySymbol.value(QStringLiteral("NEWCO3.SA")), QStringLiteral("Utilities"));
     }
 
+    void universeFileLinesKeepTheWatchlistRule()
+    {
+        TempHome home;
+        home.writeFile(
+            QStringLiteral("app/data/universe/planted.txt"),
+            QString::fromUtf8("\u202eLPAA\nTS\u200bLA\n%1\nGOODCO\n").arg(QString(65, 'X')).toUtf8());
+        MainWindow window;
+        QCOMPARE(window.symbolUniverse.size(), 295 + 1);
+        QVERIFY(window.symbolUniverse.contains(QStringLiteral("GOODCO")));
+    }
+
     void pausedTypingSendsOneSearchForTheLastText()
     {
         TempHome home;
@@ -156,6 +167,7 @@ private Q_SLOTS:
         QTest::newRow("blanks around one") << "  a  " << 0;
         QTest::newRow("no final digit") << "abcd" << 1;
         QTest::newRow("has a dot") << "abc3.sa" << 1;
+        QTest::newRow("guess with an override") << QString::fromUtf8("ab\u202ec3") << 1;
     }
 
     void shortOrUnguessableTexts()
@@ -180,10 +192,13 @@ private Q_SLOTS:
     {
         TempHome home;
         LoopbackServices services;
-        QJsonArray quotes = {QJsonObject{{"symbol", "NEWETF"}, {"quoteType", "ETF"}},
-                             QJsonObject{{"symbol", "FUND1"}, {"quoteType", "MUTUALFUND"}},
-                             QJsonObject{{"symbol", "ESM25.CME"}, {"quoteType", "FUTURE"}},
-                             QJsonObject{{"symbol", "aapl"}, {"quoteType", "EQUITY"}}};
+        QJsonArray quotes = {
+            QJsonObject{{"symbol", "NEWETF"}, {"quoteType", "ETF"}},
+            QJsonObject{{"symbol", "FUND1"}, {"quoteType", "MUTUALFUND"}},
+            QJsonObject{{"symbol", "ESM25.CME"}, {"quoteType", "FUTURE"}},
+            QJsonObject{{"symbol", "aapl"}, {"quoteType", "EQUITY"}},
+            QJsonObject{{"symbol", QString::fromUtf8("\u202eLPAA")}, {"quoteType", "EQUITY"}},
+            QJsonObject{{"symbol", QString::fromUtf8("TS\u200bLA")}, {"quoteType", "EQUITY"}}};
         services.server().setReply(kSearchPath,
                                    FakeReply::json(QJsonDocument(QJsonObject{{"quotes", quotes}}).toJson()));
         MainWindow window;
@@ -193,6 +208,9 @@ private Q_SLOTS:
         QVERIFY(!window.symbolUniverse.contains(QStringLiteral("ESM25.CME")));
         QCOMPARE(window.symbolUniverse.count(QStringLiteral("AAPL")), 1);
         QVERIFY(window.completerModel->stringList().contains(QStringLiteral("NEWETF  (US)")));
+        // Look-alikes of AAPL and TSLA are not offered: only NEWETF was new.
+        QCOMPARE(window.symbolUniverse.size(), 295 + 1);
+        QCOMPARE(window.completerModel->stringList().size(), 295 + 1);
     }
 
     void recordedSearchReplyReachesTheCompleter()
