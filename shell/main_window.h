@@ -255,6 +255,7 @@ public:
     void addWatchlistRow(const QString &symbol, const QString &asset, const QString &source,
                          const QString &status, bool select);
     void addSymbolFromInput();
+    void logRefusedSymbol(); // the console line for a symbol the watchlist's rule refuses
     void onAddSymbolClicked();
 
     // ---- watchlist/: quote refresh scheduling and selection ---------------------------------------
@@ -615,7 +616,8 @@ public:
     void setMoversCell(QTableWidget *table, int row, int column, const QString &text, double sortValue,
                        bool hasSortValue);
     void showMoversMenu(QTableWidget *table, const QPoint &pos);
-    void addMoverToWatchlist(const QString &symbol);
+    // False when nothing was added or selected (an empty symbol, or one the watchlist refuses).
+    bool addMoverToWatchlist(const QString &symbol);
 
     // ---- movers/: screener ---------------------------------------------------------------------
     void refreshScreener(); // at most once per event-loop turn
