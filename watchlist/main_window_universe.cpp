@@ -127,7 +127,7 @@ void MainWindow::abortSymbolSearch()
     if (!reply)
         return;
     // Its handler is cut off first: an aborted search has nothing to merge. A reply that has already
-    // finished is not aborted again; it only waits for its handler's deletion.
+    // finished is only deleted: ending it a second time makes the network layer complain.
     disconnect(reply, nullptr, this, nullptr);
     if (reply->isRunning())
         reply->abort();
