@@ -1,10 +1,12 @@
 // Arbitrary reply bodies through the four movers readers. When the first line names a reader ("brapi",
 // "yahoo", "alpha", "binance") that reader reads the rest; otherwise every reader reads the whole input.
-// Whatever the body, every entry that comes out could be ranked: a symbol, a finite price above 0, a
-// finite change; brapi symbols end in ".SA"; Binance ones are eligible USDT pairs; the ranking of all of
-// them keeps its limits and orders.
+// Whatever the body, every entry that comes out could be ranked and added: a symbol the watchlist accepts
+// (no control or format character, at most 64 characters; sectors are named only for such symbols), a
+// finite price above 0, a finite change; brapi symbols end in ".SA"; Binance ones are eligible USDT
+// pairs; the ranking of all of them keeps its limits and orders.
 #include "movers/movers_ranking.h"
 #include "movers/movers_sources.h"
+#include "watchlist/symbol_rules.h"
 
 #include <QByteArray>
 #include <QString>
@@ -21,7 +23,7 @@ namespace {
 void checkEntries(const QList<MoverEntry> &entries)
 {
     for (const MoverEntry &entry : entries) {
-        require(!entry.symbol.isEmpty());
+        require(isAcceptableSymbol(entry.symbol, entry.symbol));
         require(std::isfinite(entry.price) && entry.price > 0.0);
         require(std::isfinite(entry.changePct));
         require(entry.turnover == 0.0);
@@ -48,11 +50,13 @@ void checkReply(const QByteArray &name, const QByteArray &body)
         for (const MoverEntry &entry : reply.entries)
             require(entry.symbol.endsWith(QLatin1String(".SA")));
         for (const auto &[symbol, sector] : reply.sectors)
-            require(!symbol.isEmpty() && !sector.isEmpty());
+            require(isAcceptableSymbol(symbol, symbol) && !sector.isEmpty());
         checkEntries(reply.entries);
     } else if (name == "yahoo") {
         const MoversReply reply = parseYahooMovers(body);
         require(reply.entries.size() <= reply.resultCount);
+        for (const auto &[symbol, sector] : reply.sectors)
+            require(isAcceptableSymbol(symbol, symbol) && !sector.isEmpty());
         checkEntries(reply.entries);
     } else if (name == "alpha") {
         checkEntries(parseAlphaTopMovers(body));

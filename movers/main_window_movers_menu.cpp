@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 #include "watchlist/quote_columns.h"
+#include "watchlist/symbol_rules.h"
 
 #include <QMenu>
 #include <QStatusBar>
@@ -17,7 +18,8 @@ void MainWindow::showMoversMenu(QTableWidget *table, const QPoint &pos)
     if (!item)
         return;
     // Read before the menu runs: a movers load while it is open replaces every row of the table.
-    const QString symbol = normalizeSymbol(item->text());
+    const QString text = item->text();
+    const QString symbol = normalizeSymbol(text);
 
     QMenu menu(this);
     QAction *openChart =
@@ -30,7 +32,8 @@ void MainWindow::showMoversMenu(QTableWidget *table, const QPoint &pos)
     if (!chosen)
         return;
 
-    addMoverToWatchlist(symbol);
+    if (!addMoverToWatchlist(text))
+        return;
     if (chosen == openChart) {
         refreshChart();
         startBookStream();
@@ -43,30 +46,35 @@ void MainWindow::showMoversMenu(QTableWidget *table, const QPoint &pos)
     }
 }
 
-void MainWindow::addMoverToWatchlist(const QString &text)
+bool MainWindow::addMoverToWatchlist(const QString &text)
 {
     const QString symbol = normalizeSymbol(text);
     if (symbol.isEmpty() || !quoteTable)
-        return;
+        return false;
+    // The movers readers already drop such symbols; a tile or row reaching here with one is refused as
+    // the symbol box refuses it.
+    if (!isAcceptableSymbol(text, symbol)) {
+        logRefusedSymbol();
+        return false;
+    }
     const int row = findSymbolRow(symbol);
     if (row >= 0) {
         quoteTable->selectRow(row);
         appendEventLog(localizedText(QStringLiteral("Market mover selected: %1"),
                                      QString::fromUtf8("Ativo das oscilações selecionado: %1"))
                            .arg(symbol));
-        return;
+        return true;
     }
     addWatchlistRow(symbol, classifySymbol(symbol), providerDisplayName(symbol, QString()),
                     QStringLiteral("pending"), true);
     refreshSymbolQuote(symbol);
     saveWatchlist();
     refreshScreener();
-    if (!symbolUniverse.contains(symbol)) {
-        symbolUniverse.append(symbol);
-        if (completerModel)
-            refreshCompleterModel();
-    }
+    // Through the universe's own merge, so its membership set and order stay in step: a symbol appended
+    // behind the set's back was offered twice once a search returned it.
+    mergeIntoUniverse({symbol});
     appendEventLog(localizedText(QStringLiteral("Market mover added to watchlist: %1"),
                                  QString::fromUtf8("Ativo das oscilações adicionado à lista: %1"))
                        .arg(symbol));
+    return true;
 }

@@ -3,6 +3,7 @@
 #include "app/endpoints.h"
 #include "providers/fetchers.h"
 #include "providers/json_readers.h"
+#include "watchlist/symbol_rules.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -54,10 +55,13 @@ MoverEntry quoteEntry(const QString &symbol, const QJsonObject &object)
     return entry;
 }
 
-// One quote object of a brapi or Yahoo reply: its sector when it names one, its entry when usable.
+// One quote object of a brapi or Yahoo reply: its sector when it names one, its entry when usable. A
+// symbol the watchlist would refuse gives neither.
 void addQuoteObject(MoversReply &reply, const QString &symbol, const QJsonObject &object,
                     const QString &sector)
 {
+    if (!isAcceptableSymbol(symbol, symbol))
+        return;
     if (!sector.isEmpty())
         reply.sectors.append({symbol, sector});
     const MoverEntry entry = quoteEntry(symbol, object);
@@ -123,8 +127,8 @@ bool isEligibleUsdtPair(const QString &symbol)
 
 bool isUsableMover(const MoverEntry &entry)
 {
-    return !entry.symbol.isEmpty() && std::isfinite(entry.price) && entry.price > 0.0 &&
-           std::isfinite(entry.changePct);
+    return isAcceptableSymbol(entry.symbol, entry.symbol) && std::isfinite(entry.price) &&
+           entry.price > 0.0 && std::isfinite(entry.changePct);
 }
 
 QNetworkRequest brapiMoversRequest(const QStringList &chunk, const QString &token, int transferLimitMs)

@@ -33,8 +33,10 @@ QList<QStringList> moversChunks(const QStringList &symbols, int size);
 // "DOWNUSDT", "BULLUSDT", "BEARUSDT" (tested by containment, all case-sensitive).
 bool isEligibleUsdtPair(const QString &symbol);
 
-// A mover worth ranking: a symbol, a finite price above 0 (halted pairs report 0, unreadable texts read
-// as 0) and a finite change. NaN changes would break every comparator's ordering.
+// A mover worth ranking: a symbol the watchlist accepts (isAcceptableSymbol: a double-click adds it, and a
+// right-to-left override would make a tile show another symbol than it holds), a finite price above 0
+// (halted pairs report 0, unreadable texts read as 0) and a finite change. NaN changes would break every
+// comparator's ordering.
 bool isUsableMover(const MoverEntry &entry);
 
 // brapi "/api/quote/<symbols>": each symbol percent-encoded on its own and the commas kept, so no symbol
@@ -47,8 +49,9 @@ QNetworkRequest alphaTopMoversRequest(const QString &apiKey, int transferLimitMs
 // Binance "/api/v3/ticker/24hr" with no query and no extra header.
 QNetworkRequest binanceMoversRequest(int transferLimitMs);
 
-// What one brapi or Yahoo reply gave: the usable entries, the sectors it named (symbol, sector) and the
-// size of its result array (a keyed brapi reply with no results at all is retried without the key).
+// What one brapi or Yahoo reply gave: the usable entries, the sectors it named for acceptable symbols
+// (symbol, sector) and the size of its result array (a keyed brapi reply with no results at all is
+// retried without the key).
 struct MoversReply
 {
     QList<MoverEntry> entries;

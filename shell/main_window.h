@@ -237,6 +237,7 @@ public:
     void onSymbolSearchEdited(const QString &text);
     void onSymbolSearchTimer();
     void requestSymbolSearch(const QString &text);
+    void abortSymbolSearch(); // the search in flight, if any, ends without merging
     void onSymbolSearchReply(QNetworkReply *reply);
 
     // ---- watchlist/: the watchlist file and its rows ----------------------------------------------
@@ -255,6 +256,7 @@ public:
     void addWatchlistRow(const QString &symbol, const QString &asset, const QString &source,
                          const QString &status, bool select);
     void addSymbolFromInput();
+    void logRefusedSymbol(); // the console line for a symbol the watchlist's rule refuses
     void onAddSymbolClicked();
 
     // ---- watchlist/: quote refresh scheduling and selection ---------------------------------------
@@ -614,7 +616,8 @@ public:
     void setMoversCell(QTableWidget *table, int row, int column, const QString &text, double sortValue,
                        bool hasSortValue);
     void showMoversMenu(QTableWidget *table, const QPoint &pos);
-    void addMoverToWatchlist(const QString &symbol);
+    // False when nothing was added or selected (an empty symbol, or one the watchlist refuses).
+    bool addMoverToWatchlist(const QString &symbol);
 
     // ---- movers/: screener ---------------------------------------------------------------------
     void refreshScreener(); // at most once per event-loop turn
@@ -990,6 +993,8 @@ public:
     QMap<QString, QString> candleTimeframeBySymbol; // the chart timeframe each series was fetched for
     QStringList symbolUniverse;
     QSet<QString> symbolUniverseMembers; // the same symbols, for membership tests
+    // The newest symbol search while it runs; a newer one ends it.
+    QPointer<QNetworkReply> symbolSearchReply;
     QStringList cryptoBaseAssets;
     QStringList b3BaseSymbols;
     QMap<QString, QString> sectorBySymbol;

@@ -1,10 +1,10 @@
 #include "app/endpoints.h"
+#include "settings/config_paths.h"
 #include "shell/main_window.h"
 #include "watchlist/symbol_rules.h"
 #include "watchlist/symbol_universe.h"
 
 #include <QCompleter>
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <QNetworkReply>
 #include <QStringListModel>
@@ -36,7 +36,8 @@ void MainWindow::setupCompleter()
 
 QStringList MainWindow::universeSearchDirs() const
 {
-    return universeDirectoriesFor(QCoreApplication::applicationDirPath());
+    // Taken where relative legacy paths are: the program's own directory, never the working directory.
+    return universeDirectoriesFor(legacyBaseDirectory());
 }
 
 QStringList MainWindow::loadUniverseSymbols() const
@@ -73,8 +74,10 @@ void MainWindow::refreshCompleterModel()
 
 void MainWindow::requestCryptoUniverse()
 {
-    QNetworkReply *reply = networkManager.get(
-        QNetworkRequest(endpointUrl(Endpoint::BinanceRest, QStringLiteral("/api/v3/exchangeInfo"))));
+    QNetworkRequest request(endpointUrl(Endpoint::BinanceRest, QStringLiteral("/api/v3/exchangeInfo")));
+    // A stalled list must end like a stalled quote: it holds a connection to the exchange's host.
+    request.setTransferTimeout(quoteTransferLimitMs);
+    QNetworkReply *reply = networkManager.get(request);
     connect(reply, &QNetworkReply::finished, this, [this, reply]() { onCryptoUniverseReply(reply); });
 }
 
@@ -104,14 +107,37 @@ void MainWindow::requestSymbolSearch(const QString &text)
     const QString guess = guessedB3Symbol(trimmed);
     if (!guess.isEmpty())
         mergeIntoUniverse({guess});
+    // The search shares its host with the Yahoo quotes and charts, and that host has only a few
+    // connections: searches left pending while the user types would hold them all and starve the
+    // quotes. Only the newest text matters, so the previous search ends here, and a stalled one ends at
+    // the fetchers' transfer limit.
+    abortSymbolSearch();
     QNetworkRequest request(symbolSearchUrl(endpointBase(Endpoint::Yahoo), trimmed));
     request.setHeader(QNetworkRequest::UserAgentHeader, kDirectUserAgent);
+    request.setTransferTimeout(quoteTransferLimitMs);
     QNetworkReply *reply = networkManager.get(request);
+    symbolSearchReply = reply;
     connect(reply, &QNetworkReply::finished, this, [this, reply]() { onSymbolSearchReply(reply); });
+}
+
+void MainWindow::abortSymbolSearch()
+{
+    QNetworkReply *reply = symbolSearchReply;
+    symbolSearchReply = nullptr;
+    if (!reply)
+        return;
+    // Its handler is cut off first: an aborted search has nothing to merge. A reply that has already
+    // finished is only deleted: ending it a second time makes the network layer complain.
+    disconnect(reply, nullptr, this, nullptr);
+    if (reply->isRunning())
+        reply->abort();
+    reply->deleteLater();
 }
 
 void MainWindow::onSymbolSearchReply(QNetworkReply *reply)
 {
+    if (symbolSearchReply == reply)
+        symbolSearchReply = nullptr;
     const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
     const bool failed = reply->error() != QNetworkReply::NoError;
     reply->deleteLater();

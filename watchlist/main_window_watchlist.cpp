@@ -208,6 +208,18 @@ void MainWindow::addWatchlistRow(const QString &symbol, const QString &asset, co
     }
 }
 
+void MainWindow::logRefusedSymbol()
+{
+    // The text itself is not shown: it may be anything up to the box's limit.
+    appendEventLog(localizedText(
+        QStringLiteral("Symbol refused: it holds a control or format character, or is longer than %1 "
+                       "characters")
+            .arg(kMaxSymbolLength),
+        QString::fromUtf8("Símbolo recusado: contém um caractere de controle ou de formatação, ou tem mais "
+                          "de %1 caracteres")
+            .arg(kMaxSymbolLength)));
+}
+
 void MainWindow::addSymbolFromInput()
 {
     if (!symbolInput)
@@ -217,15 +229,7 @@ void MainWindow::addSymbolFromInput()
     if (symbol.isEmpty() || findSymbolRow(symbol) >= 0)
         return;
     if (!isAcceptableSymbol(text, symbol)) {
-        // The text itself is not shown: it may be anything up to the box's limit.
-        appendEventLog(localizedText(
-            QStringLiteral("Symbol refused: it holds a control or format character, or is longer than %1 "
-                           "characters")
-                .arg(kMaxSymbolLength),
-            QString::fromUtf8(
-                "Símbolo recusado: contém um caractere de controle ou de formatação, ou tem mais "
-                "de %1 caracteres")
-                .arg(kMaxSymbolLength)));
+        logRefusedSymbol();
         return;
     }
     const QString asset = classifySymbol(symbol);

@@ -53,7 +53,7 @@ bool isCommentOrEmpty(const QString &trimmed)
 
 QStringList universeDirectoriesFor(const QString &applicationDir)
 {
-    QStringList dirs = {QStringLiteral("data/universe"),
+    QStringList dirs = {applicationDir + QStringLiteral("/data/universe"),
                         applicationDir + QStringLiteral("/share/MURVEX_TERMINAL/universe"),
                         applicationDir + QStringLiteral("/../share/MURVEX_TERMINAL/universe"),
                         QStringLiteral("/usr/local/share/MURVEX_TERMINAL/universe"),
@@ -77,7 +77,8 @@ QString universeLineSymbol(const QString &line)
         text = text.left(cut).trimmed();
     if (text.isEmpty() || text.compare(QLatin1String("symbol"), Qt::CaseInsensitive) == 0)
         return QString();
-    return text.toUpper();
+    text = text.toUpper();
+    return isAcceptableUniverseSymbol(text) ? text : QString();
 }
 
 QStringList readUniverseFiles(const QStringList &directories)
@@ -139,7 +140,7 @@ QMap<QString, QString> readClassificationFile(const QString &path)
             return;
         const QString symbol = fields.at(0).trimmed().toUpper();
         const QString sector = fields.at(1).trimmed();
-        if (symbol.isEmpty() || sector.isEmpty())
+        if (sector.isEmpty() || !isAcceptableUniverseSymbol(symbol))
             return;
         sectors.insert(symbol, sector);
     });
@@ -148,10 +149,8 @@ QMap<QString, QString> readClassificationFile(const QString &path)
 
 bool isAcceptableUniverseSymbol(const QString &symbol)
 {
-    if (symbol.isEmpty() || symbol.size() > 32)
-        return false;
-    return std::none_of(symbol.cbegin(), symbol.cend(),
-                        [](QChar c) { return c.isSpace() || c.category() == QChar::Other_Control; });
+    return isAcceptableSymbol(symbol, symbol) &&
+           std::none_of(symbol.cbegin(), symbol.cend(), [](QChar c) { return c.isSpace(); });
 }
 
 CryptoExchangeList parseCryptoExchangeList(const QByteArray &body)
@@ -223,7 +222,7 @@ int appendNewUniverseSymbols(QStringList &universe, QSet<QString> &members, cons
     int added = 0;
     for (const QString &text : symbols) {
         const QString symbol = text.trimmed().toUpper();
-        if (symbol.isEmpty() || members.contains(symbol))
+        if (members.contains(symbol) || !isAcceptableUniverseSymbol(symbol))
             continue;
         members.insert(symbol);
         universe.append(symbol);

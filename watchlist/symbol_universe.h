@@ -11,9 +11,10 @@
 // set of directories, the crypto exchange's pair list and the web symbol search. Every reader takes its
 // directories or bytes as arguments and keeps no state; the window owns the universe itself.
 
-// The directories searched for universe lists, in order, duplicate texts removed: "data/universe"
-// (relative to the working directory), `applicationDir` + "/share/MURVEX_TERMINAL/universe",
-// `applicationDir` + "/../share/MURVEX_TERMINAL/universe", then the two system-wide locations.
+// The directories searched for universe lists, in order, duplicate texts removed: `applicationDir` +
+// "/data/universe", `applicationDir` + "/share/MURVEX_TERMINAL/universe", `applicationDir` +
+// "/../share/MURVEX_TERMINAL/universe", then the two system-wide locations. Nothing is taken from the
+// working directory: a folder the terminal happens to be started from must not add symbols or sectors.
 QStringList universeDirectoriesFor(const QString &applicationDir);
 
 // Lines longer than this many characters are skipped unread, so a stray binary file in a universe
@@ -21,7 +22,8 @@ QStringList universeDirectoriesFor(const QString &applicationDir);
 constexpr int kUniverseMaxLineLength = 1024;
 
 // The symbol a universe-list line gives: trimmed, cut before the first ",", ";" or tab, trimmed again and
-// upper-cased; empty for an empty line, a "#" comment or a "symbol" header.
+// upper-cased; empty for an empty line, a "#" comment, a "symbol" header or a symbol the universe does
+// not accept (isAcceptableUniverseSymbol).
 QString universeLineSymbol(const QString &line);
 
 // The symbols of every "*.txt" and "*.csv" file in each existing directory, in directory, file-name and
@@ -32,12 +34,15 @@ QStringList readUniverseFiles(const QStringList &directories);
 QString findClassificationFile(const QStringList &directories);
 
 // Symbol to sector from one classification file: fields split at every ",", the first (upper-cased) and
-// second trimmed; comments, headers, one-field lines and empty symbols or sectors skipped; a later line
-// replaces an earlier one. A file that cannot be opened gives nothing.
+// second trimmed; comments, headers, one-field lines, empty sectors and symbols the universe does not
+// accept skipped; a later line replaces an earlier one. A file that cannot be opened gives nothing.
 QMap<QString, QString> readClassificationFile(const QString &path);
 
-// True when a symbol from the network may enter the universe: 1 to 32 characters, none of them white
-// space or a control character.
+// True when a symbol from outside (a universe file, the exchange's pair list, a search reply, a typed
+// guess) may enter the universe: it keeps the watchlist's rule (isAcceptableSymbol: no control or format
+// character, at most kMaxSymbolLength characters), so nothing the completer offers looks like another
+// symbol than it is or can be refused once picked, and it holds no white space, since normalisation
+// removes blanks and picking "BRK B" would add BRKB.
 bool isAcceptableUniverseSymbol(const QString &symbol);
 
 // What the exchange's pair list gave.
@@ -68,7 +73,8 @@ QUrl symbolSearchUrl(const QString &base, const QString &text);
 QString guessedB3Symbol(const QString &text);
 
 // Adds to `universe` (and `members`, its set) every text of `symbols`, trimmed and upper-cased, that is
-// not empty and not a member yet. Returns how many were added; the caller sorts once afterwards.
+// acceptable (isAcceptableUniverseSymbol) and not a member yet. Returns how many were added; the caller
+// sorts once afterwards.
 int appendNewUniverseSymbols(QStringList &universe, QSet<QString> &members, const QStringList &symbols);
 
 // Case-insensitive order of the universe (letters compare as lower case, so "^" comes before letters).

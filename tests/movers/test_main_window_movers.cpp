@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QStringListModel>
 #include <QTableWidget>
 #include <QTimer>
 #include <QUrlQuery>
@@ -665,6 +666,46 @@ private Q_SLOTS:
         QCOMPARE(f.window.quoteTable->rowCount(), rows + 1);
         f.window.onMosaicTileActivated("   ");
         QCOMPARE(f.window.quoteTable->rowCount(), rows + 1);
+    }
+
+    // Whatever slipped into a table or the mosaic, a symbol the watchlist refuses is not added by any of
+    // the ways a mover reaches the watchlist.
+    void aRefusedSymbolIsNotAdded_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        QTest::newRow("right-to-left override") << QString::fromUtf8("\u202eLPAA");
+        QTest::newRow("87 with an override") << QString::fromUtf8("\u202e") + QString(86, 'M');
+        QTest::newRow("65 characters") << QString(65, 'M');
+    }
+
+    void aRefusedSymbolIsNotAdded()
+    {
+        QFETCH(QString, symbol);
+        MoversWindow f;
+        const int rows = f.window.quoteTable->rowCount();
+        const int universe = f.window.symbolUniverse.size();
+        f.window.gainersTable->setRowCount(1);
+        f.window.gainersTable->setItem(0, 0, new QTableWidgetItem(symbol));
+        f.window.onGainersDoubleClicked(0, 0);
+        f.window.onMosaicTileActivated(symbol);
+        f.window.addMoverToWatchlist(symbol);
+        QCOMPARE(f.window.quoteTable->rowCount(), rows);
+        QCOMPARE(f.window.symbolUniverse.size(), universe);
+        QCOMPARE(f.window.eventConsole->toPlainText().count(QStringLiteral("Symbol refused")), 3);
+        QVERIFY(!f.window.eventConsole->toPlainText().contains(QStringLiteral("Market mover added")));
+    }
+
+    // A mover added to the watchlist joins the universe once: a search that later returns it does not
+    // offer it a second time.
+    void anAddedMoverJoinsTheUniverseOnce()
+    {
+        MoversWindow f;
+        f.window.addMoverToWatchlist(QStringLiteral("newmover"));
+        QCOMPARE(f.window.findSymbolRow(QStringLiteral("NEWMOVER")), f.window.quoteTable->rowCount() - 1);
+        QCOMPARE(f.window.symbolUniverse.count(QStringLiteral("NEWMOVER")), 1);
+        f.window.mergeIntoUniverse({QStringLiteral("NEWMOVER")});
+        QCOMPARE(f.window.symbolUniverse.count(QStringLiteral("NEWMOVER")), 1);
+        QCOMPARE(f.window.completerModel->stringList().count(QStringLiteral("NEWMOVER  (US)")), 1);
     }
 
     void moversMenu_data()

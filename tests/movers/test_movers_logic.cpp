@@ -190,6 +190,46 @@ private Q_SLOTS:
         QCOMPARE(fromYahoo.sectors, (QList<QPair<QString, QString>>{{"AAPL", "Technology"}}));
     }
 
+    // A symbol the watchlist would refuse never leaves a reader, so it reaches neither the tables, the
+    // mosaic nor the sectors, whichever source named it.
+    void readersKeepTheWatchlistRule_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("plain") << "NEWCO" << true;
+        QTest::newRow("60 characters") << QString(60, 'N') << true;
+        QTest::newRow("right-to-left override") << QString::fromUtf8("\u202eLPAA") << false;
+        QTest::newRow("zero-width space") << QString::fromUtf8("TS\u200bLA") << false;
+        QTest::newRow("control") << QString("AB\x07") << false;
+        QTest::newRow("87 with an override") << QString::fromUtf8("\u202e") + QString(86, 'M') << false;
+    }
+
+    void readersKeepTheWatchlistRule()
+    {
+        QFETCH(QString, symbol);
+        QFETCH(bool, kept);
+        QJsonObject quote{{"symbol", symbol},
+                          {"regularMarketPrice", 10.0},
+                          {"regularMarketChangePercent", 2.0},
+                          {"sector", "Energy"}};
+        const MoversReply brapi =
+            parseBrapiMovers(QJsonDocument(QJsonObject{{"results", QJsonArray{quote}}}).toJson());
+        QCOMPARE(brapi.entries.size(), kept ? 1 : 0);
+        QCOMPARE(brapi.sectors.size(), kept ? 1 : 0);
+        const MoversReply yahoo = parseYahooMovers(
+            QJsonDocument(QJsonObject{{"quoteResponse", QJsonObject{{"result", QJsonArray{quote}}}}})
+                .toJson());
+        QCOMPARE(symbolsOf(yahoo.entries), kept ? QStringList{symbol} : QStringList{});
+        QCOMPARE(yahoo.sectors.size(), kept ? 1 : 0);
+        const QJsonObject alpha{{"ticker", symbol}, {"price", "10"}, {"change_percentage", "2%"}};
+        QCOMPARE(symbolsOf(parseAlphaMoversArray(QJsonArray{alpha})),
+                 kept ? QStringList{symbol} : QStringList{});
+        const QString pair = symbol + QStringLiteral("USDT");
+        const QJsonObject binance{{"symbol", pair}, {"lastPrice", "10"}, {"priceChangePercent", "2"}};
+        QCOMPARE(symbolsOf(parseBinanceMovers(QJsonDocument(QJsonArray{binance}).toJson())),
+                 kept ? QStringList{pair} : QStringList{});
+    }
+
     void alphaAndBinanceTextNumbers_data()
     {
         QTest::addColumn<QString>("price");

@@ -1,4 +1,5 @@
 #include "shell/main_window.h"
+#include "tests/providers/quote_road_fixture.h"
 #include "tests/support/loopback_services.h"
 #include "tests/support/recorded_replies.h"
 #include "tests/support/test_main.h"
@@ -9,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
+#include <QNetworkReply>
 #include <QPlainTextEdit>
 #include <QStringListModel>
 #include <QUrlQuery>
@@ -51,6 +53,13 @@ bool consoleHas(const MainWindow &window, const QString &text)
 {
     return window.eventConsole->toPlainText().contains(text);
 }
+
+int unfinishedReplies(MainWindow &window)
+{
+    const auto replies = window.networkManager.findChildren<QNetworkReply *>();
+    return int(std::count_if(replies.cbegin(), replies.cend(),
+                             [](const QNetworkReply *reply) { return !reply->isFinished(); }));
+}
 } // namespace
 
 class TestMainWindowUniverse : public QObject
@@ -84,14 +93,32 @@ private Q_SLOTS:
         QVERIFY(completions(window, QStringLiteral("brl")).contains(QStringLiteral("USD/BRL  (Forex)")));
     }
 
-    void universeFilesAndSectorsFromTheWorkingDirectory()
+    // Lists are taken beside the program only: a folder the terminal is started from must not plant
+    // symbols or sectors.
+    void universeFilesAndSectorsBesideTheProgram_data()
     {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("program directory") << "app" << true;
+        QTest::newRow("working directory") << "work" << false;
+    }
+
+    void universeFilesAndSectorsBesideTheProgram()
+    {
+        QFETCH(QString, folder);
+        QFETCH(bool, read);
         TempHome home;
-        home.writeFile(QStringLiteral("work/data/universe/extra.txt"),
+        home.writeFile(folder + QStringLiteral("/data/universe/extra.txt"),
                        "# local list\nSymbol\n^bvsp\nvale3.sa;Vale\nabev3.sa\nxpto11.sa\n\n");
-        home.writeFile(QStringLiteral("work/data/universe/classification.csv"),
+        home.writeFile(folder + QStringLiteral("/data/universe/classification.csv"),
                        "symbol,sector\npetr4.sa, Energy ,x\nNEWCO3.SA,Utilities\n");
         MainWindow window;
+        if (!read) {
+            QCOMPARE(window.symbolUniverse.size(), 295);
+            QVERIFY(!window.b3BaseSymbols.contains(QStringLiteral("XPTO11")));
+            QVERIFY(window.sectorBySymbol.isEmpty());
+            return;
+        }
         QCOMPARE(window.symbolUniverse.first(), QStringLiteral("^BVSP"));
         QCOMPARE(window.symbolUniverse.size(), 295 + 3); // ^BVSP, XPTO11.SA and NEWCO3.SA are new
         QCOMPARE(window.symbolUniverse.count(QStringLiteral("VALE3.SA")), 1);
@@ -100,6 +127,17 @@ private Q_SLOTS:
         QCOMPARE(window.normalizeSymbol(QStringLiteral("xpto11")), QStringLiteral("XPTO11.SA"));
         QCOMPARE(window.sectorBySymbol.value(QStringLiteral("PETR4.SA")), QStringLiteral("Energy"));
         QCOMPARE(window.sectorBySymbol.value(QStringLiteral("NEWCO3.SA")), QStringLiteral("Utilities"));
+    }
+
+    void universeFileLinesKeepTheWatchlistRule()
+    {
+        TempHome home;
+        home.writeFile(
+            QStringLiteral("app/data/universe/planted.txt"),
+            QString::fromUtf8("\u202eLPAA\nTS\u200bLA\n%1\nGOODCO\n").arg(QString(65, 'X')).toUtf8());
+        MainWindow window;
+        QCOMPARE(window.symbolUniverse.size(), 295 + 1);
+        QVERIFY(window.symbolUniverse.contains(QStringLiteral("GOODCO")));
     }
 
     void pausedTypingSendsOneSearchForTheLastText()
@@ -129,6 +167,7 @@ private Q_SLOTS:
         QTest::newRow("blanks around one") << "  a  " << 0;
         QTest::newRow("no final digit") << "abcd" << 1;
         QTest::newRow("has a dot") << "abc3.sa" << 1;
+        QTest::newRow("guess with an override") << QString::fromUtf8("ab\u202ec3") << 1;
     }
 
     void shortOrUnguessableTexts()
@@ -153,10 +192,13 @@ private Q_SLOTS:
     {
         TempHome home;
         LoopbackServices services;
-        QJsonArray quotes = {QJsonObject{{"symbol", "NEWETF"}, {"quoteType", "ETF"}},
-                             QJsonObject{{"symbol", "FUND1"}, {"quoteType", "MUTUALFUND"}},
-                             QJsonObject{{"symbol", "ESM25.CME"}, {"quoteType", "FUTURE"}},
-                             QJsonObject{{"symbol", "aapl"}, {"quoteType", "EQUITY"}}};
+        QJsonArray quotes = {
+            QJsonObject{{"symbol", "NEWETF"}, {"quoteType", "ETF"}},
+            QJsonObject{{"symbol", "FUND1"}, {"quoteType", "MUTUALFUND"}},
+            QJsonObject{{"symbol", "ESM25.CME"}, {"quoteType", "FUTURE"}},
+            QJsonObject{{"symbol", "aapl"}, {"quoteType", "EQUITY"}},
+            QJsonObject{{"symbol", QString::fromUtf8("\u202eLPAA")}, {"quoteType", "EQUITY"}},
+            QJsonObject{{"symbol", QString::fromUtf8("TS\u200bLA")}, {"quoteType", "EQUITY"}}};
         services.server().setReply(kSearchPath,
                                    FakeReply::json(QJsonDocument(QJsonObject{{"quotes", quotes}}).toJson()));
         MainWindow window;
@@ -166,6 +208,9 @@ private Q_SLOTS:
         QVERIFY(!window.symbolUniverse.contains(QStringLiteral("ESM25.CME")));
         QCOMPARE(window.symbolUniverse.count(QStringLiteral("AAPL")), 1);
         QVERIFY(window.completerModel->stringList().contains(QStringLiteral("NEWETF  (US)")));
+        // Look-alikes of AAPL and TSLA are not offered: only NEWETF was new.
+        QCOMPARE(window.symbolUniverse.size(), 295 + 1);
+        QCOMPARE(window.completerModel->stringList().size(), 295 + 1);
     }
 
     void recordedSearchReplyReachesTheCompleter()
@@ -181,6 +226,71 @@ private Q_SLOTS:
         window.onSymbolSearchEdited(QStringLiteral("apple"));
         QTRY_VERIFY(window.symbolUniverse.size() > before);
         QVERIFY(window.completerModel->stringList().size() == window.symbolUniverse.size());
+    }
+
+    // The search shares its host with the Yahoo quotes: searches typed against a search that hangs must
+    // not hold every connection to it.
+    void aHangingSearchDoesNotDelayAQuote()
+    {
+        QuoteRoad road;
+        road.server.setReply(kSearchPath, FakeReply::hanging());
+        road.server.setReply(RoadPath::yahoo(QStringLiteral("AAPL")),
+                             FakeReply::json(RoadReply::yahoo(187.5)));
+        road.addRow(QStringLiteral("AAPL"));
+        for (const char *typed : {"ap", "app", "appl", "apple", "apple i", "apple in", "apple inc", "aapl"})
+            road.w().requestSymbolSearch(QString::fromLatin1(typed));
+        QTRY_VERIFY(!road.server.requestsFor(kSearchPath).isEmpty());
+        road.w().requestQuote(QStringLiteral("AAPL"));
+        QTRY_COMPARE(road.server.requestsFor(RoadPath::yahoo(QStringLiteral("AAPL"))).size(), 1);
+        QTRY_COMPARE(road.source(QStringLiteral("AAPL")), QStringLiteral("Yahoo Public"));
+        QCOMPARE(road.status(QStringLiteral("AAPL")), QStringLiteral("free/delayed"));
+    }
+
+    void aNewerSearchEndsTheOlderOne()
+    {
+        TempHome home;
+        LoopbackServices services;
+        services.server().setReply(kSearchPath, FakeReply::hanging());
+        MainWindow window;
+        window.marketDataStarted = true; // only the searches below reach the server
+        window.requestSymbolSearch(QStringLiteral("first"));
+        QTRY_COMPARE(services.server().openHeldConnections(), 1);
+        window.requestSymbolSearch(QStringLiteral("second"));
+        QTRY_COMPARE(services.server().requestsFor(kSearchPath).size(), 2);
+        QCOMPARE(unfinishedReplies(window), 1);
+        QTRY_COMPARE(services.server().openHeldConnections(), 1);
+        QVERIFY(
+            services.server().requestsFor(kSearchPath).last().query.startsWith(QLatin1String("q=second")));
+    }
+
+    // Neither request waits forever on a host that never answers: each ends at the quotes' limit and
+    // gives its connection back, changing nothing.
+    void hangingSearchAndPairListEndAtTheTransferLimit_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("symbol search") << kSearchPath;
+        QTest::newRow("pair list") << kExchangePath;
+    }
+
+    void hangingSearchAndPairListEndAtTheTransferLimit()
+    {
+        QFETCH(QString, path);
+        TempHome home;
+        LoopbackServices services;
+        services.server().setReply(path, FakeReply::hanging());
+        MainWindow window;
+        window.marketDataStarted = true;
+        window.quoteTransferLimitMs = 200;
+        const QStringList universe = window.symbolUniverse;
+        if (path == kSearchPath)
+            window.requestSymbolSearch(QStringLiteral("zz"));
+        else
+            window.requestCryptoUniverse();
+        QTRY_COMPARE(services.server().requestsFor(path).size(), 1);
+        QTRY_COMPARE(unfinishedReplies(window), 0);
+        QTRY_COMPARE(services.server().openHeldConnections(), 0);
+        QCOMPARE(window.symbolUniverse, universe);
+        QVERIFY(!consoleHas(window, QStringLiteral("Crypto universe loaded")));
     }
 
     void failedSearchesChangeNothing()

@@ -82,13 +82,14 @@ private Q_SLOTS:
     void directoriesInOrderWithoutDuplicates()
     {
         const QStringList dirs = universeDirectoriesFor(QStringLiteral("/opt/mvx/bin"));
-        QCOMPARE(dirs, (QStringList{"data/universe", "/opt/mvx/bin/share/MURVEX_TERMINAL/universe",
-                                    "/opt/mvx/bin/../share/MURVEX_TERMINAL/universe",
-                                    "/usr/local/share/MURVEX_TERMINAL/universe",
-                                    "/usr/share/MURVEX_TERMINAL/universe"}));
+        QCOMPARE(dirs,
+                 (QStringList{"/opt/mvx/bin/data/universe", "/opt/mvx/bin/share/MURVEX_TERMINAL/universe",
+                              "/opt/mvx/bin/../share/MURVEX_TERMINAL/universe",
+                              "/usr/local/share/MURVEX_TERMINAL/universe",
+                              "/usr/share/MURVEX_TERMINAL/universe"}));
         // An application whose directory is /usr names the system directory twice: it is listed once.
         const QStringList usr = universeDirectoriesFor(QStringLiteral("/usr"));
-        QCOMPARE(usr, (QStringList{"data/universe", "/usr/share/MURVEX_TERMINAL/universe",
+        QCOMPARE(usr, (QStringList{"/usr/data/universe", "/usr/share/MURVEX_TERMINAL/universe",
                                    "/usr/../share/MURVEX_TERMINAL/universe",
                                    "/usr/local/share/MURVEX_TERMINAL/universe"}));
     }
@@ -128,10 +129,8 @@ private Q_SLOTS:
         bytes += "LAST";
         writeFile(root.filePath("u/blob.txt"), bytes);
         const QStringList symbols = readUniverseFiles({root.filePath("u")});
-        QCOMPARE(symbols.size(), 3);
-        QCOMPARE(symbols.first(), QStringLiteral("FIRST"));
-        QCOMPARE(symbols.at(1).size(), kUniverseMaxLineLength);
-        QCOMPARE(symbols.last(), QStringLiteral("LAST"));
+        // The line at the length limit is read, and then refused as a symbol far over the symbol limit.
+        QCOMPARE(symbols, (QStringList{"FIRST", "LAST"}));
     }
 
     void classificationLines_data()
@@ -192,14 +191,18 @@ private Q_SLOTS:
         QTest::addColumn<bool>("accepted");
         QTest::newRow("plain") << "AAPL" << true;
         QTest::newRow("index") << "^GSPC" << true;
-        QTest::newRow("32 chars") << QString(32, 'A') << true;
-        QTest::newRow("33 chars") << QString(33, 'A') << false;
+        QTest::newRow("64 chars") << QString(64, 'A') << true;
+        QTest::newRow("65 chars") << QString(65, 'A') << false;
         QTest::newRow("empty") << "" << false;
         QTest::newRow("blank inside") << "BRK B" << false;
         QTest::newRow("tab") << "A\tB" << false;
         QTest::newRow("newline") << "A\nB" << false;
         QTest::newRow("control") << QString("A") + QChar(0x7f) << false;
         QTest::newRow("nul") << QString("A") + QChar(0) << false;
+        QTest::newRow("right-to-left override") << QString::fromUtf8("\u202eLPAA") << false;
+        QTest::newRow("zero-width space") << QString::fromUtf8("TS\u200bLA") << false;
+        QTest::newRow("no-break space") << QString::fromUtf8("BRK\u00a0B") << false;
+        QTest::newRow("lone surrogate") << QString("AB") + QChar(0xd800) << false;
     }
 
     void acceptableSymbols()
@@ -207,6 +210,54 @@ private Q_SLOTS:
         QFETCH(QString, symbol);
         QFETCH(bool, accepted);
         QCOMPARE(isAcceptableUniverseSymbol(symbol), accepted);
+    }
+
+    // Every way in from outside refuses what the watchlist refuses; a symbol that looks like AAPL but
+    // is not must not reach the completer from any of them.
+    void outsideSymbolsKeepTheWatchlistRule_data()
+    {
+        QTest::addColumn<QString>("symbol"); // upper case already
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("plain") << "NEWCO" << true;
+        QTest::newRow("60 characters") << QString(60, 'N') << true;
+        QTest::newRow("right-to-left override") << QString::fromUtf8("\u202eLPAA") << false;
+        QTest::newRow("zero-width space") << QString::fromUtf8("TS\u200bLA") << false;
+        QTest::newRow("escape") << QString("AB\x1b[2J") << false;
+        QTest::newRow("65 characters") << QString(65, 'N') << false;
+        QTest::newRow("87 with an override")
+            << QString::fromUtf8("\u202e") + QString(86, 'M') << false; // as a movers reply once held
+    }
+
+    void outsideSymbolsKeepTheWatchlistRule()
+    {
+        QFETCH(QString, symbol);
+        QFETCH(bool, accepted);
+        const QStringList expected = accepted ? QStringList{symbol} : QStringList{};
+
+        QCOMPARE(
+            parseSymbolSearchReply(searchReply({QJsonObject{{"symbol", symbol}, {"quoteType", "EQUITY"}}})),
+            expected);
+
+        const QString pair = symbol + QStringLiteral("USDT");
+        const CryptoExchangeList list = parseCryptoExchangeList(exchangeList(
+            0, {QJsonObject{
+                   {"symbol", pair}, {"status", "TRADING"}, {"baseAsset", symbol}, {"quoteAsset", "USDT"}}}));
+        QCOMPARE(list.pairs, accepted ? QStringList{pair} : QStringList{});
+        QCOMPARE(list.bases, expected);
+
+        QCOMPARE(universeLineSymbol(symbol.toLower() + QStringLiteral(";Company")),
+                 accepted ? symbol : QString());
+        QTemporaryDir root;
+        writeFile(root.filePath("u/list.txt"), symbol.toUtf8() + "\n");
+        writeFile(root.filePath("u/classification.csv"), symbol.toUtf8() + ",Energy\n");
+        const QStringList fromFiles = accepted ? QStringList{symbol, symbol} : QStringList{};
+        QCOMPARE(readUniverseFiles({root.filePath("u")}), fromFiles);
+        QCOMPARE(readClassificationFile(root.filePath("u/classification.csv")).keys(), expected);
+
+        QStringList universe;
+        QSet<QString> members;
+        QCOMPARE(appendNewUniverseSymbols(universe, members, {symbol}), accepted ? 1 : 0);
+        QCOMPARE(universe, expected);
     }
 
     void exchangeListKeepsTradingUsdtPairs()
