@@ -478,6 +478,36 @@ private Q_SLOTS:
                  QStringLiteral("No matching saved alert found for selected history row."));
     }
 
+    // Rearm and Remove record the price the symbol's Last cell stores, not the decimals it shows.
+    void rearmAndRemoveRecordTheStoredPrice_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("event");
+        QTest::newRow("rearm") << "Rearm alert"
+                               << "Rearmed";
+        QTest::newRow("remove") << "Remove alert"
+                                << "Removed";
+    }
+
+    void rearmAndRemoveRecordTheStoredPrice()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, event);
+        AlertWindow f;
+        f.addRow("SHIBUSDT");
+        f.arm("SHIBUSDT", 0.00002, true);
+        f.window.appendAlertHistory(f.window.alerts[0], "Armed", 0.0, "Active");
+        f.quote("SHIBUSDT", 0.0000123);
+        {
+            NextWidget<QMenu> menu(chooseEntry(entry));
+            f.openHistoryMenu(0);
+            QVERIFY(menu.seen);
+        }
+        QCOMPARE(f.window.alertHistory.last().event, event);
+        QCOMPARE(f.window.alertHistory.last().price, 0.0000123);
+        QCOMPARE(f.historyText(1, 5), QStringLiteral("0.0000"));
+    }
+
     void aClickBelowTheRowsFindsNoAlert()
     {
         AlertWindow f;
