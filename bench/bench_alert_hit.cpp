@@ -34,19 +34,18 @@ QJsonArray longHistory()
     QJsonArray history;
     for (int i = 0; i < kHistoryEntries; ++i) {
         const int second = i % 86400;
-        history.append(QJsonObject{
-            {"timestamp", QStringLiteral("2026-%1-%2 %3:%4:%5")
-                              .arg(1 + (i / 86400) % 12, 2, 10, QLatin1Char('0'))
-                              .arg(1 + (i / 4000) % 28, 2, 10, QLatin1Char('0'))
-                              .arg(second / 3600 % 24, 2, 10, QLatin1Char('0'))
-                              .arg(second / 60 % 60, 2, 10, QLatin1Char('0'))
-                              .arg(second % 60, 2, 10, QLatin1Char('0'))},
-            {"event", i % 10 ? "Triggered" : "Armed"},
-            {"symbol", i % 3 ? "AAPL" : "PETR4.SA"},
-            {"condition", ">= 100.0000"},
-            {"target", 100.0},
-            {"price", 100.0 + (i % 500) * 0.01},
-            {"status", i % 10 ? "Hit" : "Active / Repeat"}});
+        history.append(QJsonObject{{"timestamp", QStringLiteral("2026-%1-%2 %3:%4:%5")
+                                                     .arg(1 + (i / 86400) % 12, 2, 10, QLatin1Char('0'))
+                                                     .arg(1 + (i / 4000) % 28, 2, 10, QLatin1Char('0'))
+                                                     .arg(second / 3600 % 24, 2, 10, QLatin1Char('0'))
+                                                     .arg(second / 60 % 60, 2, 10, QLatin1Char('0'))
+                                                     .arg(second % 60, 2, 10, QLatin1Char('0'))},
+                                   {"event", i % 10 ? "Triggered" : "Armed"},
+                                   {"symbol", i % 3 ? "AAPL" : "PETR4.SA"},
+                                   {"condition", ">= 100.0000"},
+                                   {"target", 100.0},
+                                   {"price", 100.0 + (i % 500) * 0.01},
+                                   {"status", i % 10 ? "Hit" : "Active / Repeat"}});
     }
     return history;
 }

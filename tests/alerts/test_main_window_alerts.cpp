@@ -164,13 +164,13 @@ private Q_SLOTS:
             return lasts;
         };
         f.quote("AAPL", 120.0);
-        QCOMPARE(shownLasts(),
-                 (QStringList{"Last: 120.0000 Condition: >= 90.0000", "Last: 120.0000 Condition: >= 95.0000"}));
+        QCOMPARE(shownLasts(), (QStringList{"Last: 120.0000 Condition: >= 90.0000",
+                                            "Last: 120.0000 Condition: >= 95.0000"}));
 
         f.now += kAlertCooldownMs;
         f.quote("AAPL", 121.0);
-        QCOMPARE(shownLasts(),
-                 (QStringList{"Last: 121.0000 Condition: >= 90.0000", "Last: 121.0000 Condition: >= 95.0000"}));
+        QCOMPARE(shownLasts(), (QStringList{"Last: 121.0000 Condition: >= 90.0000",
+                                            "Last: 121.0000 Condition: >= 95.0000"}));
 
         for (QMessageBox *box : f.popups()) {
             if (box->text().contains(">= 90.0000"))
@@ -179,8 +179,8 @@ private Q_SLOTS:
         f.now += kAlertCooldownMs;
         f.quote("AAPL", 122.0); // before the closed box is deleted
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(shownLasts(),
-                 (QStringList{"Last: 122.0000 Condition: >= 90.0000", "Last: 122.0000 Condition: >= 95.0000"}));
+        QCOMPARE(shownLasts(), (QStringList{"Last: 122.0000 Condition: >= 90.0000",
+                                            "Last: 122.0000 Condition: >= 95.0000"}));
         QCOMPARE(f.beeps, 6);
         QCOMPARE(f.window.alertHistory.size(), 6);
         f.closePopups();

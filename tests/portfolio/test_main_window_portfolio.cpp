@@ -317,12 +317,13 @@ private Q_SLOTS:
         MainWindow window;
         const QJsonObject portfolios{
             {"active", "Crypto"},
-            {"items", QJsonArray{QJsonObject{
-                          {"name", "Crypto"},
-                          {"base_currency", "USD"},
-                          {"positions", QJsonArray{QJsonObject{
-                                            {"symbol", symbol}, {"quantity", quantity}, {"average_price", averagePrice}}}},
-                          {"transactions", QJsonArray()}}}}};
+            {"items",
+             QJsonArray{QJsonObject{{"name", "Crypto"},
+                                    {"base_currency", "USD"},
+                                    {"positions", QJsonArray{QJsonObject{{"symbol", symbol},
+                                                                         {"quantity", quantity},
+                                                                         {"average_price", averagePrice}}}},
+                                    {"transactions", QJsonArray()}}}}};
         window.loadPortfolios(portfolios, QJsonArray());
         if (window.findSymbolRow(symbol) < 0)
             window.addWatchlistRow(symbol, window.classifySymbol(symbol), "Binance", "pending", false);

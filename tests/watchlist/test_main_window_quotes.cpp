@@ -717,8 +717,8 @@ private Q_SLOTS:
         clearSeededRows(window);
         addRow(window, QStringLiteral("AAPL"));
         QCOMPARE(window.lastPriceForSymbol(QStringLiteral("AAPL")), 0.0); // "--"
-        window.updateQuoteRow(QStringLiteral("AAPL"), price, 1.0, QStringLiteral("Yahoo"), QStringLiteral("1 ms"),
-                              QStringLiteral("free/delayed"));
+        window.updateQuoteRow(QStringLiteral("AAPL"), price, 1.0, QStringLiteral("Yahoo"),
+                              QStringLiteral("1 ms"), QStringLiteral("free/delayed"));
         QCOMPARE(cell(window, QStringLiteral("AAPL"), QuoteColumnLast), shown);
         QCOMPARE(window.lastPriceForSymbol(QStringLiteral("AAPL")), price);
         QCOMPARE(window.lastPriceForSymbol(QStringLiteral("MSFT")), 0.0);
