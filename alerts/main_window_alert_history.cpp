@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QDateTime>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QStatusBar>
@@ -30,7 +31,7 @@ void MainWindow::appendAlertHistory(const PriceAlert &alert, const QString &even
     alertHistory.append(
         makeAlertHistoryEntry(alert, event, price, status,
                               QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
-    refreshAlertHistoryTable();
+    appendAlertHistoryRow(alertHistory.constLast());
 }
 
 void MainWindow::refreshAlertHistoryTable()
@@ -42,18 +43,33 @@ void MainWindow::refreshAlertHistoryTable()
         alertHistoryTable->setRowCount(0);
         alertHistoryTable->setRowCount(static_cast<int>(alertHistory.size()));
         for (int row = 0; row < alertHistory.size(); ++row) {
-            const AlertHistoryEntry &entry = alertHistory.at(row);
-            setAlertHistoryCell(row, HistoryTime, entry.timestamp);
-            setAlertHistoryCell(row, HistoryEvent, entry.event);
-            setAlertHistoryCell(row, HistorySymbol, entry.symbol);
-            setAlertHistoryCell(row, HistoryCondition, entry.condition);
-            setAlertHistoryCell(row, HistoryTarget, formatAlertPrice(entry.target), entry.target);
-            setAlertHistoryCell(row, HistoryPrice,
-                                entry.price > 0.0 ? formatAlertPrice(entry.price) : QStringLiteral("--"),
-                                entry.price);
-            setAlertHistoryCell(row, HistoryStatus, entry.status);
+            const QList<AlertHistoryCell> cells = alertHistoryCells(alertHistory.at(row));
+            for (int column = 0; column < cells.size(); ++column)
+                setAlertHistoryCell(row, column, cells.at(column).text, cells.at(column).sortValue);
         }
     }
+    alertHistoryTable->scrollToBottom();
+}
+
+void MainWindow::appendAlertHistoryRow(const AlertHistoryEntry &entry)
+{
+    if (!alertHistoryTable)
+        return;
+    // One row in, with sorting left on: pausing it would re-sort every row when it came back, which on a
+    // long history froze the window on every hit. A sorted table moves the row to its place when its
+    // sort cell arrives (ahead of rows with an equal key), so that cell goes in last and the others
+    // are written while the row is still the last one.
+    const int row = alertHistoryTable->rowCount();
+    alertHistoryTable->insertRow(row);
+    const QHeaderView *header = alertHistoryTable->horizontalHeader();
+    const int sortColumn = alertHistoryTable->isSortingEnabled() ? header->sortIndicatorSection() : -1;
+    const QList<AlertHistoryCell> cells = alertHistoryCells(entry);
+    for (int column = 0; column < cells.size(); ++column) {
+        if (column != sortColumn)
+            setAlertHistoryCell(row, column, cells.at(column).text, cells.at(column).sortValue);
+    }
+    if (sortColumn >= 0 && sortColumn < cells.size())
+        setAlertHistoryCell(row, sortColumn, cells.at(sortColumn).text, cells.at(sortColumn).sortValue);
     alertHistoryTable->scrollToBottom();
 }
 

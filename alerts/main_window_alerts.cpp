@@ -40,7 +40,10 @@ void MainWindow::checkAlerts(const QString &symbol, double last)
         flashQuoteRow(symbol);
         showAlertPopup(fired, last);
         appendAlertHistory(fired, QStringLiteral("Triggered"), last, QStringLiteral("Hit"));
-        saveLocalSettings();
+        // The file holds the whole history, so writing it on every hit grew with the history; hits are
+        // written together shortly after, like other bursts of changes, and a close writes at once.
+        if (!settingsSaveTimer.isActive())
+            settingsSaveTimer.start();
         const QString suffix = fired.repeating
                                    ? localizedText(QStringLiteral(" repeat"), QStringLiteral(" repetido"))
                                    : QString();
@@ -84,6 +87,29 @@ void MainWindow::onClearRowFlash(const QString &symbol)
 
 void MainWindow::showAlertPopup(const PriceAlert &alert, double last)
 {
+    QString text = localizedText(QStringLiteral("%1 alert triggered.\n\nLast: %2\nCondition: %3 %4"),
+                                 QString::fromUtf8("Alerta de %1 disparado.\n\nÚltimo: %2\nCondição: %3 %4"))
+                       .arg(alert.symbol, formatAlertPrice(last), alertConditionSign(alert.above),
+                            formatAlertPrice(alert.target));
+    if (alert.repeating)
+        text += QStringLiteral("\nMode: Repeat");
+
+    // A repeating rule fires every minute for as long as the price stays beyond it: one box per rule,
+    // brought up again with the latest hit, instead of a new box a minute.
+    QPointer<QDialog> *openBox = nullptr;
+    if (alert.repeating) {
+        openBox = &repeatingAlertBoxes[alertPopupKey(alert)];
+        // A box the user just closed is hidden and waits for deletion: that one is gone.
+        auto *box = qobject_cast<QMessageBox *>(openBox->data());
+        if (box && box->isVisible()) {
+            box->setText(text);
+            box->show();
+            box->raise();
+            box->activateWindow();
+            return;
+        }
+    }
+
     auto *box = new QMessageBox(this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setIcon(QMessageBox::Warning);
@@ -96,13 +122,9 @@ void MainWindow::showAlertPopup(const PriceAlert &alert, double last)
     box->setWindowTitle(
         localizedText(QStringLiteral("Price Alert - %1"), QString::fromUtf8("Alerta de preço - %1"))
             .arg(alert.symbol));
-    QString text = localizedText(QStringLiteral("%1 alert triggered.\n\nLast: %2\nCondition: %3 %4"),
-                                 QString::fromUtf8("Alerta de %1 disparado.\n\nÚltimo: %2\nCondição: %3 %4"))
-                       .arg(alert.symbol, formatAlertPrice(last), alertConditionSign(alert.above),
-                            formatAlertPrice(alert.target));
-    if (alert.repeating)
-        text += QStringLiteral("\nMode: Repeat");
     box->setText(text);
+    if (openBox)
+        *openBox = box;
     box->show();
     box->raise();
     box->activateWindow();

@@ -180,6 +180,23 @@ QString alertHistoryColorName(const QString &word)
     return QString();
 }
 
+QList<AlertHistoryCell> alertHistoryCells(const AlertHistoryEntry &entry)
+{
+    return {{entry.timestamp, std::nullopt},
+            {entry.event, std::nullopt},
+            {entry.symbol, std::nullopt},
+            {entry.condition, std::nullopt},
+            {formatAlertPrice(entry.target), entry.target},
+            {entry.price > 0.0 ? formatAlertPrice(entry.price) : QStringLiteral("--"), entry.price},
+            {entry.status, std::nullopt}};
+}
+
+QString alertPopupKey(const PriceAlert &alert)
+{
+    return QStringLiteral("%1\n%2\n%3")
+        .arg(alert.symbol, alertConditionSign(alert.above), QString::number(alert.target, 'g', 17));
+}
+
 AlertRowKey alertRowKey(const QString &symbolText, const QString &conditionText, double target,
                         const SymbolNormalizer &normalize)
 {

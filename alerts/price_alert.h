@@ -82,6 +82,21 @@ AlertHistoryEntry makeAlertHistoryEntry(const PriceAlert &alert, const QString &
 // Foreground of an Event or Status cell by its exact word; empty for a word without a colour.
 QString alertHistoryColorName(const QString &word);
 
+// One cell of a history row: its text and, for the columns that sort by number, that number.
+struct AlertHistoryCell
+{
+    QString text;
+    std::optional<double> sortValue;
+};
+
+// The seven cells of an entry's row: Time, Event, Symbol, Condition, Target (4 decimals, sorts by the
+// target), Price (4 decimals, "--" when not above 0, sorts by the price) and Status.
+QList<AlertHistoryCell> alertHistoryCells(const AlertHistoryEntry &entry);
+
+// What tells one rule's message box from another's: the symbol, the direction and the exact target.
+// A repeating rule that fires again while its box is open shows the new hit in that box.
+QString alertPopupKey(const PriceAlert &alert);
+
 // What a history row says about its alert, enough to find the saved alert it belongs to.
 struct AlertRowKey
 {

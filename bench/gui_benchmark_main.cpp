@@ -12,10 +12,12 @@
 #include <cstdio>
 
 namespace {
-// The offscreen platform warns on every re-polish of a tile; the figures matter here, not that.
+// The offscreen platform warns on every re-polish of a tile and every raised message box; the figures
+// matter here, not that.
 void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
-    if (type == QtWarningMsg && message.contains(QLatin1String("propagateSizeHints")))
+    if (type == QtWarningMsg && (message.contains(QLatin1String("propagateSizeHints")) ||
+                                 message.contains(QLatin1String("does not support raise()"))))
         return;
     std::fprintf(stderr, "%s\n", qPrintable(message));
 }

@@ -651,6 +651,7 @@ public:
     void appendAlertHistory(const PriceAlert &alert, const QString &event, double price,
                             const QString &status);
     void refreshAlertHistoryTable();
+    void appendAlertHistoryRow(const AlertHistoryEntry &entry);
     void setAlertHistoryCell(int row, int column, const QString &text,
                              std::optional<double> sortValue = std::nullopt);
     void onAlertHistoryContextMenu(const QPoint &pos);
@@ -1066,6 +1067,8 @@ public:
     std::function<qint64()> alertClock;
     std::function<void()> alertBeep;
     int rowFlashMs = 1800;
+    // The open message box of each repeating rule (by alertPopupKey), which its next hits update.
+    QHash<QString, QPointer<QDialog>> repeatingAlertBoxes;
 
     // Account: how a request waits (empty: a local event loop) and for how long, the browser sign-in's
     // poll interval and limit, the browser (empty: the desktop's), the busy guard and the open dialog.

@@ -234,11 +234,10 @@ QString MainWindow::providerDisplayName(const QString &symbol, const QString &pr
 
 double MainWindow::lastPriceForSymbol(const QString &symbol) const
 {
+    // The cell's own number, not its text: the text keeps 4 decimals, which turns a price of 0.0000123
+    // into 0 and every valuation, pre-fill and step built on it into nonsense.
     const int row = findSymbolRow(symbol);
-    if (row < 0)
-        return 0.0;
-    const QTableWidgetItem *item = quoteTable->item(row, QuoteColumnLast);
-    return item ? displayedNumber(item->text()) : 0.0;
+    return row < 0 ? 0.0 : tableNumber(row, QuoteColumnLast);
 }
 
 double MainWindow::tableNumber(int row, int column, bool *ok) const

@@ -11,17 +11,11 @@ QString formatQuotePrice(double value)
     return QString::number(value, 'f', value >= 1000.0 ? 2 : 4);
 }
 
-QString changeDirection(const QString &changeText)
+QString changeDirection(double changePercent)
 {
-    QString number = changeText;
-    number.remove(QLatin1Char('%'));
-    bool ok = false;
-    const double value = number.toDouble(&ok);
-    if (!ok)
-        return QStringLiteral("flat");
-    if (value > 0.0)
+    if (changePercent > 0.0)
         return QStringLiteral("up");
-    if (value < 0.0)
+    if (changePercent < 0.0)
         return QStringLiteral("down");
     return QStringLiteral("flat");
 }

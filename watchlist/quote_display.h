@@ -8,9 +8,10 @@
 // C-locale digits whatever the user's locale.
 QString formatQuotePrice(double value);
 
-// The direction a tile shows for the change text of a row: "up", "down" or "flat". The text is read
-// as shown ("1.50%"); a text that is not a number ("--") is flat.
-QString changeDirection(const QString &changeText);
+// The direction a tile shows for the change of a row: "up", "down" or "flat" (also for a change that is
+// not finite). A change too small for the two decimals shown still has its direction, as the cell's
+// colour does.
+QString changeDirection(double changePercent);
 
 // Tiles per row of the quote tiles bar for a window of this width.
 int quoteTileColumns(int windowWidth);

@@ -42,7 +42,8 @@ void MainWindow::updateQuoteTiles()
                               .arg(symbolItem->text(), cellText(quoteTable, i, QuoteColumnLast), change));
             tile->setToolTip(QStringLiteral("%1 | %2").arg(cellText(quoteTable, i, QuoteColumnSource),
                                                            cellText(quoteTable, i, QuoteColumnStatus)));
-            setDirection(tile, changeDirection(change));
+            // A change the cell cannot show ("--", or no cell) reads as 0: flat.
+            setDirection(tile, changeDirection(tableNumber(i, QuoteColumnChange)));
         } else {
             tile->setText(QStringLiteral("--"));
             tile->setToolTip(QString());

@@ -113,6 +113,10 @@ private Q_SLOTS:
         QCOMPARE(f.window.alerts[2].lastTriggerMs, f.now);
         QVERIFY(!f.window.alerts[1].triggered);
         QVERIFY(!f.window.alerts[3].triggered);
+        // The hits are written together a moment later, not the whole file once per hit.
+        QVERIFY(f.window.settingsSaveTimer.isActive());
+        QVERIFY(f.savedSettings().value("alert_history").toArray().isEmpty());
+        QTRY_COMPARE(f.savedSettings().value("alert_history").toArray().size(), 2);
         const QJsonArray saved = f.savedSettings().value("alerts").toArray();
         QCOMPARE(saved.size(), 4);
         QCOMPARE(saved[0].toObject().value("triggered"), QJsonValue(true));
@@ -141,6 +145,107 @@ private Q_SLOTS:
         QCOMPARE(f.beeps, 3);
         QCOMPARE(f.historyColumn(3), (QStringList{">= 100.0000", ">= 90.0000", ">= 90.0000"}));
         f.closePopups();
+    }
+
+    // A repeating rule beyond its level fires every minute: its open box shows the latest hit instead
+    // of a new box piling up each time. Another rule keeps its own box, and a closed box is opened anew.
+    void aRepeatingAlertUpdatesItsOpenBox()
+    {
+        AlertWindow f;
+        f.addRow("AAPL");
+        f.arm("AAPL", 90.0, true, true);
+        f.arm("AAPL", 95.0, true, true);
+        const auto shownLasts = [&f]() {
+            QStringList lasts;
+            for (QMessageBox *box : f.popups())
+                lasts << box->text().section(QLatin1Char('\n'), 2, 2) + QLatin1Char(' ') +
+                             box->text().section(QLatin1Char('\n'), 3, 3);
+            lasts.sort();
+            return lasts;
+        };
+        f.quote("AAPL", 120.0);
+        QCOMPARE(shownLasts(), (QStringList{"Last: 120.0000 Condition: >= 90.0000",
+                                            "Last: 120.0000 Condition: >= 95.0000"}));
+
+        f.now += kAlertCooldownMs;
+        f.quote("AAPL", 121.0);
+        QCOMPARE(shownLasts(), (QStringList{"Last: 121.0000 Condition: >= 90.0000",
+                                            "Last: 121.0000 Condition: >= 95.0000"}));
+
+        for (QMessageBox *box : f.popups()) {
+            if (box->text().contains(">= 90.0000"))
+                box->close();
+        }
+        f.now += kAlertCooldownMs;
+        f.quote("AAPL", 122.0); // before the closed box is deleted
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(shownLasts(), (QStringList{"Last: 122.0000 Condition: >= 90.0000",
+                                            "Last: 122.0000 Condition: >= 95.0000"}));
+        QCOMPARE(f.beeps, 6);
+        QCOMPARE(f.window.alertHistory.size(), 6);
+        f.closePopups();
+    }
+
+    // A hit adds its row to the table: the rows already there, and the one the user selected, stay.
+    void aHitAddsOneRowAndKeepsTheSelection()
+    {
+        AlertWindow f;
+        f.addRow("AAPL");
+        f.window.loadAlertHistory(QJsonArray{historyEntry("Armed", "MSFT", 10, 0, "Active"),
+                                             historyEntry("Armed", "PETR4.SA", 30, 0, "Active")});
+        f.window.refreshAlertHistoryTable();
+        QTableWidget *table = f.window.alertHistoryTable;
+        table->sortItems(4, Qt::DescendingOrder);
+        table->selectRow(1);
+        const QTableWidgetItem *selected = table->item(1, 2);
+        QCOMPARE(selected->text(), QStringLiteral("MSFT"));
+        f.arm("AAPL", 20.0, true);
+        f.quote("AAPL", 25.0);
+        QCOMPARE(f.historyColumn(4), (QStringList{"30.0000", "20.0000", "10.0000"}));
+        QCOMPARE(table->item(2, 2), selected);
+        QCOMPARE(table->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(table->selectionModel()->selectedRows().first().row(), 2);
+        f.closePopups();
+    }
+
+    // Rows appended one by one stand where a rebuild of the whole table puts them, in any sort.
+    void appendedRowsFollowTheTablesSort_data()
+    {
+        QTest::addColumn<int>("column"); // -1: no sort column
+        QTest::addColumn<int>("order");
+        QTest::newRow("unsorted") << -1 << int(Qt::AscendingOrder);
+        QTest::newRow("symbol ascending") << 2 << int(Qt::AscendingOrder);
+        QTest::newRow("target ascending") << 4 << int(Qt::AscendingOrder);
+        QTest::newRow("price descending") << 5 << int(Qt::DescendingOrder);
+    }
+
+    void appendedRowsFollowTheTablesSort()
+    {
+        QFETCH(int, column);
+        QFETCH(int, order);
+        AlertWindow f;
+        f.window.loadAlertHistory(QJsonArray{historyEntry("Armed", "B", 20, 2, "Active"),
+                                             historyEntry("Removed", "D", 40, 0, "Inactive"),
+                                             historyEntry("Triggered", "F", 60, 6, "Hit")});
+        f.window.refreshAlertHistoryTable();
+        QTableWidget *table = f.window.alertHistoryTable;
+        table->horizontalHeader()->setSortIndicator(column, Qt::SortOrder(order));
+        f.arm("E", 50.0, true);
+        f.arm("A", 10.0, false);
+        f.arm("C", 30.0, true, true);
+        f.window.appendAlertHistory(f.window.alerts[0], "Rearmed", 5.0, "Active");
+        f.window.appendAlertHistory(f.window.alerts[1], "Triggered", 1.0, "Hit");
+        f.window.appendAlertHistory(f.window.alerts[2], "Armed", 3.0, "Active");
+        QCOMPARE(table->rowCount(), 6);
+        QStringList appended;
+        for (int c = 0; c < table->columnCount(); ++c)
+            appended << f.historyColumn(c).join(QLatin1Char(','));
+        f.window.refreshAlertHistoryTable();
+        QStringList rebuilt;
+        for (int c = 0; c < table->columnCount(); ++c)
+            rebuilt << f.historyColumn(c).join(QLatin1Char(','));
+        QCOMPARE(appended, rebuilt);
+        QCOMPARE(table->item(0, 6)->foreground().color().name(), alertHistoryColorName(f.historyText(0, 6)));
     }
 
     void noPriceNeverFires_data()
@@ -296,6 +401,26 @@ private Q_SLOTS:
         QTRY_COMPARE(bar->value(), bar->maximum());
     }
 
+    void anAppendedRowIsScrolledTo()
+    {
+        AlertWindow f;
+        f.window.resize(900, 700);
+        f.window.show();
+        f.window.bottomTabs->setCurrentIndex(1);
+        QJsonArray many;
+        for (int i = 0; i < 200; ++i)
+            many.append(historyEntry("Armed", "AAPL", 100 + i, 0, "Active"));
+        f.window.loadAlertHistory(many);
+        f.window.refreshAlertHistoryTable();
+        QScrollBar *bar = f.window.alertHistoryTable->verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0);
+        bar->setValue(0);
+        f.arm("AAPL", 50.0, true);
+        f.window.appendAlertHistory(f.window.alerts[0], "Armed", 0.0, "Active");
+        QTRY_COMPARE(bar->value(), bar->maximum());
+        QCOMPARE(f.historyText(200, 4), QStringLiteral("50.0000"));
+    }
+
     void rearmAndRemoveActOnTheClickedRowsAlert()
     {
         AlertWindow f;
@@ -351,6 +476,36 @@ private Q_SLOTS:
         QCOMPARE(f.window.alerts[0].target, 50.0);
         QCOMPARE(f.window.statusBar()->currentMessage(),
                  QStringLiteral("No matching saved alert found for selected history row."));
+    }
+
+    // Rearm and Remove record the price the symbol's Last cell stores, not the decimals it shows.
+    void rearmAndRemoveRecordTheStoredPrice_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("event");
+        QTest::newRow("rearm") << "Rearm alert"
+                               << "Rearmed";
+        QTest::newRow("remove") << "Remove alert"
+                                << "Removed";
+    }
+
+    void rearmAndRemoveRecordTheStoredPrice()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, event);
+        AlertWindow f;
+        f.addRow("SHIBUSDT");
+        f.arm("SHIBUSDT", 0.00002, true);
+        f.window.appendAlertHistory(f.window.alerts[0], "Armed", 0.0, "Active");
+        f.quote("SHIBUSDT", 0.0000123);
+        {
+            NextWidget<QMenu> menu(chooseEntry(entry));
+            f.openHistoryMenu(0);
+            QVERIFY(menu.seen);
+        }
+        QCOMPARE(f.window.alertHistory.last().event, event);
+        QCOMPARE(f.window.alertHistory.last().price, 0.0000123);
+        QCOMPARE(f.historyText(1, 5), QStringLiteral("0.0000"));
     }
 
     void aClickBelowTheRowsFindsNoAlert()
@@ -433,6 +588,10 @@ private Q_SLOTS:
         QTest::newRow("priced") << 25.5 << "25.5000" << 25.5;
         QTest::newRow("unpriced") << 0.0 << "--" << 0.000001;
         QTest::newRow("below the minimum") << 0.00000042 << "0.0000" << 0.000001;
+        // The cell shows 4 decimals (2 from 1000 up); the dialog takes the price it stores.
+        QTest::newRow("more decimals than shown") << 0.123456 << "0.1235" << 0.123456;
+        QTest::newRow("a price that shows as zero") << 0.0000123 << "0.0000" << 0.000012;
+        QTest::newRow("two decimals from 1000 up") << 1234.5678 << "1234.5678" << 1234.5678;
     }
 
     void theDialogOpensWithTheSymbolsPrice()
@@ -443,7 +602,7 @@ private Q_SLOTS:
         AlertWindow f;
         f.addRow("AAPL");
         if (price > 0)
-            f.window.setQuoteNumberCell(0, QuoteColumnLast, QString::number(price, 'f', 8), price);
+            f.quote("AAPL", price);
         QStringList labels;
         double shownTarget = -1, minimum = -1;
         int decimals = 0;

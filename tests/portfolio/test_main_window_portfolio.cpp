@@ -284,6 +284,55 @@ private Q_SLOTS:
                  QStringLiteral("VALE3.SA"));
     }
 
+    // A position is valued at the price its quote cell stores, not at the decimals the cell shows.
+    void positionsAreValuedAtTheStoredPrice_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<double>("quantity");
+        QTest::addColumn<double>("averagePrice");
+        QTest::addColumn<double>("last");
+        QTest::addColumn<QString>("market");
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("a price that shows as zero")
+            << "SHIBUSDT" << 100000000.0 << 0.00001 << 0.0000123 << "1230.00"
+            << "USD Market 1230.00 | P&L 230.00 | Cash 0.00 | Div 0.00";
+        QTest::newRow("more decimals than shown")
+            << "ADAUSDT" << 1000000.0 << 0.12 << 0.123456 << "123456.00"
+            << "USD Market 123456.00 | P&L 3456.00 | Cash 0.00 | Div 0.00";
+        QTest::newRow("two decimals from 1000 up")
+            << "BTCUSDT" << 3.0 << 1000.0 << 1234.5678 << "3703.70"
+            << "USD Market 3703.70 | P&L 703.70 | Cash 0.00 | Div 0.00";
+    }
+
+    void positionsAreValuedAtTheStoredPrice()
+    {
+        QFETCH(QString, symbol);
+        QFETCH(double, quantity);
+        QFETCH(double, averagePrice);
+        QFETCH(double, last);
+        QFETCH(QString, market);
+        QFETCH(QString, summary);
+        TempHome home;
+        LoopbackServices services;
+        MainWindow window;
+        const QJsonObject portfolios{
+            {"active", "Crypto"},
+            {"items",
+             QJsonArray{QJsonObject{{"name", "Crypto"},
+                                    {"base_currency", "USD"},
+                                    {"positions", QJsonArray{QJsonObject{{"symbol", symbol},
+                                                                         {"quantity", quantity},
+                                                                         {"average_price", averagePrice}}}},
+                                    {"transactions", QJsonArray()}}}}};
+        window.loadPortfolios(portfolios, QJsonArray());
+        if (window.findSymbolRow(symbol) < 0)
+            window.addWatchlistRow(symbol, window.classifySymbol(symbol), "Binance", "pending", false);
+        window.updateQuoteRow(symbol, last, 1.0, "test", "1 ms", "ok");
+        waitForPortfolioRefresh(window);
+        QCOMPARE(window.positionsTable->item(0, 4)->text(), market);
+        QCOMPARE(window.portfolioSummaryLabel->text(), summary);
+    }
+
     void switchingPortfoliosShowsTheirOwnCurrency()
     {
         TempHome home;

@@ -264,15 +264,28 @@ private Q_SLOTS:
         QCOMPARE(f.window.quoteTable->rowCount(), watchlistRows);
     }
 
+    // The price the quote cell stores, not the 4 or 2 decimals it shows.
+    void aNewPositionStartsAtTheLastPrice_data()
+    {
+        QTest::addColumn<double>("last");
+        QTest::addColumn<QString>("preset");
+        QTest::newRow("as shown") << 880.5 << "880.50000000";
+        QTest::newRow("more decimals than shown") << 0.123456 << "0.12345600";
+        QTest::newRow("a price that shows as zero") << 0.0000123 << "0.00001230";
+        QTest::newRow("two decimals from 1000 up") << 1234.5678 << "1234.56780000";
+    }
+
     void aNewPositionStartsAtTheLastPrice()
     {
+        QFETCH(double, last);
+        QFETCH(QString, preset);
         Fixture f;
-        f.window.updateQuoteRow("NVDA", 880.5, 1.0, "test", "1 ms", "ok");
+        f.window.updateQuoteRow("NVDA", last, 1.0, "test", "1 ms", "ok");
         QCoreApplication::processEvents(); // a quote refreshes the portfolio once per turn
         DialogScript script;
         script.text("nvda").number(1).cancel();
         Fixture::run(script, [&]() { f.window.addPortfolioPosition(); });
-        QCOMPARE(script.seen.at(2).preset, QStringLiteral("880.50000000"));
+        QCOMPARE(script.seen.at(2).preset, preset);
         QCOMPARE(f.window.indexOfPosition("NVDA"), -1); // cancelled at the price: nothing stored
     }
 

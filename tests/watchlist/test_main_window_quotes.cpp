@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTableWidget>
 
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -312,7 +313,7 @@ private Q_SLOTS:
         QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"))
                     .match(cell(window, symbol, QuoteColumnUpdated))
                     .hasMatch());
-        QCOMPARE(window.lastPriceForSymbol(symbol), displayedNumber(last));
+        QCOMPARE(window.lastPriceForSymbol(symbol), std::isfinite(price) ? price : 0.0);
         // The other row is left alone.
         QCOMPARE(cell(window, QStringLiteral("NVDA"), QuoteColumnLast), QStringLiteral("--"));
         QCOMPARE(cell(window, QStringLiteral("NVDA"), QuoteColumnStatus), QStringLiteral("pending"));
@@ -696,16 +697,30 @@ private Q_SLOTS:
         QVERIFY(!ok);
     }
 
-    void lastPriceReadsTheShownText()
+    // Readers take the price the cell stores, not the 4 or 2 decimals it shows.
+    void lastPriceReadsTheStoredNumber_data()
     {
+        QTest::addColumn<double>("price");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("more decimals than shown") << 12.345678 << "12.3457";
+        QTest::newRow("a price that shows as zero") << 0.0000123 << "0.0000";
+        QTest::newRow("two decimals from 1000 up") << 1234.5678 << "1234.57";
+        QTest::newRow("negative") << -37.63127 << "-37.6313";
+    }
+
+    void lastPriceReadsTheStoredNumber()
+    {
+        QFETCH(double, price);
+        QFETCH(QString, shown);
         TempHome home;
         MainWindow window;
         clearSeededRows(window);
         addRow(window, QStringLiteral("AAPL"));
         QCOMPARE(window.lastPriceForSymbol(QStringLiteral("AAPL")), 0.0); // "--"
-        window.updateQuoteRow(QStringLiteral("AAPL"), 12.345678, 1.0, QStringLiteral("Yahoo"),
+        window.updateQuoteRow(QStringLiteral("AAPL"), price, 1.0, QStringLiteral("Yahoo"),
                               QStringLiteral("1 ms"), QStringLiteral("free/delayed"));
-        QCOMPARE(window.lastPriceForSymbol(QStringLiteral("AAPL")), 12.3457);
+        QCOMPARE(cell(window, QStringLiteral("AAPL"), QuoteColumnLast), shown);
+        QCOMPARE(window.lastPriceForSymbol(QStringLiteral("AAPL")), price);
         QCOMPARE(window.lastPriceForSymbol(QStringLiteral("MSFT")), 0.0);
         // A missing price replaces the old one: a reader sees no price rather than a stale one.
         window.updateQuoteRow(QStringLiteral("AAPL"), kNaN, kNaN, QStringLiteral("Yahoo"),
@@ -715,6 +730,16 @@ private Q_SLOTS:
         bool ok = true;
         window.tableNumber(window.findSymbolRow(QStringLiteral("AAPL")), QuoteColumnLast, &ok);
         QVERIFY(!ok);
+    }
+
+    void lastPriceOfACellWithoutANumberReadsItsText()
+    {
+        TempHome home;
+        MainWindow window;
+        clearSeededRows(window);
+        addRow(window, QStringLiteral("AAPL"));
+        window.quoteTable->setItem(0, QuoteColumnLast, new MarketTableItem(QStringLiteral("12.5")));
+        QCOMPARE(window.lastPriceForSymbol(QStringLiteral("AAPL")), 12.5);
     }
 
     void displayNameOfAGivenTag_data()

@@ -35,27 +35,20 @@ private Q_SLOTS:
 
     void direction_data()
     {
-        QTest::addColumn<QString>("change");
+        QTest::addColumn<double>("change");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("up") << "0.01%"
-                            << "up";
-        QTest::newRow("down") << "-1.50%"
-                              << "down";
-        QTest::newRow("zero is flat") << "0.00%"
-                                      << "flat";
-        QTest::newRow("negative zero is flat") << "-0.00%"
-                                               << "flat";
-        QTest::newRow("dash is flat") << "--"
-                                      << "flat";
-        QTest::newRow("empty is flat") << ""
-                                       << "flat";
-        QTest::newRow("without the percent sign") << "2.5"
-                                                  << "up";
+        QTest::newRow("up") << 0.01 << "up";
+        QTest::newRow("down") << -1.5 << "down";
+        QTest::newRow("zero is flat") << 0.0 << "flat";
+        QTest::newRow("negative zero is flat") << -0.0 << "flat";
+        QTest::newRow("not a number is flat") << qQNaN() << "flat";
+        QTest::newRow("a rise too small to show") << 0.004 << "up";
+        QTest::newRow("a fall too small to show") << -0.003 << "down";
     }
 
     void direction()
     {
-        QFETCH(QString, change);
+        QFETCH(double, change);
         QFETCH(QString, expected);
         QCOMPARE(changeDirection(change), expected);
     }

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QTableWidget>
 
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -89,37 +90,44 @@ private Q_SLOTS:
         QCOMPARE(window.quoteTileLabels.at(2)->toolTip(), QString());
     }
 
+    // The direction follows the number the change cell stores, as its colour does; the text decides only
+    // for a cell that stores none.
     void tileDirectionAndMissingCells_data()
     {
         QTest::addColumn<QString>("change"); // empty: no change cell at all
+        QTest::addColumn<double>("stored");  // NaN: the cell stores no number
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("direction");
-        QTest::newRow("dash") << "--"
-                              << "X  1.0000  --"
+        QTest::newRow("dash") << "--" << kNaN << "X  1.0000  --"
                               << "flat";
-        QTest::newRow("zero") << "0.00%"
-                              << "X  1.0000  0.00%"
+        QTest::newRow("zero") << "0.00%" << 0.0 << "X  1.0000  0.00%"
                               << "flat";
-        QTest::newRow("smallest rise") << "0.01%"
-                                       << "X  1.0000  0.01%"
+        QTest::newRow("smallest rise") << "0.01%" << 0.01 << "X  1.0000  0.01%"
                                        << "up";
-        QTest::newRow("fall") << "-3.10%"
-                              << "X  1.0000  -3.10%"
+        QTest::newRow("fall") << "-3.10%" << -3.1 << "X  1.0000  -3.10%"
                               << "down";
-        QTest::newRow("missing change cell") << ""
-                                             << "X  1.0000  --"
+        QTest::newRow("rise too small to show") << "0.00%" << 0.004 << "X  1.0000  0.00%"
+                                                << "up";
+        QTest::newRow("fall too small to show") << "-0.00%" << -0.003 << "X  1.0000  -0.00%"
+                                                << "down";
+        QTest::newRow("text only") << "0.01%" << kNaN << "X  1.0000  0.01%"
+                                   << "up";
+        QTest::newRow("missing change cell") << "" << kNaN << "X  1.0000  --"
                                              << "flat";
     }
 
     void tileDirectionAndMissingCells()
     {
         QFETCH(QString, change);
+        QFETCH(double, stored);
         QFETCH(QString, text);
         QFETCH(QString, direction);
         TempHome home;
         MainWindow window;
         clearRows(window);
         addRow(window, QStringLiteral("X"), QStringLiteral("1.0000"), change);
+        if (!std::isnan(stored))
+            window.quoteTable->setItem(0, QuoteColumnChange, MarketTableItem::withNumber(change, stored));
         window.updateQuoteTiles();
         QCOMPARE(window.quoteTileLabels.at(0)->text(), text);
         QCOMPARE(window.quoteTileLabels.at(0)->property("direction").toString(), direction);
