@@ -6,6 +6,7 @@
 #include "tests/support/test_main.h"
 
 #include "app/endpoints.h"
+#include "providers/data_fetcher.h"
 
 #include <QDoubleSpinBox>
 #include <QNetworkRequest>
@@ -479,24 +480,34 @@ private Q_SLOTS:
         QFETCH(QStringList, cards);
         LiveWindow live;
         live.window.quoteTransferLimitMs = 300;
-        // The row's own quote walk asks the same Finnhub path; a quote it applied would turn the Level 1
-        // view into the plain snapshot, as every quote of a selected symbol without depth does. Its
-        // attempts give up at once here, so the view under test stays.
-        live.window.quoteAttemptLimitMs = 1;
         live.window.settings.configValues.insert(QStringLiteral("finnhub_api_key"), finnhubKey);
         live.window.settings.alphaVantageApiKey = alphaKey;
         auto &http = live.services.server();
-        http.setReply(QStringLiteral("/api/v1/quote"),
-                      finnhubHangs ? FakeReply::hanging() : FakeReply::json(finnhubReply));
-        http.setReply(QStringLiteral("/query"), FakeReply::json(alphaReply));
+        // The row's own quote walk asks the same Finnhub and Alpha Vantage paths; a quote it applied
+        // would rightly turn the Level 1 view into the plain snapshot. Its requests (they carry the
+        // fetchers' user agent) are refused, so only the Level 1 requests get the replies under test.
+        http.setHandler([=](const RecordedRequest &request) {
+            if (request.header("User-Agent") == QByteArray(kFetcherUserAgent))
+                return FakeReply::json("{}", 503);
+            if (request.path == QLatin1String("/api/v1/quote"))
+                return finnhubHangs ? FakeReply::hanging() : FakeReply::json(finnhubReply);
+            if (request.path == QLatin1String("/query"))
+                return FakeReply::json(alphaReply);
+            return FakeReply::json("{}", 404);
+        });
         live.f.addRow(QStringLiteral("AAPL"));
         live.f.select(QStringLiteral("AAPL"));
         QTRY_COMPARE(live.f.bookTitle(), title);
         QCOMPARE(live.f.cards(), cards);
         QVERIFY(live.streams.handshakes().isEmpty());
-        if (!finnhubKey.isEmpty())
-            QCOMPARE(http.requestsFor(QStringLiteral("/api/v1/quote")).at(0).query,
-                     QStringLiteral("symbol=AAPL&token=") + finnhubKey);
+        if (!finnhubKey.isEmpty()) {
+            QStringList levelOneQueries;
+            for (const RecordedRequest &request : http.requestsFor(QStringLiteral("/api/v1/quote"))) {
+                if (request.header("User-Agent") != QByteArray(kFetcherUserAgent))
+                    levelOneQueries << request.query;
+            }
+            QCOMPARE(levelOneQueries, QStringList{QStringLiteral("symbol=AAPL&token=") + finnhubKey});
+        }
         for (const QString &key : {finnhubKey, alphaKey}) {
             if (!key.isEmpty())
                 QVERIFY(!live.window.eventConsole->toPlainText().contains(key));
