@@ -230,7 +230,12 @@ void MainWindow::logout()
     saveLocalSettings();
     stopAllStreams();
     appendEventLog(localizedText(QStringLiteral("Logged out"), QString::fromUtf8("Sessão encerrada")));
-    QTimer::singleShot(0, this, [this]() { startMarketData(); });
+    // The data start reopens the ticker only; the book and tape of the selected symbol come back
+    // through the same dispatch a selection runs.
+    QTimer::singleShot(0, this, [this]() {
+        startMarketData();
+        startBookStream();
+    });
 }
 
 void MainWindow::loadSyncVersions(const QJsonObject &object)

@@ -15,6 +15,7 @@
 #include "settings/shortcuts.h"
 #include "watchlist/watchlist_file.h"
 #include "streams/book_model.h"
+#include "streams/stream_backoff.h"
 #include "streams/stream_link.h"
 #include "shell/layout_geometry.h"
 #include "shell/qt_texts.h"
@@ -464,8 +465,10 @@ public:
     void makeBookItem(QTableWidget *table, int row, int column, const QString &text, bool isBid);
     void updateBookMetrics(const BookSnapshot &snapshot, const QString &label);
     // A crypto depth (a stream message's "data" or the REST reply) judged and shown for the symbol,
-    // or the quote snapshot when it is too thin; `status` follows the symbol in the book title.
-    void showCryptoDepth(const QString &symbol, const QJsonObject &depth, const QString &status);
+    // or the quote snapshot when it is too thin; `status` follows the symbol in the book title, then
+    // the aggregation step unless `withStep` is false (the REST snapshot's title is the bare word).
+    void showCryptoDepth(const QString &symbol, const QJsonObject &depth, const QString &status,
+                         bool withStep = true);
 
     // ---- streams/: quote snapshot and B3 fallback ----------------------------------------------
     void showQuoteSnapshot(const QString &symbol);
@@ -524,10 +527,11 @@ public:
     void onBinanceTicker(const QString &message);
     void onBinanceDepth(const QString &message);
     // An unplanned drop reconnects after 2, 4, 8 ... seconds (at most 60); our own close cancels it.
-    void scheduleStreamReconnect(QWebSocket &socket);
+    // The returned drop says whether it may also refresh the stream's rows over HTTP.
+    StreamBackoff::Drop scheduleStreamReconnect(QWebSocket &socket, const StreamLink &link);
     void onStreamReconnectTimer(QWebSocket &socket);
     QTimer *reconnectTimerFor(const QWebSocket &socket);
-    int *reconnectAttemptsFor(const QWebSocket &socket);
+    StreamBackoff *backoffFor(const QWebSocket &socket);
 
     // ---- streams/: iTick Level 2 and the US Level 1 fallback -------------------------------------
     void startItickDepth(const QString &symbol);
@@ -984,9 +988,9 @@ public:
     bool level1Started = false;  // the current attempt has handed over to Level 1
     quint64 bookAttempt = 0;     // advanced by every crypto book start; a depth reply of an older one is late
     bool depthStreamDelivered = false; // the depth stream has filled the book since the REST request
-    int tickerReconnectAttempts = 0;
-    int depthReconnectAttempts = 0;
-    int tradeReconnectAttempts = 0;
+    StreamBackoff tickerBackoff;
+    StreamBackoff depthBackoff;
+    StreamBackoff tradeBackoff;
     QSet<QString> unstreamableSymbolsNamed; // crypto rows whose names cannot join a stream, named once
 
     // Market data and records

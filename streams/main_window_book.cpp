@@ -194,7 +194,8 @@ void MainWindow::updateBookMetrics(const BookSnapshot &snapshot, const QString &
     fillBookSideLevels(bidTable, snapshot.bids, true);
 }
 
-void MainWindow::showCryptoDepth(const QString &symbol, const QJsonObject &depth, const QString &status)
+void MainWindow::showCryptoDepth(const QString &symbol, const QJsonObject &depth, const QString &status,
+                                 bool withStep)
 {
     QJsonArray bids;
     QJsonArray asks;
@@ -215,7 +216,7 @@ void MainWindow::showCryptoDepth(const QString &symbol, const QJsonObject &depth
     fillBookSide(askTable, asks, false);
     fillBookSide(bidTable, bids, true);
     if (bookTitleLabel)
-        bookTitleLabel->setText(orderBookTitle(symbol, status) + bookStepSuffix());
+        bookTitleLabel->setText(orderBookTitle(symbol, status) + (withStep ? bookStepSuffix() : QString()));
 }
 
 void MainWindow::retranslateStreamPanels()
@@ -232,8 +233,6 @@ void MainWindow::retranslateStreamPanels()
     updateBookMetricCards();
     populateTapeFilterCombo(QString());
     setTapeHeaders();
-    if (tapeMinSizeSpin)
-        tapeMinSizeSpin->setPrefix(localizedText(QStringLiteral("Min "), QString::fromUtf8("Mín ")));
     if (tapeClearButton)
         tapeClearButton->setText(localizedText(QStringLiteral("Clear"), QStringLiteral("Limpar")));
 }

@@ -1,5 +1,7 @@
 #include "shell/main_window.h"
+#include "watchlist/symbol_rules.h"
 
+#include <QLabel>
 #include <QNetworkRequest>
 
 void MainWindow::closeStream(QWebSocket &socket, StreamLink &link)
@@ -36,6 +38,12 @@ void MainWindow::stopAllStreams()
     marketDataStarted = false;
     bookPending = false;
     tradeStreamActive = false;
+    // Our own close is no drop, so no handler says it: without this a streamed book would keep its last
+    // levels under a "live" title until the data start reopens it. Snapshot views stream nothing.
+    const bool streamedBook = ::classifySymbol(bookSymbol) == QLatin1String("Crypto") || bookLive;
+    if (!bookSymbol.isEmpty() && streamedBook && bookTitleLabel)
+        bookTitleLabel->setText(orderBookTitle(
+            bookSymbol, localizedText(QStringLiteral("disconnected"), QStringLiteral("desconectado"))));
 }
 
 void MainWindow::onItickPingTimer()

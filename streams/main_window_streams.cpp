@@ -5,6 +5,7 @@
 #include "watchlist/symbol_rules.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDoubleSpinBox>
 #include <QJsonDocument>
 #include <QLabel>
@@ -175,7 +176,7 @@ void MainWindow::onBinanceDepthReply(QNetworkReply *reply, const QString &symbol
     QJsonObject sides;
     sides.insert(QStringLiteral("asks"), object.value(QStringLiteral("asks")).toArray());
     sides.insert(QStringLiteral("bids"), object.value(QStringLiteral("bids")).toArray());
-    showCryptoDepth(symbol, sides, QStringLiteral("snapshot"));
+    showCryptoDepth(symbol, sides, QStringLiteral("snapshot"), false);
 }
 
 void MainWindow::onBinanceTicker(const QString &message)
@@ -193,11 +194,14 @@ void MainWindow::onBinanceDepth(const QString &message)
     const BinanceDepth depth = parseBinanceDepth(message.toUtf8());
     if (depth.symbol.isEmpty() || depth.symbol != bookSymbol)
         return;
-    depthStreamDelivered = true;
     QJsonObject sides;
     sides.insert(QStringLiteral("asks"), depth.asks);
     sides.insert(QStringLiteral("bids"), depth.bids);
     showCryptoDepth(depth.symbol, sides, QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+    // Only a frame that filled the book outdates the REST snapshot; after a thin one the snapshot may
+    // still be the first full depth the panel gets.
+    if (bookLive)
+        depthStreamDelivered = true;
 }
 
 void MainWindow::onTickerSocketConnected()
@@ -205,7 +209,6 @@ void MainWindow::onTickerSocketConnected()
     if (!tickerLink.isCurrent())
         return;
     tickerLink.connected();
-    tickerReconnectAttempts = 0;
     statusBar()->showMessage(localizedText(QStringLiteral("Binance WebSocket connected."),
                                            QStringLiteral("WebSocket Binance conectado.")));
     appendEventLog(localizedText(QStringLiteral("Binance ticker stream connected"),
@@ -217,13 +220,14 @@ void MainWindow::onTickerSocketDisconnected()
     if (!tickerLink.isCurrent())
         return;
     setCryptoRowsStatus(QStringLiteral("ws disconnected"));
-    // A failed reconnect leaves the rows to the 15-second poll; a real drop refreshes them at once.
-    if (tickerLink.wasConnected()) {
+    // A failed reconnect leaves the rows to the 15-second poll; a real drop refreshes them at once,
+    // once per back-off step, so a host that keeps dropping cannot turn the stream into an HTTP burst.
+    const StreamBackoff::Drop drop = scheduleStreamReconnect(tickerSocket, tickerLink);
+    if (drop.refresh)
         refreshCryptoRestQuotes();
+    if (tickerLink.wasConnected())
         appendEventLog(localizedText(QStringLiteral("Binance ticker stream disconnected"),
                                      QStringLiteral("Stream de tickers Binance desconectado")));
-    }
-    scheduleStreamReconnect(tickerSocket);
 }
 
 void MainWindow::onTickerSocketMessage(const QString &message)
@@ -237,7 +241,6 @@ void MainWindow::onDepthSocketConnected()
     if (!depthLink.isCurrent())
         return;
     depthLink.connected();
-    depthReconnectAttempts = 0;
     if (bookTitleLabel)
         bookTitleLabel->setText(
             orderBookTitle(bookSymbol, localizedText(QStringLiteral("live"), QStringLiteral("ao vivo"))));
@@ -257,10 +260,10 @@ void MainWindow::onDepthSocketDisconnected()
     if (!bookLive && !bookSymbol.isEmpty() && bookSymbol == selectedSymbol() &&
         ::classifySymbol(bookSymbol) == kCrypto)
         showQuoteSnapshot(bookSymbol);
-    if (depthLink.wasConnected())
-        appendEventLog(localizedText(QStringLiteral("Order book stream disconnected"),
-                                     QStringLiteral("Stream do livro desconectado")));
-    scheduleStreamReconnect(depthSocket);
+    // A connect that failed leaves the book just as stale as a drop, so it is logged the same way.
+    appendEventLog(localizedText(QStringLiteral("Order book stream disconnected"),
+                                 QStringLiteral("Stream do livro desconectado")));
+    scheduleStreamReconnect(depthSocket, depthLink);
 }
 
 void MainWindow::onDepthSocketMessage(const QString &message)
@@ -280,25 +283,26 @@ QTimer *MainWindow::reconnectTimerFor(const QWebSocket &socket)
     return nullptr;
 }
 
-int *MainWindow::reconnectAttemptsFor(const QWebSocket &socket)
+StreamBackoff *MainWindow::backoffFor(const QWebSocket &socket)
 {
     if (&socket == &tickerSocket)
-        return &tickerReconnectAttempts;
+        return &tickerBackoff;
     if (&socket == &depthSocket)
-        return &depthReconnectAttempts;
+        return &depthBackoff;
     if (&socket == &tradeSocket)
-        return &tradeReconnectAttempts;
+        return &tradeBackoff;
     return nullptr;
 }
 
-void MainWindow::scheduleStreamReconnect(QWebSocket &socket)
+StreamBackoff::Drop MainWindow::scheduleStreamReconnect(QWebSocket &socket, const StreamLink &link)
 {
     QTimer *timer = reconnectTimerFor(socket);
-    int *attempts = reconnectAttemptsFor(socket);
-    if (!timer || !attempts)
-        return;
-    timer->start(streamReconnectDelayMs(*attempts));
-    ++*attempts;
+    StreamBackoff *backoff = backoffFor(socket);
+    if (!timer || !backoff)
+        return {};
+    const StreamBackoff::Drop drop = backoff->dropped(QDeadlineTimer::current().deadline(), link.upForMs());
+    timer->start(drop.delayMs);
+    return drop;
 }
 
 void MainWindow::onStreamReconnectTimer(QWebSocket &socket)

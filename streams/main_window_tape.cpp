@@ -209,7 +209,7 @@ void MainWindow::onTradeSocketConnected()
 {
     if (!tradeLink.isCurrent())
         return;
-    tradeReconnectAttempts = 0;
+    tradeLink.connected();
     if (tapeTitleLabel)
         tapeTitleLabel->setText(
             timeAndSalesTitle(tapeSymbol, localizedText(QStringLiteral("live"), QStringLiteral("ao vivo"))));
@@ -226,7 +226,7 @@ void MainWindow::onTradeSocketDisconnected()
         tapeTitleLabel->setText(timeAndSalesTitle(
             tapeSymbol, localizedText(QStringLiteral("disconnected"), QStringLiteral("desconectado"))));
     if (tradeStreamActive && !tapeSymbol.isEmpty())
-        scheduleStreamReconnect(tradeSocket);
+        scheduleStreamReconnect(tradeSocket, tradeLink);
 }
 
 void MainWindow::onTradeSocketMessage(const QString &message)

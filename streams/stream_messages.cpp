@@ -176,12 +176,3 @@ QString binanceStreamName(const QString &symbol, const QString &suffix)
     }
     return lower + suffix;
 }
-
-int streamReconnectDelayMs(int attempt)
-{
-    if (attempt < 0)
-        attempt = 0;
-    if (attempt >= 5)
-        return 60000;
-    return std::min(60000, 2000 << attempt);
-}

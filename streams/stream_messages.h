@@ -68,6 +68,3 @@ QByteArray itickPingMessage(qint64 nowMs);
 // The stream name of a symbol with a suffix ("btcusdt@ticker"), or empty when the lower-cased symbol
 // is not made of [a-z0-9] only: such a name could not travel in the address as it is.
 QString binanceStreamName(const QString &symbol, const QString &suffix);
-
-// The delay before the n-th reconnect (n from 0) of a dropped stream: 2, 4, 8 ... seconds, at most 60.
-int streamReconnectDelayMs(int attempt);

@@ -38,6 +38,16 @@ QByteArray klinesBody(int count, double base)
     return body + "]";
 }
 
+// The console without the order book's lines: its depth stream has no server here, and a failed
+// connect is logged like a drop. Whatever the chart logs still shows.
+QString chartConsole(const QuoteRoad &road)
+{
+    QStringList lines = road.console().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    lines.removeIf(
+        [](const QString &line) { return line.contains(QStringLiteral("Order book stream disconnected")); });
+    return lines.join(QLatin1Char('\n'));
+}
+
 void select(QuoteRoad &road, const QString &symbol)
 {
     road.w().quoteTable->setCurrentCell(road.w().findSymbolRow(symbol), 0);
@@ -125,7 +135,7 @@ private Q_SLOTS:
         QCOMPARE(road.w().priceChart->series().size(), 13);
         QVERIFY(road.w().priceChart->series().constData() ==
                 road.w().candlesBySymbol.value("BTCUSDT").constData());
-        QVERIFY(road.console().isEmpty());
+        QVERIFY(chartConsole(road).isEmpty());
     }
 
     void unusableRepliesChangeNothing_data()
@@ -262,7 +272,7 @@ private Q_SLOTS:
         // The stale reply would bring its three candles; on a slow machine the row's own quote may have
         // added a single live sample meanwhile, which is not history.
         QVERIFY(road.w().candlesBySymbol.value(QStringLiteral("BTCUSDT")).size() < 3);
-        QVERIFY(road.console().isEmpty() || change == 1);
+        QVERIFY(chartConsole(road).isEmpty() || change == 1);
     }
 
     // A symbol removed and added back before its klines reply: the request went with the row, and the
@@ -293,7 +303,7 @@ private Q_SLOTS:
         QTest::qWait(450); // past the late reply
         QVERIFY(!road.w().candlesBySymbol.contains(QStringLiteral("BTCUSDT")));
         QCOMPARE(road.cell(QStringLiteral("BTCUSDT"), QuoteColumnLatency), QStringLiteral("--"));
-        QVERIFY(road.console().isEmpty());
+        QVERIFY(chartConsole(road).isEmpty());
     }
 
     // One list: the chart holds the store's buffer, and a quote writes it in place without a copy.

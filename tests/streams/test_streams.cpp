@@ -6,9 +6,12 @@
 #include "tests/support/test_main.h"
 
 #include "app/endpoints.h"
+#include "providers/data_fetcher.h"
 
+#include <QDoubleSpinBox>
 #include <QNetworkRequest>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 
 #include <memory>
 
@@ -22,6 +25,14 @@ int bookHandshakes(const FakeWebSocketServer &server)
     int count = 0;
     for (const auto &handshake : server.handshakes())
         count += handshake.streams.contains(QLatin1String("@ticker")) ? 0 : 1;
+    return count;
+}
+
+int handshakesOf(const FakeWebSocketServer &server, const QString &suffix)
+{
+    int count = 0;
+    for (const auto &handshake : server.handshakes())
+        count += handshake.streams.contains(suffix) ? 1 : 0;
     return count;
 }
 
@@ -138,6 +149,140 @@ private Q_SLOTS:
         QVERIFY(live.services.server().waitForRequests(1));
         QTest::qWait(900);
         QCOMPARE(live.f.cards().at(0), QStringLiteral("BID\n200.0000"));
+    }
+
+    void aThinFrameLeavesRoomForAFullSnapshot()
+    {
+        LiveWindow live;
+        live.services.server().setReply(QStringLiteral("/api/v3/depth"), FakeReply::json(kFullDepth));
+        {
+            const QSignalBlocker quiet(live.window.bookStepSpin);
+            live.window.bookStepSpin->setValue(1.0);
+        }
+        live.f.addRow(QStringLiteral("BTCUSDT"));
+        live.f.select(QStringLiteral("BTCUSDT"));
+        // Straight after the request went out, so the thin frame is judged before any reply can be.
+        live.window.onBinanceDepth(
+            QString::fromLatin1(depthFrame(R"({"bids":[["200","1"]],"asks":[["201","1"]]})")));
+        QCOMPARE(live.f.bookTitle(), QStringLiteral("QUOTE SNAPSHOT  BTCUSDT  Binance depth insufficient"));
+        QTRY_VERIFY(live.window.bookLive);
+        QCOMPARE(live.f.cards().at(1), QStringLiteral("ASK\n101.0000"));
+
+        // Once the stream's own "live" title is in place, a snapshot reply titles the book with the bare
+        // word: the step is no part of it.
+        QTRY_COMPARE(live.window.depthSocket.state(), QAbstractSocket::ConnectedState);
+        live.window.requestBinanceDepthSnapshot(QStringLiteral("BTCUSDT"));
+        QTRY_COMPARE(live.f.bookTitle(), QStringLiteral("ORDER BOOK  BTCUSDT  snapshot"));
+    }
+
+    void aFailedDepthConnectIsLoggedLikeADrop()
+    {
+        LiveWindow live;
+        live.streams.refuse();
+        live.f.addRow(QStringLiteral("BTCUSDT"));
+        live.f.select(QStringLiteral("BTCUSDT"));
+        QTRY_VERIFY(live.window.depthReconnectTimer.isActive());
+        QCOMPARE(
+            live.window.eventConsole->toPlainText().count(QStringLiteral("Order book stream disconnected")),
+            1);
+        // Leaving the pair closes the stream ourselves: no second line.
+        live.f.addRow(QStringLiteral("EURUSD=X"));
+        live.f.select(QStringLiteral("EURUSD=X"));
+        QVERIFY(!live.window.depthReconnectTimer.isActive());
+        QTest::qWait(50);
+        QCOMPARE(
+            live.window.eventConsole->toPlainText().count(QStringLiteral("Order book stream disconnected")),
+            1);
+    }
+
+    // A host that accepts every handshake and drops at once: each stream backs off step by step instead
+    // of starting over at every handshake.
+    void acceptThenCloseBacksOff()
+    {
+        LiveWindow live;
+        for (StreamBackoff *backoff :
+             {&live.window.tickerBackoff, &live.window.depthBackoff, &live.window.tradeBackoff})
+            backoff->setTiming(20, 60000);
+        live.streams.setCloseOnAccept(true);
+        for (const char *symbol : {"BTCUSDT", "ETHUSDT", "SOLUSDT"})
+            live.f.addRow(QString::fromLatin1(symbol));
+        QuoteRequestLog asked(live.window);
+        live.f.select(QStringLiteral("BTCUSDT"));
+        live.window.startTickerStream();
+        // Five drops each: the next delay has climbed to the fifth step (20, 40, 80, 160, 320 ms).
+        const QList<QPair<QString, QTimer *>> streams = {
+            {QStringLiteral("@ticker"), &live.window.tickerReconnectTimer},
+            {QStringLiteral("@depth"), &live.window.depthReconnectTimer},
+            {QStringLiteral("@trade"), &live.window.tradeReconnectTimer}};
+        for (const auto &[suffix, timer] : streams) {
+            QTRY_VERIFY2_WITH_TIMEOUT(handshakesOf(live.streams, suffix) >= 5, qPrintable(suffix), 10000);
+            QTRY_VERIFY2_WITH_TIMEOUT(timer->interval() >= streamReconnectDelayMs(4, 20), qPrintable(suffix),
+                                      10000);
+        }
+        // Every ticker drop got through its handshake, yet no drop refreshed the rows twice.
+        const int tickerDrops = handshakesOf(live.streams, QStringLiteral("@ticker"));
+        for (const char *symbol : {"BTCUSDT", "ETHUSDT", "SOLUSDT"}) {
+            QVERIFY(asked.count(QString::fromLatin1(symbol)) >= 1);
+            QVERIFY(asked.count(QString::fromLatin1(symbol)) <= tickerDrops);
+        }
+    }
+
+    void aDropRefreshesOncePerBackoffStep()
+    {
+        LiveWindow live;
+        // A step longer than the test: only the drops the test causes happen.
+        live.window.tickerBackoff.setTiming(60000, 600000);
+        live.streams.setCloseOnAccept(true);
+        for (const char *symbol : {"BTCUSDT", "ETHUSDT", "SOLUSDT"})
+            live.f.addRow(QString::fromLatin1(symbol));
+        QuoteRequestLog asked(live.window);
+        live.window.startTickerStream();
+        QVERIFY(live.streams.waitForHandshakes(1));
+        QTRY_VERIFY(live.window.tickerReconnectTimer.isActive());
+        QCOMPARE(asked.count(QStringLiteral("BTCUSDT")), 1);
+        QVERIFY(live.window.eventConsole->toPlainText().contains(
+            QStringLiteral("Binance ticker stream disconnected")));
+
+        // The poll fetches the rows itself while the stream is down and reopens it at once; the drop
+        // that follows, inside the same step, adds no second burst.
+        asked.restart();
+        live.window.refreshAllQuotes();
+        QVERIFY(!live.window.tickerReconnectTimer.isActive());
+        QVERIFY(live.streams.waitForHandshakes(2));
+        QTRY_VERIFY(live.window.tickerReconnectTimer.isActive());
+        for (const char *symbol : {"BTCUSDT", "ETHUSDT", "SOLUSDT"})
+            QCOMPARE(asked.count(QString::fromLatin1(symbol)), 1);
+        QCOMPARE(live.window.tickerReconnectTimer.interval(), 120000);
+    }
+
+    void signingOutLeavesNoFrozenLiveBook()
+    {
+        LiveWindow live;
+        live.services.server().setReply(QStringLiteral("/api/v3/depth"), FakeReply::json(kFullDepth));
+        live.f.addRow(QStringLiteral("BTCUSDT"));
+        live.f.select(QStringLiteral("BTCUSDT"));
+        QVERIFY(live.streams.waitForClients(2));
+        QTRY_VERIFY(live.window.bookLive);
+        QTRY_COMPARE(live.f.tapeTitle(), QStringLiteral("TIME & SALES  BTCUSDT  live"));
+        live.streams.sendToStream(QStringLiteral("btcusdt@depth20@100ms"), depthFrame(kFullDepth));
+        QTRY_VERIFY(live.f.bookTitle().contains(QLatin1Char(':')));
+        const int depthOpens = handshakesOf(live.streams, QStringLiteral("@depth"));
+
+        live.window.logout();
+        QCOMPARE(live.f.bookTitle(), QStringLiteral("ORDER BOOK  BTCUSDT  disconnected"));
+        QCOMPARE(live.window.depthSocket.state(), QAbstractSocket::UnconnectedState);
+
+        // The data start brings the selected symbol's book and tape back as a selection would.
+        QTRY_COMPARE(live.services.server().requestsFor(QStringLiteral("/api/v3/depth")).size(), 2);
+        QTRY_COMPARE(handshakesOf(live.streams, QStringLiteral("@depth")), depthOpens + 1);
+        QTRY_VERIFY(live.window.bookLive);
+        QVERIFY(!live.f.bookTitle().contains(QStringLiteral("disconnected")));
+        QTRY_COMPARE(live.f.tapeTitle(), QStringLiteral("TIME & SALES  BTCUSDT  live"));
+        live.streams.sendToStream(
+            QStringLiteral("btcusdt@depth20@100ms"),
+            depthFrame(R"({"bids":[["200","1"],["199","1"],["198","1"],["197","1"],["196","1"]],
+                          "asks":[["201","1"],["202","1"],["203","1"],["204","1"],["205","1"]]})"));
+        QTRY_COMPARE(live.f.cards().at(0), QStringLiteral("BID\n200.0000"));
     }
 
     void tradesDropsAndReconnects()
@@ -335,24 +480,34 @@ private Q_SLOTS:
         QFETCH(QStringList, cards);
         LiveWindow live;
         live.window.quoteTransferLimitMs = 300;
-        // The row's own quote walk asks the same Finnhub path; a quote it applied would turn the Level 1
-        // view into the plain snapshot, as every quote of a selected symbol without depth does. Its
-        // attempts give up at once here, so the view under test stays.
-        live.window.quoteAttemptLimitMs = 1;
         live.window.settings.configValues.insert(QStringLiteral("finnhub_api_key"), finnhubKey);
         live.window.settings.alphaVantageApiKey = alphaKey;
         auto &http = live.services.server();
-        http.setReply(QStringLiteral("/api/v1/quote"),
-                      finnhubHangs ? FakeReply::hanging() : FakeReply::json(finnhubReply));
-        http.setReply(QStringLiteral("/query"), FakeReply::json(alphaReply));
+        // The row's own quote walk asks the same Finnhub and Alpha Vantage paths; a quote it applied
+        // would rightly turn the Level 1 view into the plain snapshot. Its requests (they carry the
+        // fetchers' user agent) are refused, so only the Level 1 requests get the replies under test.
+        http.setHandler([=](const RecordedRequest &request) {
+            if (request.header("User-Agent") == QByteArray(kFetcherUserAgent))
+                return FakeReply::json("{}", 503);
+            if (request.path == QLatin1String("/api/v1/quote"))
+                return finnhubHangs ? FakeReply::hanging() : FakeReply::json(finnhubReply);
+            if (request.path == QLatin1String("/query"))
+                return FakeReply::json(alphaReply);
+            return FakeReply::json("{}", 404);
+        });
         live.f.addRow(QStringLiteral("AAPL"));
         live.f.select(QStringLiteral("AAPL"));
         QTRY_COMPARE(live.f.bookTitle(), title);
         QCOMPARE(live.f.cards(), cards);
         QVERIFY(live.streams.handshakes().isEmpty());
-        if (!finnhubKey.isEmpty())
-            QCOMPARE(http.requestsFor(QStringLiteral("/api/v1/quote")).at(0).query,
-                     QStringLiteral("symbol=AAPL&token=") + finnhubKey);
+        if (!finnhubKey.isEmpty()) {
+            QStringList levelOneQueries;
+            for (const RecordedRequest &request : http.requestsFor(QStringLiteral("/api/v1/quote"))) {
+                if (request.header("User-Agent") != QByteArray(kFetcherUserAgent))
+                    levelOneQueries << request.query;
+            }
+            QCOMPARE(levelOneQueries, QStringList{QStringLiteral("symbol=AAPL&token=") + finnhubKey});
+        }
         for (const QString &key : {finnhubKey, alphaKey}) {
             if (!key.isEmpty())
                 QVERIFY(!live.window.eventConsole->toPlainText().contains(key));
@@ -386,11 +541,15 @@ private Q_SLOTS:
         QNetworkRequest request(endpointUrl(Endpoint::ITick, QStringLiteral("/stock")));
         live->window.reopenStream(live->window.itickSocket, live->window.itickLink, request);
         QVERIFY(live->streams.waitForClients(4));
-        live->streams.send(depthFrame(kFullDepth));
+        // The server counts a client once it has answered the handshake; the window's side may not have
+        // read that answer yet.
+        MainWindow &window = live->window;
+        for (const QWebSocket *socket :
+             {&window.tickerSocket, &window.depthSocket, &window.itickSocket, &window.tradeSocket})
+            QTRY_COMPARE(socket->state(), QAbstractSocket::ConnectedState);
         // The window goes first, with every socket open and frames on their way.
-        auto *window = &live->window;
+        live->streams.send(depthFrame(kFullDepth));
         QTest::qWait(20);
-        QVERIFY(window->tickerSocket.state() == QAbstractSocket::ConnectedState);
         live.reset();
     }
 

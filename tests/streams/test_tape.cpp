@@ -304,6 +304,7 @@ private Q_SLOTS:
         QCOMPARE(f.window.tapeSideCombo->currentText(), QStringLiteral("Venda"));
         QCOMPARE(f.window.tapeTable->horizontalHeaderItem(3)->text(), QStringLiteral("Lado/Fonte"));
         QCOMPARE(f.window.tapeClearButton->text(), QStringLiteral("Limpar"));
+        QCOMPARE(f.window.tapeMinSizeSpin->prefix(), QStringLiteral("Min ")); // the same in both languages
         QVERIFY(f.window.tapeRowPassesFilter(QStringLiteral("Venda"), 1.0));
         QVERIFY(!f.window.tapeRowPassesFilter(QStringLiteral("Sell"), 1.0));
     }

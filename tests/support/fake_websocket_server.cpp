@@ -101,6 +101,9 @@ void FakeWebSocketServer::onNewConnection()
                 socket->sendTextMessage(QString::fromUtf8(m_answers.value(ac)));
         });
         connect(socket, &QWebSocket::disconnected, socket, &QObject::deleteLater);
+        // A close, not an abort: the handshake reply still reaches the client before the close.
+        if (m_closeOnAccept)
+            socket->close(QWebSocketProtocol::CloseCodeGoingAway);
     }
 }
 

@@ -18,7 +18,8 @@ class QWebSocketServer;
 // lives, MVX_BINANCE_STREAM_URL and MVX_ITICK_URL point at it (ws://); the REST hosts stay where they
 // were (the fake HTTP server). It records every handshake and every text message received, sends
 // scripted frames, answers iTick's "ac" messages as scripted, and can drop its clients, refuse new
-// ones (the port stays reserved) and accept again.
+// ones (the port stays reserved), accept again, or accept each handshake and close at once, as a proxy
+// or an overloaded edge does.
 class FakeWebSocketServer : public QObject
 {
 public:
@@ -52,6 +53,8 @@ public:
     void dropClients();
     void refuse();
     bool accept();
+    // While on, every new client gets through its handshake (it is recorded) and is closed at once.
+    void setCloseOnAccept(bool on) { m_closeOnAccept = on; }
 
     bool waitForClients(int count, int timeoutMs = 5000);
     bool waitForHandshakes(int count, int timeoutMs = 5000);
@@ -62,6 +65,7 @@ private:
 
     QWebSocketServer *m_server = nullptr;
     bool m_running = false;
+    bool m_closeOnAccept = false;
     quint16 m_port = 0;
     QList<QPair<QPointer<QWebSocket>, QString>> m_clients; // client, its streams
     QList<Handshake> m_handshakes;

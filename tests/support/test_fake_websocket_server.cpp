@@ -64,6 +64,25 @@ private Q_SLOTS:
         QCOMPARE(server.handshakes().size(), 2);
     }
 
+    void closeOnAcceptLetsTheHandshakeThroughThenCloses()
+    {
+        FakeWebSocketServer server;
+        server.setCloseOnAccept(true);
+        QWebSocket client;
+        QSignalSpy connected(&client, &QWebSocket::connected);
+        QSignalSpy disconnected(&client, &QWebSocket::disconnected);
+        client.open(QUrl(server.url() + QStringLiteral("/stream?streams=btcusdt@ticker")));
+        QTRY_COMPARE(disconnected.size(), 1);
+        QCOMPARE(connected.size(), 1);
+        QCOMPARE(server.handshakes().size(), 1);
+        QCOMPARE(server.clientCount(), 0);
+
+        server.setCloseOnAccept(false);
+        client.open(QUrl(server.url() + QStringLiteral("/stream?streams=btcusdt@ticker")));
+        QVERIFY(server.waitForClients(1));
+        QCOMPARE(client.state(), QAbstractSocket::ConnectedState);
+    }
+
     void restoresTheVariables()
     {
         qputenv("MVX_ITICK_URL", "ws://before");
