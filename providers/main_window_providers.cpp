@@ -1,6 +1,7 @@
 #include "providers/provider_catalogue.h"
 #include "providers/provider_limits.h"
 #include "providers/quote.h"
+#include "providers/reply_drop.h"
 #include "shell/main_window.h"
 
 #include <QDateTime>
@@ -21,17 +22,6 @@ bool isPerKeyGated(const QString &key)
 qint64 nowMs()
 {
     return QDateTime::currentMSecsSinceEpoch();
-}
-
-// Ends a request nobody waits for any more, without its reply handler: the connection is closed now.
-void abortUnwanted(QNetworkReply *reply, QObject *receiver)
-{
-    if (!reply)
-        return;
-    QObject::disconnect(reply, nullptr, receiver, nullptr);
-    if (reply->isRunning())
-        reply->abort();
-    reply->deleteLater();
 }
 
 } // namespace
@@ -312,7 +302,7 @@ bool MainWindow::releaseQuoteCascade(const QString &symbol, AsyncProviderCascade
 
 void MainWindow::abortQuoteAttempt(const QString &symbol)
 {
-    abortUnwanted(quoteAttemptReplies.take(symbol), this);
+    dropReply(quoteAttemptReplies.take(symbol), this);
 }
 
 void MainWindow::forgetSymbolRequests(const QString &symbol)
@@ -328,7 +318,7 @@ void MainWindow::forgetSymbolRequests(const QString &symbol)
     const QList<QPointer<QNetworkReply>> charts = chartRequestReplies.values(symbol);
     chartRequestReplies.remove(symbol);
     for (const QPointer<QNetworkReply> &reply : charts)
-        abortUnwanted(reply, this);
+        dropReply(reply, this);
 }
 
 void MainWindow::onQuoteCascadeSucceeded(const QString &symbol, AsyncProviderCascade *cascade,

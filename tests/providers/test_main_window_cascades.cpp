@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include <functional>
+
 using Keys = QMap<QString, QString>;
 
 namespace {
@@ -29,6 +31,40 @@ qint64 now()
 {
     return QDateTime::currentMSecsSinceEpoch();
 }
+
+// Runs `act` once while a reply is being delivered: at the first queued call that reaches the reply, its
+// error still on the way, or with `afterError` at the first one that comes after the error was delivered
+// and before the reply finished. The call is not delivered when the act took the reply with it.
+class MidDelivery : public QObject
+{
+public:
+    MidDelivery(QNetworkReply *reply, bool afterError, std::function<void()> act)
+        : m_reply(reply), m_afterError(afterError), m_act(std::move(act))
+    {
+        reply->installEventFilter(this);
+    }
+
+    bool fired() const { return m_fired; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (m_fired || watched != m_reply || event->type() != QEvent::MetaCall)
+            return false;
+        if (m_afterError && (m_reply->error() == QNetworkReply::NoError || m_reply->isFinished()))
+            return false;
+        m_fired = true;
+        const QPointer<QObject> alive(watched);
+        m_act();
+        return alive.isNull();
+    }
+
+private:
+    QNetworkReply *m_reply;
+    bool m_afterError;
+    std::function<void()> m_act;
+    bool m_fired = false;
+};
 
 } // namespace
 
@@ -597,6 +633,42 @@ private Q_SLOTS:
         QCOMPARE(road.w().defaultProviderForSymbol("PETR4.SA"), QStringLiteral("brapi"));
         QCOMPARE(road.w().defaultProviderForSymbol("AAPL"), QStringLiteral("yahoo"));
         QCOMPARE(road.w().historySourceForClass("BRL=X"), 3);
+    }
+
+    // A request given up while its reply is still being delivered (its error on the way, or delivered
+    // and the finish still to come) ends without Qt's "Internal problem" warning on the console.
+    void aDroppedRequestLeavesQtQuiet_data()
+    {
+        QTest::addColumn<QString>("drop");
+        QTest::addColumn<bool>("afterError");
+        for (const char *drop : {"newer request", "row removed", "window closed"}) {
+            QTest::addRow("%s, error on the way", drop) << QString::fromLatin1(drop) << false;
+            QTest::addRow("%s, error delivered", drop) << QString::fromLatin1(drop) << true;
+        }
+    }
+
+    void aDroppedRequestLeavesQtQuiet()
+    {
+        QFETCH(QString, drop);
+        QFETCH(bool, afterError);
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("must only be called once")));
+        QuoteRoad road;
+        road.addRow("AAPL"); // the server knows no path: the attempt fails with HTTP 404
+        road.w().requestQuote("AAPL");
+        const QPointer<QNetworkReply> reply = road.w().quoteAttemptReplies.value("AAPL");
+        QVERIFY(reply);
+        MidDelivery midDelivery(reply, afterError, [&road, drop] {
+            if (drop == QLatin1String("newer request"))
+                road.w().requestQuote("AAPL");
+            else if (drop == QLatin1String("row removed"))
+                road.w().forgetSymbolRequests("AAPL");
+            else
+                road.window.reset();
+        });
+        QTRY_VERIFY(midDelivery.fired());
+        // Whatever the dropped reply still had queued goes with it.
+        QTRY_VERIFY(!reply);
+        QuoteRoad::settle();
     }
 
     void replyHeadersAsTheServerWroteThem()
