@@ -50,6 +50,22 @@ void MainWindow::requestQuote(const QString &symbol)
     }
 }
 
+void MainWindow::pollQuote(const QString &symbol)
+{
+    // Replacing the walk would start it over at the first provider: a walk longer than the beat (two
+    // keyed providers that hang already take 20 s against the 15 s poll) would never reach the public
+    // ones, and the row would stay "loading". The running walk answers for this beat.
+    if (quoteWalkRunning(symbol))
+        return;
+    requestQuote(symbol);
+}
+
+bool MainWindow::quoteWalkRunning(const QString &symbol) const
+{
+    const AsyncProviderCascade *cascade = quoteCascades.value(symbol);
+    return cascade && cascade->running;
+}
+
 int MainWindow::historySourceForClass(const QString &symbol) const
 {
     return quoteMarketOfSymbol(symbol);
@@ -97,6 +113,7 @@ void MainWindow::startQuoteCascade(int market, const QString &symbol, const QStr
 
     auto *cascade = new AsyncProviderCascade(this);
     quoteCascades.insert(symbol, cascade);
+    quoteWalkPriceMarks.insert(symbol, quoteRowPriceWrites.value(symbol));
     // Crypto rows follow the ticker stream; an HTTP refresh must not mark them as loading.
     if (market != ProviderMarket::Crypto)
         setQuoteStatus(symbol, kLoading);
@@ -314,6 +331,8 @@ void MainWindow::forgetSymbolRequests(const QString &symbol)
         cascade->cancel();
         cascade->deleteLater();
     }
+    quoteWalkPriceMarks.remove(symbol);
+    quoteRowPriceWrites.remove(symbol);
     abortQuoteAttempt(symbol);
     const QList<QPointer<QNetworkReply>> charts = chartRequestReplies.values(symbol);
     chartRequestReplies.remove(symbol);
@@ -330,10 +349,18 @@ void MainWindow::onQuoteCascadeSucceeded(const QString &symbol, AsyncProviderCas
 }
 
 namespace {
+// A price that reached the row while the walk ran (from the ticker stream, say) is newer than
+// anything the failed walk could have shown: its status stays beside it.
+bool rowPricedDuringWalk(const MainWindow &window, const QString &symbol)
+{
+    return window.quoteRowPriceWrites.value(symbol) != window.quoteWalkPriceMarks.value(symbol);
+}
+
 void reportQuoteCascadeFailure(MainWindow &window, int market, const QString &symbol,
                                const QStringList &errors)
 {
-    window.setQuoteStatus(symbol, kAllProvidersFailed);
+    if (!rowPricedDuringWalk(window, symbol))
+        window.setQuoteStatus(symbol, kAllProvidersFailed);
     const QPair<QString, QString> texts = quoteCascadeFailureTexts(market);
     // Provider messages end up in these lines, and a provider may echo the caller's key.
     window.appendEventLog(window.redactedText(
@@ -367,7 +394,8 @@ void MainWindow::onCryptoQuoteCascadeFailed(const QString &symbol, AsyncProvider
 {
     Q_UNUSED(errors);
     // While the ticker stream is up the row is live anyway; the HTTP failure is not news.
-    if (releaseQuoteCascade(symbol, cascade) && tickerSocket.state() != QAbstractSocket::ConnectedState)
+    if (releaseQuoteCascade(symbol, cascade) && tickerSocket.state() != QAbstractSocket::ConnectedState &&
+        !rowPricedDuringWalk(*this, symbol))
         setQuoteStatus(symbol, kAllProvidersFailed);
 }
 

@@ -496,6 +496,117 @@ private Q_SLOTS:
         QVERIFY(!road.console().contains("failed for"));
     }
 
+    // A second request for a symbol whose walk still runs: a timer's beat leaves the walk to answer, a
+    // request the user makes replaces it. Either way one walk runs at a time and only its reply lands.
+    void oneWalkPerSymbol_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<QString>("path");    // the one provider the walk asks
+        QTest::addColumn<QString>("asked");   // how the second request comes
+        QTest::addColumn<QString>("last");    // the row's price in the end
+        QTest::addColumn<int>("requests");    // made to that provider
+
+        const QString aapl = RoadPath::yahoo("AAPL");
+        QTest::newRow("poll beat") << "AAPL" << aapl << "poll beat" << "100.0000" << 1;
+        QTest::newRow("poll beat, crypto row") << "BTCUSDT" << RoadPath::binance << "poll beat" << "100.0000" << 1;
+        QTest::newRow("USD/BRL beat") << "BRL=X" << RoadPath::yahoo("BRL%3DX") << "USD/BRL beat" << "100.0000"
+                                      << 1;
+        QTest::newRow("row selected") << "AAPL" << aapl << "row selected" << "200.0000" << 2;
+        QTest::newRow("refresh button") << "AAPL" << aapl << "refresh button" << "200.0000" << 2;
+    }
+
+    void oneWalkPerSymbol()
+    {
+        QFETCH(QString, symbol);
+        QFETCH(QString, path);
+        QFETCH(QString, asked);
+        QFETCH(QString, last);
+        QFETCH(int, requests);
+        const bool crypto = path == RoadPath::binance;
+        const auto reply = [crypto](double price) {
+            return FakeReply::json(crypto ? RoadReply::binance(price) : RoadReply::yahoo(price));
+        };
+        QuoteRoad road;
+        FakeReply slow = reply(100);
+        slow.delayMs = 300;
+        road.server.enqueueReply(path, slow);
+        road.server.enqueueReply(path, reply(200));
+        road.addRow(symbol);
+        road.w().requestQuote(symbol);
+        QVERIFY(road.server.waitForRequests(1));
+        QVERIFY(road.walkRunning(symbol));
+
+        if (asked == QLatin1String("poll beat"))
+            road.w().onQuotePollTimer();
+        else if (asked == QLatin1String("USD/BRL beat"))
+            road.w().onUsdBrlTickerTimer();
+        else if (asked == QLatin1String("row selected"))
+            road.w().quoteTable->selectRow(road.w().findSymbolRow(symbol));
+        else
+            road.w().onRefreshQuotesClicked();
+
+        QTRY_VERIFY(!road.walkRunning(symbol));
+        QTest::qWait(400); // past the first reply, whichever walk it belonged to
+        QCOMPARE(road.cell(symbol, QuoteColumnLast), last);
+        QCOMPARE(road.server.requestsFor(path).size(), requests);
+        QVERIFY(!road.status(symbol).contains(kAllFailed));
+    }
+
+    // A walk that fails leaves the row's status alone when a newer price reached the row while it ran;
+    // beside a price from before the walk it still shows "all providers failed".
+    void aFailedWalkKeepsANewerPrice_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<bool>("priceFirst"); // the other price came before the walk started
+        QTest::addColumn<QString>("status");
+
+        QTest::newRow("ticker frame while the walk runs") << "BTCUSDT" << false << "realtime";
+        QTest::newRow("ticker frame before the walk") << "BTCUSDT" << true << kAllFailed;
+        QTest::newRow("chart quote while the walk runs") << "AAPL" << false << "free/delayed";
+        QTest::newRow("chart quote before the walk") << "AAPL" << true << kAllFailed;
+    }
+
+    void aFailedWalkKeepsANewerPrice()
+    {
+        QFETCH(QString, symbol);
+        QFETCH(bool, priceFirst);
+        QFETCH(QString, status);
+        const bool crypto = symbol == QLatin1String("BTCUSDT");
+        QuoteRoad road;
+        FakeReply failing = FakeReply::json("{}", 500);
+        failing.delayMs = 300;
+        // The walk's one provider fails late. For the US row the direct chart request brings the other
+        // price over the same path; the replies go out in the order the requests come.
+        const QString walkPath = crypto ? RoadPath::binance : RoadPath::yahoo("AAPL");
+        if (!crypto && priceFirst)
+            road.server.enqueueReply(walkPath, FakeReply::json(RoadReply::yahoo(150)));
+        road.server.enqueueReply(walkPath, failing);
+        if (!crypto && !priceFirst)
+            road.server.enqueueReply(walkPath, FakeReply::json(RoadReply::yahoo(150)));
+        road.addRow(symbol);
+
+        const auto otherPrice = [&] {
+            if (crypto) {
+                road.w().onBinanceTicker(QStringLiteral(
+                    R"({"stream":"btcusdt@ticker","data":{"s":"BTCUSDT","c":"150","P":"1.5"}})"));
+            } else {
+                road.w().requestYahooChart(symbol, true);
+            }
+            QTRY_COMPARE(road.cell(symbol, QuoteColumnLast), QStringLiteral("150.0000"));
+        };
+        if (priceFirst)
+            otherPrice();
+        road.w().requestQuote(symbol);
+        QVERIFY(road.server.waitForRequests(priceFirst && !crypto ? 2 : 1));
+        if (!priceFirst)
+            otherPrice();
+        QTRY_VERIFY(!road.walkRunning(symbol));
+        QCOMPARE(road.status(symbol), status);
+        QCOMPARE(road.cell(symbol, QuoteColumnLast), QStringLiteral("150.0000"));
+        // The console still tells which providers failed (the crypto walk never writes there).
+        QCOMPARE(road.console().contains("failed for " + symbol), !crypto);
+    }
+
     // A fresh cached reply serves the Alpha Vantage attempt inside its throttle window without a request.
     void freshCacheServesAlphaCache()
     {
