@@ -501,18 +501,22 @@ private Q_SLOTS:
     void oneWalkPerSymbol_data()
     {
         QTest::addColumn<QString>("symbol");
-        QTest::addColumn<QString>("path");    // the one provider the walk asks
-        QTest::addColumn<QString>("asked");   // how the second request comes
-        QTest::addColumn<QString>("last");    // the row's price in the end
-        QTest::addColumn<int>("requests");    // made to that provider
+        QTest::addColumn<QString>("path");  // the one provider the walk asks
+        QTest::addColumn<QString>("asked"); // how the second request comes
+        QTest::addColumn<QString>("last");  // the row's price in the end
+        QTest::addColumn<int>("requests");  // made to that provider
 
         const QString aapl = RoadPath::yahoo("AAPL");
-        QTest::newRow("poll beat") << "AAPL" << aapl << "poll beat" << "100.0000" << 1;
-        QTest::newRow("poll beat, crypto row") << "BTCUSDT" << RoadPath::binance << "poll beat" << "100.0000" << 1;
-        QTest::newRow("USD/BRL beat") << "BRL=X" << RoadPath::yahoo("BRL%3DX") << "USD/BRL beat" << "100.0000"
-                                      << 1;
-        QTest::newRow("row selected") << "AAPL" << aapl << "row selected" << "200.0000" << 2;
-        QTest::newRow("refresh button") << "AAPL" << aapl << "refresh button" << "200.0000" << 2;
+        QTest::newRow("poll beat") << "AAPL" << aapl << "poll beat"
+                                   << "100.0000" << 1;
+        QTest::newRow("poll beat, crypto row") << "BTCUSDT" << RoadPath::binance << "poll beat"
+                                               << "100.0000" << 1;
+        QTest::newRow("USD/BRL beat") << "BRL=X" << RoadPath::yahoo("BRL%3DX") << "USD/BRL beat"
+                                      << "100.0000" << 1;
+        QTest::newRow("row selected") << "AAPL" << aapl << "row selected"
+                                      << "200.0000" << 2;
+        QTest::newRow("refresh button") << "AAPL" << aapl << "refresh button"
+                                        << "200.0000" << 2;
     }
 
     void oneWalkPerSymbol()
