@@ -1,6 +1,7 @@
 #include "providers/provider_catalogue.h"
 #include "providers/provider_limits.h"
 #include "providers/quote.h"
+#include "providers/reply_drop.h"
 #include "shell/main_window.h"
 
 #include <QDateTime>
@@ -21,17 +22,6 @@ bool isPerKeyGated(const QString &key)
 qint64 nowMs()
 {
     return QDateTime::currentMSecsSinceEpoch();
-}
-
-// Ends a request nobody waits for any more, without its reply handler: the connection is closed now.
-void abortUnwanted(QNetworkReply *reply, QObject *receiver)
-{
-    if (!reply)
-        return;
-    QObject::disconnect(reply, nullptr, receiver, nullptr);
-    if (reply->isRunning())
-        reply->abort();
-    reply->deleteLater();
 }
 
 } // namespace
@@ -58,6 +48,22 @@ void MainWindow::requestQuote(const QString &symbol)
         fetchCryptoHttpQuote(symbol);
         break;
     }
+}
+
+void MainWindow::pollQuote(const QString &symbol)
+{
+    // Replacing the walk would start it over at the first provider: a walk longer than the beat (two
+    // keyed providers that hang already take 20 s against the 15 s poll) would never reach the public
+    // ones, and the row would stay "loading". The running walk answers for this beat.
+    if (quoteWalkRunning(symbol))
+        return;
+    requestQuote(symbol);
+}
+
+bool MainWindow::quoteWalkRunning(const QString &symbol) const
+{
+    const AsyncProviderCascade *cascade = quoteCascades.value(symbol);
+    return cascade && cascade->running;
 }
 
 int MainWindow::historySourceForClass(const QString &symbol) const
@@ -107,6 +113,7 @@ void MainWindow::startQuoteCascade(int market, const QString &symbol, const QStr
 
     auto *cascade = new AsyncProviderCascade(this);
     quoteCascades.insert(symbol, cascade);
+    quoteWalkPriceMarks.insert(symbol, quoteRowPriceWrites.value(symbol));
     // Crypto rows follow the ticker stream; an HTTP refresh must not mark them as loading.
     if (market != ProviderMarket::Crypto)
         setQuoteStatus(symbol, kLoading);
@@ -312,7 +319,7 @@ bool MainWindow::releaseQuoteCascade(const QString &symbol, AsyncProviderCascade
 
 void MainWindow::abortQuoteAttempt(const QString &symbol)
 {
-    abortUnwanted(quoteAttemptReplies.take(symbol), this);
+    dropReply(quoteAttemptReplies.take(symbol), this);
 }
 
 void MainWindow::forgetSymbolRequests(const QString &symbol)
@@ -324,11 +331,13 @@ void MainWindow::forgetSymbolRequests(const QString &symbol)
         cascade->cancel();
         cascade->deleteLater();
     }
+    quoteWalkPriceMarks.remove(symbol);
+    quoteRowPriceWrites.remove(symbol);
     abortQuoteAttempt(symbol);
     const QList<QPointer<QNetworkReply>> charts = chartRequestReplies.values(symbol);
     chartRequestReplies.remove(symbol);
     for (const QPointer<QNetworkReply> &reply : charts)
-        abortUnwanted(reply, this);
+        dropReply(reply, this);
 }
 
 void MainWindow::onQuoteCascadeSucceeded(const QString &symbol, AsyncProviderCascade *cascade,
@@ -340,10 +349,18 @@ void MainWindow::onQuoteCascadeSucceeded(const QString &symbol, AsyncProviderCas
 }
 
 namespace {
+// A price that reached the row while the walk ran (from the ticker stream, say) is newer than
+// anything the failed walk could have shown: its status stays beside it.
+bool rowPricedDuringWalk(const MainWindow &window, const QString &symbol)
+{
+    return window.quoteRowPriceWrites.value(symbol) != window.quoteWalkPriceMarks.value(symbol);
+}
+
 void reportQuoteCascadeFailure(MainWindow &window, int market, const QString &symbol,
                                const QStringList &errors)
 {
-    window.setQuoteStatus(symbol, kAllProvidersFailed);
+    if (!rowPricedDuringWalk(window, symbol))
+        window.setQuoteStatus(symbol, kAllProvidersFailed);
     const QPair<QString, QString> texts = quoteCascadeFailureTexts(market);
     // Provider messages end up in these lines, and a provider may echo the caller's key.
     window.appendEventLog(window.redactedText(
@@ -377,7 +394,8 @@ void MainWindow::onCryptoQuoteCascadeFailed(const QString &symbol, AsyncProvider
 {
     Q_UNUSED(errors);
     // While the ticker stream is up the row is live anyway; the HTTP failure is not news.
-    if (releaseQuoteCascade(symbol, cascade) && tickerSocket.state() != QAbstractSocket::ConnectedState)
+    if (releaseQuoteCascade(symbol, cascade) && tickerSocket.state() != QAbstractSocket::ConnectedState &&
+        !rowPricedDuringWalk(*this, symbol))
         setQuoteStatus(symbol, kAllProvidersFailed);
 }
 

@@ -4,6 +4,7 @@
 #include "chart/price_chart.h"
 #include "movers/movers_mosaic.h"
 #include "providers/provider_cascade.h"
+#include "providers/reply_drop.h"
 #include "watchlist/symbol_rules.h"
 
 #include <QCloseEvent>
@@ -86,7 +87,7 @@ MainWindow::~MainWindow()
     const QList<QNetworkReply *> replies = networkManager.findChildren<QNetworkReply *>();
     for (QNetworkReply *reply : replies) {
         reply->disconnect();
-        reply->abort();
+        dropReply(reply, nullptr);
     }
     const QList<QObject *> children = findChildren<QObject *>();
     for (QObject *child : children)

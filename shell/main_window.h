@@ -314,6 +314,9 @@ public:
     // The quote dispatcher and the four market cascades. Each run captures the symbol's generation;
     // a reply whose generation is no longer current is dropped without effect.
     void requestQuote(const QString &symbol);
+    // A timer's beat: a walk still running for the symbol is left to answer instead of being replaced.
+    void pollQuote(const QString &symbol);
+    bool quoteWalkRunning(const QString &symbol) const;
     int historySourceForClass(const QString &symbol) const;
     void fetchUsQuoteCascade(const QString &symbol, const QStringList &providerKeys);
     void fetchB3QuoteCascade(const QString &symbol, const QStringList &providerKeys);
@@ -346,8 +349,8 @@ public:
     void onCryptoQuoteCascadeFailed(const QString &symbol, AsyncProviderCascade *cascade,
                                     const QStringList &errors);
     bool releaseQuoteCascade(const QString &symbol, AsyncProviderCascade *cascade);
-    // A request given up is aborted at once: left to its transfer limit it would hold one of the few
-    // connections per host and delay every later request to that host.
+    // A request given up ends at once (dropReply): left to its transfer limit it would hold one of the
+    // few connections per host and delay every later request to that host.
     void abortQuoteAttempt(const QString &symbol);    // the symbol's walk gave its running attempt up
     void forgetSymbolRequests(const QString &symbol); // the symbol left the watchlist: every request ends
     static ProviderReplyHeaders replyHeaders(const QNetworkReply *reply);
@@ -1009,6 +1012,10 @@ public:
     double usdBrlRate = 0.0; // BRL per USD; 0 until the first USD/BRL quote
     QMap<QString, quint64> quoteGenerations;
     QMap<QString, QPointer<AsyncProviderCascade>> quoteCascades;
+    // Prices written to each row so far, and their count when the symbol's walk started: a walk that
+    // fails after a newer price reached the row leaves that row's status alone.
+    QHash<QString, quint64> quoteRowPriceWrites;
+    QHash<QString, quint64> quoteWalkPriceMarks;
     QHash<QString, QPointer<QNetworkReply>> quoteAttemptReplies;      // each walk's attempt in flight
     QMultiHash<QString, QPointer<QNetworkReply>> chartRequestReplies; // direct chart requests in flight
     // Each quote attempt's limit and each quote request's transfer limit; only tests shorten them.

@@ -70,6 +70,9 @@ void MainWindow::updateQuoteRow(const QString &symbol, double last, double chang
     int row = findSymbolRow(symbol);
     if (row < 0)
         return;
+    // A quote walk that fails later must not mark this price as failed.
+    if (std::isfinite(last))
+        quoteRowPriceWrites[symbol] += 1;
     {
         SortingPause pause(quoteTable);
         writeQuoteOhlc(symbol, row);

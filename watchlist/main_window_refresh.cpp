@@ -38,10 +38,14 @@ void MainWindow::onQuoteSelectionChanged()
 
 void MainWindow::onQuotePollTimer()
 {
-    refreshHttpQuotes();
+    // A beat leaves a row's walk that is still running alone; the refreshes the user asks for replace it.
+    for (const QString &symbol : rowSymbols(*this, false))
+        pollQuote(symbol);
     // While the ticker stream is down, the crypto rows are kept fresh by HTTP on the same beat.
-    if (tickerSocket.state() != QAbstractSocket::ConnectedState)
-        refreshCryptoRestQuotes();
+    if (tickerSocket.state() != QAbstractSocket::ConnectedState) {
+        for (const QString &symbol : rowSymbols(*this, true))
+            pollQuote(symbol);
+    }
 }
 
 void MainWindow::onRefreshQuotesClicked()

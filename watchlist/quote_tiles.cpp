@@ -77,5 +77,5 @@ void MainWindow::updateFxTicker(double rate, double changePercent)
 
 void MainWindow::onUsdBrlTickerTimer()
 {
-    requestQuote(QStringLiteral("BRL=X"));
+    pollQuote(QStringLiteral("BRL=X"));
 }

@@ -90,6 +90,11 @@ public:
     }
 
     QString status(const QString &symbol) const { return cell(symbol, QuoteColumnStatus); }
+    bool walkRunning(const QString &symbol) const
+    {
+        const AsyncProviderCascade *cascade = window->quoteCascades.value(symbol);
+        return cascade && cascade->running;
+    }
     QString source(const QString &symbol) const { return cell(symbol, QuoteColumnSource); }
     QString console() const { return window->eventConsole->toPlainText(); }
 

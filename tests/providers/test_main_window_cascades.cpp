@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include <functional>
+
 using Keys = QMap<QString, QString>;
 
 namespace {
@@ -29,6 +31,40 @@ qint64 now()
 {
     return QDateTime::currentMSecsSinceEpoch();
 }
+
+// Runs `act` once while a reply is being delivered: at the first queued call that reaches the reply, its
+// error still on the way, or with `afterError` at the first one that comes after the error was delivered
+// and before the reply finished. The call is not delivered when the act took the reply with it.
+class MidDelivery : public QObject
+{
+public:
+    MidDelivery(QNetworkReply *reply, bool afterError, std::function<void()> act)
+        : m_reply(reply), m_afterError(afterError), m_act(std::move(act))
+    {
+        reply->installEventFilter(this);
+    }
+
+    bool fired() const { return m_fired; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (m_fired || watched != m_reply || event->type() != QEvent::MetaCall)
+            return false;
+        if (m_afterError && (m_reply->error() == QNetworkReply::NoError || m_reply->isFinished()))
+            return false;
+        m_fired = true;
+        const QPointer<QObject> alive(watched);
+        m_act();
+        return alive.isNull();
+    }
+
+private:
+    QNetworkReply *m_reply;
+    bool m_afterError;
+    std::function<void()> m_act;
+    bool m_fired = false;
+};
 
 } // namespace
 
@@ -460,6 +496,121 @@ private Q_SLOTS:
         QVERIFY(!road.console().contains("failed for"));
     }
 
+    // A second request for a symbol whose walk still runs: a timer's beat leaves the walk to answer, a
+    // request the user makes replaces it. Either way one walk runs at a time and only its reply lands.
+    void oneWalkPerSymbol_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<QString>("path");  // the one provider the walk asks
+        QTest::addColumn<QString>("asked"); // how the second request comes
+        QTest::addColumn<QString>("last");  // the row's price in the end
+        QTest::addColumn<int>("requests");  // made to that provider
+
+        const QString aapl = RoadPath::yahoo("AAPL");
+        QTest::newRow("poll beat") << "AAPL" << aapl << "poll beat"
+                                   << "100.0000" << 1;
+        QTest::newRow("poll beat, crypto row") << "BTCUSDT" << RoadPath::binance << "poll beat"
+                                               << "100.0000" << 1;
+        QTest::newRow("USD/BRL beat") << "BRL=X" << RoadPath::yahoo("BRL%3DX") << "USD/BRL beat"
+                                      << "100.0000" << 1;
+        QTest::newRow("row selected") << "AAPL" << aapl << "row selected"
+                                      << "200.0000" << 2;
+        QTest::newRow("refresh button") << "AAPL" << aapl << "refresh button"
+                                        << "200.0000" << 2;
+    }
+
+    void oneWalkPerSymbol()
+    {
+        QFETCH(QString, symbol);
+        QFETCH(QString, path);
+        QFETCH(QString, asked);
+        QFETCH(QString, last);
+        QFETCH(int, requests);
+        const bool crypto = path == RoadPath::binance;
+        const auto reply = [crypto](double price) {
+            return FakeReply::json(crypto ? RoadReply::binance(price) : RoadReply::yahoo(price));
+        };
+        QuoteRoad road;
+        FakeReply slow = reply(100);
+        slow.delayMs = 300;
+        road.server.enqueueReply(path, slow);
+        road.server.enqueueReply(path, reply(200));
+        road.addRow(symbol);
+        road.w().requestQuote(symbol);
+        QVERIFY(road.server.waitForRequests(1));
+        QVERIFY(road.walkRunning(symbol));
+
+        if (asked == QLatin1String("poll beat"))
+            road.w().onQuotePollTimer();
+        else if (asked == QLatin1String("USD/BRL beat"))
+            road.w().onUsdBrlTickerTimer();
+        else if (asked == QLatin1String("row selected"))
+            road.w().quoteTable->selectRow(road.w().findSymbolRow(symbol));
+        else
+            road.w().onRefreshQuotesClicked();
+
+        QTRY_VERIFY(!road.walkRunning(symbol));
+        QTest::qWait(400); // past the first reply, whichever walk it belonged to
+        QCOMPARE(road.cell(symbol, QuoteColumnLast), last);
+        QCOMPARE(road.server.requestsFor(path).size(), requests);
+        QVERIFY(!road.status(symbol).contains(kAllFailed));
+    }
+
+    // A walk that fails leaves the row's status alone when a newer price reached the row while it ran;
+    // beside a price from before the walk it still shows "all providers failed".
+    void aFailedWalkKeepsANewerPrice_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<bool>("priceFirst"); // the other price came before the walk started
+        QTest::addColumn<QString>("status");
+
+        QTest::newRow("ticker frame while the walk runs") << "BTCUSDT" << false << "realtime";
+        QTest::newRow("ticker frame before the walk") << "BTCUSDT" << true << kAllFailed;
+        QTest::newRow("chart quote while the walk runs") << "AAPL" << false << "free/delayed";
+        QTest::newRow("chart quote before the walk") << "AAPL" << true << kAllFailed;
+    }
+
+    void aFailedWalkKeepsANewerPrice()
+    {
+        QFETCH(QString, symbol);
+        QFETCH(bool, priceFirst);
+        QFETCH(QString, status);
+        const bool crypto = symbol == QLatin1String("BTCUSDT");
+        QuoteRoad road;
+        FakeReply failing = FakeReply::json("{}", 500);
+        failing.delayMs = 300;
+        // The walk's one provider fails late. For the US row the direct chart request brings the other
+        // price over the same path; the replies go out in the order the requests come.
+        const QString walkPath = crypto ? RoadPath::binance : RoadPath::yahoo("AAPL");
+        if (!crypto && priceFirst)
+            road.server.enqueueReply(walkPath, FakeReply::json(RoadReply::yahoo(150)));
+        road.server.enqueueReply(walkPath, failing);
+        if (!crypto && !priceFirst)
+            road.server.enqueueReply(walkPath, FakeReply::json(RoadReply::yahoo(150)));
+        road.addRow(symbol);
+
+        const auto otherPrice = [&] {
+            if (crypto) {
+                road.w().onBinanceTicker(QStringLiteral(
+                    R"({"stream":"btcusdt@ticker","data":{"s":"BTCUSDT","c":"150","P":"1.5"}})"));
+            } else {
+                road.w().requestYahooChart(symbol, true);
+            }
+            QTRY_COMPARE(road.cell(symbol, QuoteColumnLast), QStringLiteral("150.0000"));
+        };
+        if (priceFirst)
+            otherPrice();
+        road.w().requestQuote(symbol);
+        QVERIFY(road.server.waitForRequests(priceFirst && !crypto ? 2 : 1));
+        if (!priceFirst)
+            otherPrice();
+        QTRY_VERIFY(!road.walkRunning(symbol));
+        QCOMPARE(road.status(symbol), status);
+        QCOMPARE(road.cell(symbol, QuoteColumnLast), QStringLiteral("150.0000"));
+        // The console still tells which providers failed (the crypto walk never writes there).
+        QCOMPARE(road.console().contains("failed for " + symbol), !crypto);
+    }
+
     // A fresh cached reply serves the Alpha Vantage attempt inside its throttle window without a request.
     void freshCacheServesAlphaCache()
     {
@@ -597,6 +748,42 @@ private Q_SLOTS:
         QCOMPARE(road.w().defaultProviderForSymbol("PETR4.SA"), QStringLiteral("brapi"));
         QCOMPARE(road.w().defaultProviderForSymbol("AAPL"), QStringLiteral("yahoo"));
         QCOMPARE(road.w().historySourceForClass("BRL=X"), 3);
+    }
+
+    // A request given up while its reply is still being delivered (its error on the way, or delivered
+    // and the finish still to come) ends without Qt's "Internal problem" warning on the console.
+    void aDroppedRequestLeavesQtQuiet_data()
+    {
+        QTest::addColumn<QString>("drop");
+        QTest::addColumn<bool>("afterError");
+        for (const char *drop : {"newer request", "row removed", "window closed"}) {
+            QTest::addRow("%s, error on the way", drop) << QString::fromLatin1(drop) << false;
+            QTest::addRow("%s, error delivered", drop) << QString::fromLatin1(drop) << true;
+        }
+    }
+
+    void aDroppedRequestLeavesQtQuiet()
+    {
+        QFETCH(QString, drop);
+        QFETCH(bool, afterError);
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("must only be called once")));
+        QuoteRoad road;
+        road.addRow("AAPL"); // the server knows no path: the attempt fails with HTTP 404
+        road.w().requestQuote("AAPL");
+        const QPointer<QNetworkReply> reply = road.w().quoteAttemptReplies.value("AAPL");
+        QVERIFY(reply);
+        MidDelivery midDelivery(reply, afterError, [&road, drop] {
+            if (drop == QLatin1String("newer request"))
+                road.w().requestQuote("AAPL");
+            else if (drop == QLatin1String("row removed"))
+                road.w().forgetSymbolRequests("AAPL");
+            else
+                road.window.reset();
+        });
+        QTRY_VERIFY(midDelivery.fired());
+        // Whatever the dropped reply still had queued goes with it.
+        QTRY_VERIFY(!reply);
+        QuoteRoad::settle();
     }
 
     void replyHeadersAsTheServerWroteThem()
