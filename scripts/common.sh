@@ -34,8 +34,6 @@ MVX_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 # Paths under the checkout count relative to it, so a fresh clone on the same machine hits the cache
 # that an earlier build filled.
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$MVX_ROOT}"
-# Debug builds would otherwise hash the build folder too, so a clone elsewhere would rebuild everything.
-export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 
 mvx_jobs() {
   nproc 2>/dev/null || echo 2
