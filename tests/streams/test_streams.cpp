@@ -65,7 +65,8 @@ struct LiveWindow
     {
         window.quoteTransferLimitMs = 1000;
         // The data start runs 250 ms after construction and opens the ticker on its own; let it pass first.
-        QTest::qWaitFor([this]() { return window.marketDataStarted; });
+        if (!QTest::qWaitFor([this]() { return window.marketDataStarted; }))
+            qWarning("the data start did not run");
     }
 };
 } // namespace
