@@ -1,6 +1,7 @@
 #include "account/account_request.h"
 
 #include "app/endpoints.h"
+#include "providers/reply_drop.h"
 
 #include <QEventLoop>
 #include <QHostAddress>
@@ -75,9 +76,9 @@ AccountResponse performAccountRequest(QNetworkAccessManager &manager, const Acco
             : manager.post(networkRequest, QJsonDocument(request.body).toJson(QJsonDocument::Compact));
     const bool finished = wait ? wait(reply, limitMs) : waitForReplyInLocalLoop(reply, limitMs);
     if (!finished || !reply->isFinished()) {
-        // Abandoned: the transfer ends at the latest with the caller's manager.
-        reply->abort();
-        reply->deleteLater();
+        // Abandoned: dropped rather than aborted, as an error already queued would make abort()
+        // report a second one on stderr.
+        dropReply(reply, nullptr);
         response.failed = true;
         response.timedOut = true;
         response.errorText = timeoutText;
