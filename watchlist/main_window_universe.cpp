@@ -1,4 +1,5 @@
 #include "app/endpoints.h"
+#include "providers/reply_drop.h"
 #include "settings/config_paths.h"
 #include "shell/main_window.h"
 #include "watchlist/symbol_rules.h"
@@ -126,12 +127,9 @@ void MainWindow::abortSymbolSearch()
     symbolSearchReply = nullptr;
     if (!reply)
         return;
-    // Its handler is cut off first: an aborted search has nothing to merge. A reply that has already
-    // finished is only deleted: ending it a second time makes the network layer complain.
-    disconnect(reply, nullptr, this, nullptr);
-    if (reply->isRunning())
-        reply->abort();
-    reply->deleteLater();
+    // An ended search has nothing to merge. Its handler has not begun (it clears this pointer first),
+    // so the reply can be dropped like any other request nobody waits for.
+    dropReply(reply, this);
 }
 
 void MainWindow::onSymbolSearchReply(QNetworkReply *reply)
