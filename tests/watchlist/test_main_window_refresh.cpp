@@ -81,7 +81,9 @@ private Q_SLOTS:
         // fresh by HTTP as well.
         QTRY_VERIFY(asked.count(QStringLiteral("BTCUSDT")) >= 2);
         QTRY_VERIFY(asked.count(QStringLiteral("ETHUSDT")) >= 2);
-        QVERIFY(asked.count(QStringLiteral("PETR4.SA")) >= 2);
+        // A beat leaves a walk that is still running alone, so a slow B3 walk is asked again only
+        // once it has ended.
+        QTRY_VERIFY(asked.count(QStringLiteral("PETR4.SA")) >= 2);
     }
 
     void aFullRefreshAsksForTheRowsAndTheUsdBrlRate()
