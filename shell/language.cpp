@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 #include "shell/text_picker.h"
+#include "shell/widget_kit.h"
 
 #include "chart/price_chart.h"
 
@@ -48,9 +49,10 @@ void MainWindow::retranslateUi()
         if (spin)
             spin->setPrefix(prefix);
     };
+    // A tab title reads a lone '&' as a mnemonic mark; every title here is meant as written.
     auto setTabText = [](QTabWidget *tabs, int index, const QString &text) {
         if (tabs && index < tabs->count())
-            tabs->setTabText(index, text);
+            tabs->setTabText(index, withLiteralAmpersands(text));
     };
     const QString refresh = localizedText(QStringLiteral("Refresh"), QStringLiteral("Atualizar"));
 

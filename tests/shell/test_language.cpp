@@ -1,6 +1,7 @@
 #include "chart/price_chart.h"
 #include "settings/json_file.h"
 #include "shell/main_window.h"
+#include "tests/support/shown_text.h"
 #include "tests/support/test_main.h"
 #include "watchlist/quote_columns.h"
 
@@ -33,14 +34,6 @@ QStringList headers(const QTableWidget *table)
     QStringList out;
     for (int column = 0; column < table->columnCount(); ++column)
         out << table->horizontalHeaderItem(column)->text();
-    return out;
-}
-
-QStringList tabs(const QTabWidget *tabWidget)
-{
-    QStringList out;
-    for (int index = 0; index < tabWidget->count(); ++index)
-        out << tabWidget->tabText(index);
     return out;
 }
 
@@ -81,49 +74,50 @@ QString installedQtTranslations()
     return QFile::exists(dir + QStringLiteral("/qtbase_pt_BR.qm")) ? dir : QString();
 }
 
-// Every text the language switch owns, each named by its widget, in one list to compare at once.
+// Every text the language switch owns, each named by its widget, in one list to compare at once. Buttons,
+// labels and tabs give what the user reads on them, after Qt has taken its mnemonic marks.
 QStringList windowTexts(const MainWindow &w)
 {
     return {
         "placeholder=" + w.symbolInput->placeholderText(),
-        "add=" + w.addSymbolButton->text(),
-        "refresh=" + w.refreshQuotesButton->text(),
-        "chart=" + w.chartTitleLabel->text(),
-        "select=" + w.chartSelectButton->text(),
-        "reset=" + w.chartResetButton->text(),
-        "hline=" + w.chartHLineButton->text(),
-        "vline=" + w.chartVLineButton->text(),
-        "trend=" + w.chartTrendButton->text(),
+        "add=" + shownText(w.addSymbolButton),
+        "refresh=" + shownText(w.refreshQuotesButton),
+        "chart=" + shownText(w.chartTitleLabel),
+        "select=" + shownText(w.chartSelectButton),
+        "reset=" + shownText(w.chartResetButton),
+        "hline=" + shownText(w.chartHLineButton),
+        "vline=" + shownText(w.chartVLineButton),
+        "trend=" + shownText(w.chartTrendButton),
         "modes=" + w.chartModeCombo->itemText(0) + "|" + w.chartModeCombo->itemText(1),
-        "step=" + w.bookStepLabel->text(),
+        "step=" + shownText(w.bookStepLabel),
         "raw=" + w.bookStepSpin->specialValueText(),
-        "movers=" + w.moversTitleLabel->text(),
+        "movers=" + shownText(w.moversTitleLabel),
         "minvol=" + w.moversMinVolumeSpin->prefix(),
         "minturn=" + w.moversMinTurnoverSpin->prefix(),
-        "moversrefresh=" + w.moversRefreshButton->text(),
-        "gainers=" + w.gainersTitleLabel->text(),
-        "losers=" + w.losersTitleLabel->text(),
-        "screener=" + w.screenerTitleLabel->text(),
+        "moversrefresh=" + shownText(w.moversRefreshButton),
+        "gainers=" + shownText(w.gainersTitleLabel),
+        "losers=" + shownText(w.losersTitleLabel),
+        "screener=" + shownText(w.screenerTitleLabel),
         "minchange=" + w.screenerMinChangeSpin->prefix(),
-        "screenerrefresh=" + w.screenerRefreshButton->text(),
+        "screenerrefresh=" + shownText(w.screenerRefreshButton),
         "filter=" + w.screenerFilterEdit->placeholderText(),
-        "news=" + w.newsTitleLabel->text(),
+        "news=" + shownText(w.newsTitleLabel),
         "query=" + w.newsQueryEdit->placeholderText(),
-        "newsrefresh=" + w.newsRefreshButton->text(),
-        "portfolio=" + w.portfolioTitleLabel->text(),
-        "addpos=" + w.portfolioAddPositionButton->text(),
-        "remove=" + w.portfolioRemoveButton->text(),
-        "new=" + w.portfolioNewButton->text(),
-        "rename=" + w.portfolioRenameButton->text(),
-        "delete=" + w.portfolioDeleteButton->text(),
-        "cash=" + w.portfolioCashFlowButton->text(),
-        "dividend=" + w.portfolioDividendButton->text(),
-        "portfoliotabs=" + tabs(w.portfolioTabs).join('|'),
+        "newsrefresh=" + shownText(w.newsRefreshButton),
+        "portfolio=" + shownText(w.portfolioTitleLabel),
+        "addpos=" + shownText(w.portfolioAddPositionButton),
+        "remove=" + shownText(w.portfolioRemoveButton),
+        "new=" + shownText(w.portfolioNewButton),
+        "rename=" + shownText(w.portfolioRenameButton),
+        "delete=" + shownText(w.portfolioDeleteButton),
+        "cash=" + shownText(w.portfolioCashFlowButton),
+        "dividend=" + shownText(w.portfolioDividendButton),
+        "portfoliotabs=" + shownTabTexts(w.portfolioTabs).join('|'),
         "tapemin=" + w.tapeMinSizeSpin->prefix(),
-        "clear=" + w.tapeClearButton->text(),
-        "main=" + tabs(w.mainTabs).join('|'),
-        "right=" + tabs(w.rightTabs).join('|'),
-        "bottom=" + tabs(w.bottomTabs).join('|'),
+        "clear=" + shownText(w.tapeClearButton),
+        "main=" + shownTabTexts(w.mainTabs).join('|'),
+        "right=" + shownTabTexts(w.rightTabs).join('|'),
+        "bottom=" + shownTabTexts(w.bottomTabs).join('|'),
         "quote=" + headers(w.quoteTable).join('|'),
         "history=" + headers(w.alertHistoryTable).join('|'),
         "tips=" + QStringList{w.chartSelectButton->toolTip(), w.chartResetButton->toolTip(),

@@ -1,6 +1,7 @@
 #include "chart/price_chart.h"
 #include "movers/movers_mosaic.h"
 #include "shell/main_window.h"
+#include "tests/support/shown_text.h"
 #include "tests/support/test_main.h"
 
 #include <QAbstractItemView>
@@ -29,12 +30,10 @@ QStringList headers(const QTableWidget *table)
     return out;
 }
 
+// The titles as the tabs show them, mnemonic marks taken.
 QStringList tabTitles(const QTabWidget *tabs)
 {
-    QStringList out;
-    for (int i = 0; i < tabs->count(); ++i)
-        out << tabs->tabText(i);
-    return out;
+    return shownTabTexts(tabs);
 }
 
 QStringList comboItems(const QComboBox *combo)
@@ -633,7 +632,7 @@ private Q_SLOTS:
                                            "Time|Category|Source|Headline|Link",
                                            "PORTFOLIO / P&L",
                                            "New|Rename|Delete|Cash flow|Dividend|Add position|Remove",
-                                           "Positions|Cash && dividends",
+                                           "Positions|Cash & dividends",
                                            "Symbol|Quantity|Avg Price|Last|Market Value|P&L|P&L %",
                                            "Time|Type|Symbol|Amount|Currency|Note",
                                            "TIME & SALES",
