@@ -24,8 +24,7 @@ QWidget *MainWindow::buildTapePage(QWidget *root)
     tapeMinSizeSpin->setRange(0.0, 1.0e9);
     tapeMinSizeSpin->setSingleStep(1.0);
     tapeMinSizeSpin->setValue(0.0);
-    // The same word in both languages: a language switch leaves it as it is.
-    tapeMinSizeSpin->setPrefix(QStringLiteral("Min "));
+    tapeMinSizeSpin->setPrefix(localizedText(QStringLiteral("Min "), QString::fromUtf8("Mín ")));
     tapeClearButton =
         new QPushButton(localizedText(QStringLiteral("Clear"), QStringLiteral("Limpar")), header);
     grid->addWidget(tapeTitleLabel, 0, 0, 1, 3);

@@ -304,9 +304,12 @@ private Q_SLOTS:
         QCOMPARE(f.window.tapeSideCombo->currentText(), QStringLiteral("Venda"));
         QCOMPARE(f.window.tapeTable->horizontalHeaderItem(3)->text(), QStringLiteral("Lado/Fonte"));
         QCOMPARE(f.window.tapeClearButton->text(), QStringLiteral("Limpar"));
-        QCOMPARE(f.window.tapeMinSizeSpin->prefix(), QStringLiteral("Min ")); // the same in both languages
+        QCOMPARE(f.window.tapeMinSizeSpin->prefix(), QString::fromUtf8("Mín "));
+        QCOMPARE(f.window.tapeMinSizeSpin->text(), QString::fromUtf8("Mín 0.000000"));
         QVERIFY(f.window.tapeRowPassesFilter(QStringLiteral("Venda"), 1.0));
         QVERIFY(!f.window.tapeRowPassesFilter(QStringLiteral("Sell"), 1.0));
+        f.window.setLanguage(QStringLiteral("en"));
+        QCOMPARE(f.window.tapeMinSizeSpin->prefix(), QStringLiteral("Min "));
     }
 };
 
