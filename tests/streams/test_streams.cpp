@@ -185,24 +185,45 @@ private Q_SLOTS:
         QTRY_COMPARE(live.f.bookTitle(), QStringLiteral("ORDER BOOK  BTCUSDT  snapshot"));
     }
 
-    void aFailedDepthConnectIsLoggedLikeADrop()
+    void aFailedConnectIsLoggedAndOurOwnCloseIsNot_data()
     {
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<int>("lines"); // "Order book stream disconnected" before the pair is left
+        QTest::newRow("refused connect") << true << 1;
+        QTest::newRow("connected stream") << false << 0;
+    }
+
+    // A connect that fails leaves the book as stale as a drop and is logged as one; leaving the pair
+    // closes the stream ourselves, which is no drop, whether or not it had connected.
+    void aFailedConnectIsLoggedAndOurOwnCloseIsNot()
+    {
+        QFETCH(bool, refused);
+        QFETCH(int, lines);
         LiveWindow live;
-        live.streams.refuse();
+        if (refused)
+            live.streams.refuse();
         live.f.addRow(QStringLiteral("BTCUSDT"));
         live.f.select(QStringLiteral("BTCUSDT"));
-        QTRY_VERIFY(live.window.depthReconnectTimer.isActive());
-        QCOMPARE(
-            live.window.eventConsole->toPlainText().count(QStringLiteral("Order book stream disconnected")),
-            1);
-        // Leaving the pair closes the stream ourselves: no second line.
+        if (refused) {
+            QTRY_VERIFY(live.window.depthReconnectTimer.isActive());
+        } else {
+            QTRY_COMPARE(live.window.depthSocket.state(), QAbstractSocket::ConnectedState);
+            QVERIFY(live.window.eventConsole->toPlainText().contains(
+                QStringLiteral("Order book stream connected: BTCUSDT")));
+        }
+        const auto dropLines = [&live]() {
+            return live.window.eventConsole->toPlainText().count(
+                QStringLiteral("Order book stream disconnected"));
+        };
+        QCOMPARE(dropLines(), lines);
+
         live.f.addRow(QStringLiteral("EURUSD=X"));
         live.f.select(QStringLiteral("EURUSD=X"));
         QVERIFY(!live.window.depthReconnectTimer.isActive());
-        QTest::qWait(50);
-        QCOMPARE(
-            live.window.eventConsole->toPlainText().count(QStringLiteral("Order book stream disconnected")),
-            1);
+        // The socket reports its end as it turns unconnected, so by then any line would be written.
+        QTRY_COMPARE(live.window.depthSocket.state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(dropLines(), lines);
+        QVERIFY(!live.window.depthReconnectTimer.isActive());
     }
 
     void presetButtonsFollowTheSelectedPrice_data()
