@@ -141,6 +141,7 @@ void MainWindow::retranslateUi()
                localizedText(QStringLiteral("Cash & dividends"), QStringLiteral("Caixa e dividendos")));
 
     populateTapeFilterCombo(QString());
+    setPrefix(tapeMinSizeSpin, localizedText(QStringLiteral("Min "), QString::fromUtf8("Mín ")));
     setText(tapeClearButton, localizedText(QStringLiteral("Clear"), QStringLiteral("Limpar")));
 
     setTabText(mainTabs, 0, QStringLiteral("Terminal"));

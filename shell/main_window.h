@@ -460,6 +460,7 @@ public:
     void updateBookPresetButtons();
     void onBookStepChanged();
     void reapplyBookPreset(); // the stored preset's step for the newly selected symbol's price
+    void followBookReferencePrice(); // the buttons follow a new selection or price; the choice stays
 
     // ---- streams/: filling the book, the Level 2 view, the crypto depth view -------------------
     void fillBookSide(QTableWidget *table, const QJsonArray &levels, bool isBid);

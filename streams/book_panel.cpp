@@ -1,5 +1,6 @@
 #include "app/startup_log.h"
 #include "shell/main_window.h"
+#include "streams/column_fit.h"
 
 #include <QAbstractItemView>
 #include <QColor>
@@ -121,6 +122,8 @@ QTableWidget *MainWindow::createBookSideTable(QWidget *parent)
     table->setSelectionMode(QAbstractItemView::NoSelection);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setAlternatingRowColors(true);
+    // The pane is narrow: Qt's 100 px per column would push the third header out of sight.
+    keepColumnsFitted(table);
     return table;
 }
 

@@ -125,6 +125,16 @@ void MainWindow::updateBookPresetButtons()
         bookPresetKey = matched;
 }
 
+void MainWindow::followBookReferencePrice()
+{
+    // Which buttons match the step depends on the selected symbol's price: without one, raw, tight and
+    // normal all round to a step of 0. A price that came or moved is no choice of the user's: whatever
+    // the buttons now show, the stored preset stays as chosen, and the next symbol gets its step.
+    const QString chosen = bookPresetKey;
+    updateBookPresetButtons();
+    bookPresetKey = chosen;
+}
+
 void MainWindow::onBookStepChanged()
 {
     updateBookPresetButtons();

@@ -54,6 +54,8 @@ void MainWindow::reapplyBookPreset()
 void MainWindow::startBookStream()
 {
     const QString symbol = selectedSymbol();
+    reapplyBookPreset();
+    followBookReferencePrice();
     if (symbol.isEmpty()) {
         bookSymbol.clear();
         closeStream(depthSocket, depthLink);
@@ -64,7 +66,6 @@ void MainWindow::startBookStream()
         resetBookPanel(orderBookTitle(QString(), QString()));
         return;
     }
-    reapplyBookPreset();
     startTradeStream(symbol);
     const QString assetClass = ::classifySymbol(symbol);
     if (assetClass == QLatin1String("US Equity")) {

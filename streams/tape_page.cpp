@@ -17,6 +17,8 @@ QWidget *MainWindow::buildTapePage(QWidget *root)
     auto [page, pageLayout, header, grid] = makePanelPage(root);
     tapeTitleLabel = new QLabel(timeAndSalesTitle(QString(), QString()), header);
     tapeTitleLabel->setObjectName(QStringLiteral("panelTitle"));
+    // A symbol and status make the title longer than the narrow pane is wide: it wraps as the book's does.
+    tapeTitleLabel->setWordWrap(true);
     tapeSideCombo = new QComboBox(header);
     populateTapeFilterCombo(QStringLiteral("all"));
     tapeMinSizeSpin = new QDoubleSpinBox(header);
@@ -24,14 +26,15 @@ QWidget *MainWindow::buildTapePage(QWidget *root)
     tapeMinSizeSpin->setRange(0.0, 1.0e9);
     tapeMinSizeSpin->setSingleStep(1.0);
     tapeMinSizeSpin->setValue(0.0);
-    // The same word in both languages: a language switch leaves it as it is.
-    tapeMinSizeSpin->setPrefix(QStringLiteral("Min "));
+    tapeMinSizeSpin->setPrefix(localizedText(QStringLiteral("Min "), QString::fromUtf8("Mín ")));
     tapeClearButton =
         new QPushButton(localizedText(QStringLiteral("Clear"), QStringLiteral("Limpar")), header);
+    // The pane beside the chart starts about 250 px wide: the side filter, the size box (wide enough for
+    // all six decimals) and Clear do not fit one row there, so the size box takes a row of its own.
     grid->addWidget(tapeTitleLabel, 0, 0, 1, 3);
-    grid->addWidget(tapeSideCombo, 1, 0);
-    grid->addWidget(tapeMinSizeSpin, 1, 1);
+    grid->addWidget(tapeSideCombo, 1, 0, 1, 2);
     grid->addWidget(tapeClearButton, 1, 2);
+    grid->addWidget(tapeMinSizeSpin, 2, 0, 1, 3);
     grid->setColumnStretch(1, 1);
 
     // New trades are inserted at the top, so the tape is never sorted and never selected.

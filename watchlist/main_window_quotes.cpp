@@ -107,6 +107,7 @@ void MainWindow::updateQuoteRow(const QString &symbol, double last, double chang
     updateQuoteTiles();
     if (symbol == selectedSymbol()) {
         refreshChart();
+        followBookReferencePrice();
         const QString assetClass = ::classifySymbol(symbol);
         if (assetClass == QLatin1String("BR Equity"))
             showB3BookFallback(symbol);

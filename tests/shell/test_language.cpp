@@ -223,7 +223,7 @@ private Q_SLOTS:
                    "cash=Fluxo de caixa",
                    "dividend=Dividendo",
                    u("portfoliotabs=Posições|Caixa e dividendos"),
-                   "tapemin=Min ",
+                   u("tapemin=Mín "),
                    "clear=Limpar",
                    u("main=Terminal|Oscilações|Rastreador|Notícias|Carteira"),
                    "right=Livro|Fita",

@@ -682,7 +682,7 @@ private Q_SLOTS:
                                                         "Resultado|P&L %"),
                                       QString::fromUtf8("Horário|Tipo|Símbolo|Valor|Moeda|Observação"),
                                       QString::fromUtf8("NEGÓCIOS"),
-                                      "Min ",
+                                      QString::fromUtf8("Mín "),
                                       "Limpar",
                                       "Todos",
                                       QString::fromUtf8("Horário|Preço|Tamanho|Lado/Fonte"),

@@ -1,8 +1,11 @@
 #include "shell/main_window.h"
+#include "tests/streams/shown_window_fixture.h"
 #include "tests/support/test_main.h"
 
 #include <QFontDatabase>
+#include <QHeaderView>
 #include <QLabel>
+#include <QTabWidget>
 #include <QTableWidget>
 
 #include <limits>
@@ -217,6 +220,54 @@ private Q_SLOTS:
         QCOMPARE(::headers(window.askTable), headers);
         QCOMPARE(::headers(window.bidTable), headers);
         QCOMPARE(window.askTable->rowCount(), 2); // rows are not touched
+    }
+
+    void headersWholeAtTheDefaultSize_data()
+    {
+        QTest::addColumn<QString>("theme");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<bool>("book");
+        for (const char *theme : {"coffee_dark", "mvx_light"}) {
+            for (const char *language : {"en", "pt_BR"}) {
+                for (const bool book : {false, true})
+                    QTest::addRow("%s %s %s", theme, language, book ? "book" : "snapshot")
+                        << theme << language << book;
+            }
+        }
+    }
+
+    // The side tables share a pane about 250 px wide at the default size: every header must show its
+    // whole text there, the last one included.
+    void headersWholeAtTheDefaultSize()
+    {
+        QFETCH(QString, theme);
+        QFETCH(QString, language);
+        QFETCH(bool, book);
+        ShownWindow shown(theme, language);
+        MainWindow &window = shown.window;
+        QCOMPARE(window.size(), QSize(1320, 820));
+        window.rightTabs->setCurrentIndex(0);
+        if (book)
+            window.setupBookTables();
+        else
+            window.setupSnapshotTables();
+        shown.settle();
+        for (const QTableWidget *table : {window.askTable, window.bidTable}) {
+            const QHeaderView *header = table->horizontalHeader();
+            const int visible = table->viewport()->width();
+            QVERIFY(visible > 0);
+            for (int column = 0; column < table->columnCount(); ++column) {
+                const QString text = table->horizontalHeaderItem(column)->text();
+                QVERIFY2(header->sectionSize(column) >= header->sectionSizeHint(column), qPrintable(text));
+                QVERIFY2(header->sectionViewportPosition(column) >= 0, qPrintable(text));
+                QVERIFY2(
+                    header->sectionViewportPosition(column) + header->sectionSize(column) <= visible,
+                    qPrintable(QStringLiteral("%1 ends at %2 of %3 px")
+                                   .arg(text)
+                                   .arg(header->sectionViewportPosition(column) + header->sectionSize(column))
+                                   .arg(visible)));
+            }
+        }
     }
 
     void metricCard()

@@ -11,6 +11,7 @@
 #include <QDoubleSpinBox>
 #include <QNetworkRequest>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalBlocker>
 
 #include <memory>
@@ -34,6 +35,14 @@ int handshakesOf(const FakeWebSocketServer &server, const QString &suffix)
     for (const auto &handshake : server.handshakes())
         count += handshake.streams.contains(suffix) ? 1 : 0;
     return count;
+}
+
+QList<bool> checkedStates(const MainWindow &window)
+{
+    QList<bool> out;
+    for (const QPushButton *button : window.bookPresetButtons)
+        out << button->isChecked();
+    return out;
 }
 
 QByteArray depthFrame(const QByteArray &data)
@@ -176,24 +185,101 @@ private Q_SLOTS:
         QTRY_COMPARE(live.f.bookTitle(), QStringLiteral("ORDER BOOK  BTCUSDT  snapshot"));
     }
 
-    void aFailedDepthConnectIsLoggedLikeADrop()
+    void aFailedConnectIsLoggedAndOurOwnCloseIsNot_data()
     {
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<int>("lines"); // "Order book stream disconnected" before the pair is left
+        QTest::newRow("refused connect") << true << 1;
+        QTest::newRow("connected stream") << false << 0;
+    }
+
+    // A connect that fails leaves the book as stale as a drop and is logged as one; leaving the pair
+    // closes the stream ourselves, which is no drop, whether or not it had connected.
+    void aFailedConnectIsLoggedAndOurOwnCloseIsNot()
+    {
+        QFETCH(bool, refused);
+        QFETCH(int, lines);
         LiveWindow live;
-        live.streams.refuse();
+        if (refused)
+            live.streams.refuse();
         live.f.addRow(QStringLiteral("BTCUSDT"));
         live.f.select(QStringLiteral("BTCUSDT"));
-        QTRY_VERIFY(live.window.depthReconnectTimer.isActive());
-        QCOMPARE(
-            live.window.eventConsole->toPlainText().count(QStringLiteral("Order book stream disconnected")),
-            1);
-        // Leaving the pair closes the stream ourselves: no second line.
+        if (refused) {
+            QTRY_VERIFY(live.window.depthReconnectTimer.isActive());
+        } else {
+            QTRY_COMPARE(live.window.depthSocket.state(), QAbstractSocket::ConnectedState);
+            QVERIFY(live.window.eventConsole->toPlainText().contains(
+                QStringLiteral("Order book stream connected: BTCUSDT")));
+        }
+        const auto dropLines = [&live]() {
+            return live.window.eventConsole->toPlainText().count(
+                QStringLiteral("Order book stream disconnected"));
+        };
+        QCOMPARE(dropLines(), lines);
+
         live.f.addRow(QStringLiteral("EURUSD=X"));
         live.f.select(QStringLiteral("EURUSD=X"));
         QVERIFY(!live.window.depthReconnectTimer.isActive());
-        QTest::qWait(50);
-        QCOMPARE(
-            live.window.eventConsole->toPlainText().count(QStringLiteral("Order book stream disconnected")),
-            1);
+        // The socket reports its end as it turns unconnected, so by then any line would be written.
+        QTRY_COMPARE(live.window.depthSocket.state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(dropLines(), lines);
+        QVERIFY(!live.window.depthReconnectTimer.isActive());
+    }
+
+    void presetButtonsFollowTheSelectedPrice_data()
+    {
+        QTest::addColumn<QString>("preset"); // the stored choice
+        QTest::addColumn<double>("step");
+        QTest::addColumn<bool>("priceFirst"); // the price is in before the row is selected
+        QTest::addColumn<QByteArray>("price");
+        QTest::addColumn<QList<bool>>("checked"); // raw, tight, normal, wide
+        // Without a price raw, tight and normal all round to a step of 0 and all match it.
+        QTest::newRow("price after the selection")
+            << "" << 0.0 << false << QByteArray("65000") << QList<bool>{true, false, false, false};
+        QTest::newRow("priced row selected")
+            << "" << 0.0 << true << QByteArray("65000") << QList<bool>{true, false, false, false};
+        QTest::newRow("stored preset, price after the selection")
+            << "normal" << 50.0 << false << QByteArray("65000") << QList<bool>{false, false, true, false};
+        // The price's normal step is 100 now: no button matches 50, yet the choice stays.
+        QTest::newRow("a price off the preset's step")
+            << "normal" << 50.0 << false << QByteArray("100010") << QList<bool>{false, false, false, false};
+    }
+
+    void presetButtonsFollowTheSelectedPrice()
+    {
+        QFETCH(QString, preset);
+        QFETCH(double, step);
+        QFETCH(bool, priceFirst);
+        QFETCH(QByteArray, price);
+        QFETCH(QList<bool>, checked);
+        LiveWindow live;
+        live.window.bookPresetKey = preset;
+        {
+            const QSignalBlocker quiet(live.window.bookStepSpin);
+            live.window.bookStepSpin->setValue(step);
+        }
+        live.f.addRow(QStringLiteral("BTCUSDT"));
+        live.window.startTickerStream();
+        QVERIFY(live.streams.waitForClients(1));
+        const auto sendPrice = [&]() {
+            live.streams.sendToStream(QStringLiteral("btcusdt@ticker"),
+                                      R"({"stream":"btcusdt@ticker","data":{"s":"BTCUSDT","c":")" + price +
+                                          R"(","P":"1.5"}})");
+            QTRY_COMPARE(live.window.lastPriceForSymbol(QStringLiteral("BTCUSDT")), price.toDouble());
+        };
+        if (priceFirst)
+            sendPrice();
+        live.f.select(QStringLiteral("BTCUSDT"));
+        if (!priceFirst) {
+            if (step == 0.0)
+                QCOMPARE(checkedStates(live.window), (QList<bool>{true, true, true, false}));
+            else
+                QCOMPARE(checkedStates(live.window), (QList<bool>{false, false, false, false}));
+            sendPrice();
+        }
+        QCOMPARE(live.window.bookStep(), step);
+        QCOMPARE(checkedStates(live.window), checked);
+        QCOMPARE(live.window.bookPresetKey, preset);
     }
 
     // A host that accepts every handshake and drops at once: each stream backs off step by step instead

@@ -1,3 +1,4 @@
+#include "tests/streams/shown_window_fixture.h"
 #include "tests/streams/stream_window_fixture.h"
 #include "tests/support/recorded_replies.h"
 #include "tests/support/test_main.h"
@@ -7,6 +8,11 @@
 #include <QDoubleSpinBox>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionSpinBox>
+#include <QTabWidget>
 
 #include <limits>
 
@@ -304,9 +310,97 @@ private Q_SLOTS:
         QCOMPARE(f.window.tapeSideCombo->currentText(), QStringLiteral("Venda"));
         QCOMPARE(f.window.tapeTable->horizontalHeaderItem(3)->text(), QStringLiteral("Lado/Fonte"));
         QCOMPARE(f.window.tapeClearButton->text(), QStringLiteral("Limpar"));
-        QCOMPARE(f.window.tapeMinSizeSpin->prefix(), QStringLiteral("Min ")); // the same in both languages
+        QCOMPARE(f.window.tapeMinSizeSpin->prefix(), QString::fromUtf8("Mín "));
+        QCOMPARE(f.window.tapeMinSizeSpin->text(), QString::fromUtf8("Mín 0.000000"));
         QVERIFY(f.window.tapeRowPassesFilter(QStringLiteral("Venda"), 1.0));
         QVERIFY(!f.window.tapeRowPassesFilter(QStringLiteral("Sell"), 1.0));
+        f.window.setLanguage(QStringLiteral("en"));
+        QCOMPARE(f.window.tapeMinSizeSpin->prefix(), QStringLiteral("Min "));
+    }
+
+    void headerAtTheDefaultSize_data()
+    {
+        QTest::addColumn<QString>("theme");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("preset"); // empty: the panes as the window first lays them out
+        for (const char *theme : {"coffee_dark", "mvx_light"}) {
+            for (const char *language : {"en", "pt_BR"}) {
+                for (const char *preset : {"", "balanced"})
+                    QTest::addRow("%s %s %s", theme, language, *preset ? preset : "first layout")
+                        << theme << language << preset;
+            }
+        }
+    }
+
+    // Every control of the tape's header whole, inside the pane and clear of the others, however
+    // narrow the pane beside the chart starts.
+    void headerAtTheDefaultSize()
+    {
+        QFETCH(QString, theme);
+        QFETCH(QString, language);
+        QFETCH(QString, preset);
+        ShownWindow shown(theme, language);
+        MainWindow &window = shown.window;
+        QCOMPARE(window.size(), QSize(1320, 820));
+        if (!preset.isEmpty())
+            window.applyLayoutPreset(preset);
+        window.rightTabs->setCurrentIndex(1);
+        shown.settle();
+
+        QWidget *page = window.rightTabs->currentWidget();
+        QVERIFY(page->isAncestorOf(window.tapeMinSizeSpin));
+        QVERIFY(window.rightTabs->rect().contains(ShownWindow::rectIn(page, window.rightTabs)));
+        const QList<QWidget *> controls = {window.tapeSideCombo, window.tapeMinSizeSpin,
+                                           window.tapeClearButton};
+        for (int i = 0; i < controls.size(); ++i) {
+            const QRect rect = ShownWindow::rectIn(controls.at(i), page);
+            QVERIFY2(page->rect().contains(rect),
+                     qPrintable(QStringLiteral("%1 at %2,%3 %4x%5 in %6x%7")
+                                    .arg(controls.at(i)->metaObject()->className())
+                                    .arg(rect.x())
+                                    .arg(rect.y())
+                                    .arg(rect.width())
+                                    .arg(rect.height())
+                                    .arg(page->width())
+                                    .arg(page->height())));
+            for (int j = i + 1; j < controls.size(); ++j)
+                QVERIFY(!rect.intersects(ShownWindow::rectIn(controls.at(j), page)));
+        }
+
+        QComboBox *combo = window.tapeSideCombo;
+        QVERIFY(combo->width() >= combo->minimumSizeHint().width());
+        QStyleOptionComboBox comboOption;
+        comboOption.initFrom(combo);
+        comboOption.frame = combo->hasFrame();
+        comboOption.currentText = combo->currentText();
+        comboOption.subControls = QStyle::SC_All;
+        const QRect comboText = combo->style()->subControlRect(QStyle::CC_ComboBox, &comboOption,
+                                                               QStyle::SC_ComboBoxEditField, combo);
+        QVERIFY2(comboText.width() >= combo->fontMetrics().horizontalAdvance(combo->currentText()),
+                 qPrintable(combo->currentText()));
+
+        QDoubleSpinBox *spin = window.tapeMinSizeSpin;
+        QVERIFY(spin->width() >= spin->minimumSizeHint().width());
+        QCOMPARE(spin->text(), spin->prefix() + QStringLiteral("0.000000"));
+        QStyleOptionSpinBox spinOption;
+        spinOption.initFrom(spin);
+        spinOption.frame = spin->hasFrame();
+        spinOption.buttonSymbols = spin->buttonSymbols();
+        spinOption.subControls = QStyle::SC_All;
+        const QRect spinText =
+            spin->style()->subControlRect(QStyle::CC_SpinBox, &spinOption, QStyle::SC_SpinBoxEditField, spin);
+        QVERIFY2(spinText.width() >= spin->fontMetrics().horizontalAdvance(spin->text()),
+                 qPrintable(QStringLiteral("%1 in %2 px").arg(spin->text()).arg(spinText.width())));
+
+        QPushButton *clear = window.tapeClearButton;
+        QVERIFY(clear->width() >= clear->minimumSizeHint().width());
+        QStyleOptionButton buttonOption;
+        buttonOption.initFrom(clear);
+        buttonOption.text = clear->text();
+        const QRect clearText =
+            clear->style()->subElementRect(QStyle::SE_PushButtonContents, &buttonOption, clear);
+        QVERIFY2(clearText.width() >= clear->fontMetrics().horizontalAdvance(clear->text()),
+                 qPrintable(clear->text()));
     }
 };
 
