@@ -193,6 +193,7 @@ void MainWindow::retranslateTables()
     setPortfolioTableHeaders();
     refreshPortfolio();
     updateQuoteTiles();
+    fitControlsToTexts();
 }
 
 void MainWindow::retranslateMenus()
