@@ -3,6 +3,7 @@
 #include "app/endpoints.h"
 #include "app/startup_log.h"
 #include "shell/main_window.h"
+#include "shell/widget_kit.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -57,19 +58,20 @@ int MainWindow::showLoginDialog()
     buttons->setContentsMargins(0, 0, 0, 0);
     auto *createButton = new QPushButton(
         localizedText(QStringLiteral("Create account"), QStringLiteral("Criar conta")), buttonRow);
-    createButton->setMinimumWidth(112);
     auto *googleButton = new QPushButton(
         localizedText(QStringLiteral("Sign in with Google"), QStringLiteral("Entrar com Google")), buttonRow);
     googleButton->setIcon(googleSignInIcon());
     googleButton->setIconSize(QSize(18, 18));
-    googleButton->setMinimumWidth(156);
     auto *cancelButton =
         new QPushButton(localizedText(QStringLiteral("Cancel"), QStringLiteral("Cancelar")), buttonRow);
-    cancelButton->setMinimumWidth(112);
     auto *loginButton =
         new QPushButton(localizedText(QStringLiteral("Login"), QStringLiteral("Entrar")), buttonRow);
-    loginButton->setMinimumWidth(112);
     loginButton->setDefault(true);
+    // The widths are floors: a longer text (Portuguese, an icon, the theme's padding) widens its button.
+    holdWidthForText(createButton, 112);
+    holdWidthForText(googleButton, 156);
+    holdWidthForText(cancelButton, 112);
+    holdWidthForText(loginButton, 112);
     buttons->addWidget(createButton);
     buttons->addWidget(googleButton);
     buttons->addStretch(1);

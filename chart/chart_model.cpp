@@ -25,6 +25,12 @@ bool isUsablePlot(const QRectF &plot)
     return plot.width() >= 1.0 && plot.height() >= 1.0;
 }
 
+int chartMinimumHeight()
+{
+    // The insets of an empty widget come out as a negative plot height.
+    return kMinimumPlotHeight - qRound(chartPlotRect(QSize(0, 0)).height());
+}
+
 IndexRange visibleIndexRange(qint64 count, const ChartView &view)
 {
     if (count <= 0)

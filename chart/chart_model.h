@@ -44,6 +44,11 @@ QRectF chartPlotRect(const QSize &widgetSize);
 QRectF chartVolumeRect(const QRectF &plot);
 // True when the plot is at least one pixel wide and high; the mappings below need no more.
 bool isUsablePlot(const QRectF &plot);
+// The least height of a price plot that still reads: room for its price scale's five labels.
+constexpr int kMinimumPlotHeight = 60;
+// The chart's least height: its plot at kMinimumPlotHeight with the insets and the volume pane around
+// it. Anything more is left to the panes beside the chart on a small window.
+int chartMinimumHeight();
 
 // First and last visible candle index of a series of `count` candles; (0, 0) when empty.
 IndexRange visibleIndexRange(qint64 count, const ChartView &view);

@@ -13,7 +13,7 @@
 
 PriceChart::PriceChart(QWidget *parent) : QWidget(parent)
 {
-    setMinimumHeight(260);
+    setMinimumHeight(chartMinimumHeight());
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
 }

@@ -196,6 +196,7 @@ void MainWindow::retranslateTables()
     setPortfolioTableHeaders();
     refreshPortfolio();
     updateQuoteTiles();
+    fitControlsToTexts();
 }
 
 void MainWindow::retranslateMenus()

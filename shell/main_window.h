@@ -96,6 +96,9 @@ public:
     void moveToNextMonitor();
     MonitorList currentMonitors() const;
     void updateThemedWidgets();
+    // Texts grow with the language and the theme's fonts and padding: after either changes, each page's
+    // column is widened to its header label and each button and box to its text.
+    void fitControlsToTexts();
 
     // ---- shell/: signal wiring, timers, the data start -------------------------------------------
     void connectSignals();

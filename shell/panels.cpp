@@ -79,7 +79,8 @@ void MainWindow::buildCentralArea(QWidget *root, QWidget *topBar, QWidget *chart
 
     bottomTabs = new QTabWidget(root);
     bottomTabs->setObjectName(QStringLiteral("bottomTabs"));
-    bottomTabs->setMinimumHeight(76);
+    // No fixed least height: the alert history's least height (rows it keeps in view, set with the
+    // theme) decides it, so a small window cannot squeeze the pane down to its tab bar.
     bottomTabs->addTab(consolePage, QStringLiteral("Terminal"));
     bottomTabs->addTab(historyPage, localizedText(QStringLiteral("History"), QString::fromUtf8("Histórico")));
 

@@ -52,6 +52,7 @@ void MainWindow::applyTheme()
     if (themeLightAction)
         themeLightAction->setChecked(light);
     setStyleSheet(themeStyleSheet(light));
+    fitControlsToTexts();
 }
 
 void MainWindow::updateThemedWidgets()

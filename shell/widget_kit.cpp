@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -62,4 +63,43 @@ PanelPage makePanelPage(QWidget *parent, int headerSpacing)
     if (headerSpacing >= 0)
         grid->setSpacing(headerSpacing);
     return {page, layout, header, grid};
+}
+
+int tableHeightForRows(const QTableView *table, int rows)
+{
+    // Measured in the final look: the theme's padding sizes the header and the rows.
+    table->ensurePolished();
+    // The table reserves the header's height the same way above its rows; the frame is part of the
+    // contents margins.
+    const QHeaderView *header = table->horizontalHeader();
+    const int headerHeight =
+        header->isHidden() ? 0 : qMax(header->minimumHeight(), header->sizeHint().height());
+    const QMargins margins = table->contentsMargins();
+    return margins.top() + margins.bottom() + headerHeight +
+           rows * table->verticalHeader()->defaultSectionSize();
+}
+
+void widenSectionsToLabels(QHeaderView *header)
+{
+    if (!header)
+        return;
+    header->ensurePolished();
+    for (int section = 0; section < header->count(); ++section) {
+        if (header->isSectionHidden(section))
+            continue;
+        const int needed = header->sectionSizeHint(section);
+        if (header->sectionSize(section) < needed)
+            header->resizeSection(section, needed);
+    }
+}
+
+void holdWidthForText(QWidget *control, int floor)
+{
+    if (!control)
+        return;
+    control->ensurePolished();
+    const int needed = qMax(floor, control->sizeHint().width());
+    control->setMinimumWidth(needed);
+    if (control->maximumWidth() < needed)
+        control->setMaximumWidth(needed);
 }

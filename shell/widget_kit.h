@@ -26,13 +26,33 @@ void refillKeyedCombo(QComboBox *combo, const QList<KeyedItem> &items, const QSt
 // user can resize, whole-row selection, no in-place editing, alternating rows, sortable.
 void applyStandardTableSettings(QTableWidget *table);
 
+class QHeaderView;
+class QTableView;
+class QWidget;
+
+// The height at which a table shows its header and `rows` rows of the default row height inside its
+// frame, as the current style sizes them. A horizontal scroll bar, when the columns are wider than the
+// table, takes its height from the rows: reserving it always would cost every small window a row.
+int tableHeightForRows(const QTableView *table, int rows);
+
+// Widens each shown section of `header` that is narrower than its label needs (as the header measures
+// it: its font, the style's padding), and leaves a section the user made wider as it is. A label grows
+// with the language and the theme, so callers run it again after either changes; a hidden section is
+// skipped and measured when it is shown.
+void widenSectionsToLabels(QHeaderView *header);
+
+// Holds a control at least as wide as its size hint (text, icon and the style's padding) and at least
+// `floor`. A plain minimum width would let a tight layout squeeze a longer text and cut it. A style sheet
+// replaces a widget's minimum width when it polishes it, so the control is polished here first and the
+// call belongs after every change of text or theme.
+void holdWidthForText(QWidget *control, int floor = 0);
+
 // Tab and button texts read a single '&' as a keyboard mnemonic and hide it; doubling every '&' makes
 // the character show as written ("Cash & dividends").
 QString withLiteralAmpersands(const QString &text);
 
 class QGridLayout;
 class QVBoxLayout;
-class QWidget;
 
 // The frame every page of the window shares: a column without margins whose first row is a header
 // grid for the page's title and controls. The caller adds the header to the column when it is filled.

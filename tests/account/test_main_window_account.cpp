@@ -57,6 +57,56 @@ private Q_SLOTS:
         QVERIFY(f.console().contains("Login successful"));
     }
 
+    void theDialogsButtonsShowTheirTexts_data()
+    {
+        QTest::addColumn<QString>("theme");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QStringList>("texts"); // Create account, Google, Cancel, Login
+        const QStringList english = {"Create account", "Sign in with Google", "Cancel", "Login"};
+        const QStringList portuguese = {"Criar conta", "Entrar com Google", "Cancelar", "Entrar"};
+        for (const char *theme : {"coffee_dark", "mvx_light"}) {
+            QTest::addRow("%s en", theme) << theme << "en" << english;
+            QTest::addRow("%s pt_BR", theme) << theme << "pt_BR" << portuguese;
+        }
+    }
+
+    // "Sign in with Google" is no longer cut to "Sign in with Goog": no button of the row is narrower
+    // than its text, its icon and the theme's padding, and the set widths stay as floors.
+    void theDialogsButtonsShowTheirTexts()
+    {
+        QFETCH(QString, theme);
+        QFETCH(QString, language);
+        QFETCH(QStringList, texts);
+        AccountWindow f;
+        f.window.setTheme(theme);
+        f.window.setLanguage(language);
+        const QList<int> floors = {112, 156, 112, 112};
+        QStringList narrow;
+        NextWidget<QDialog> dialog([&](QDialog *d) {
+            QTest::qWait(0); // laid out as shown
+            for (int i = 0; i < texts.size(); ++i) {
+                QPushButton *button = buttonNamed(d, texts.at(i));
+                if (!button) {
+                    narrow << texts.at(i) + QStringLiteral(": missing");
+                    continue;
+                }
+                const int iconWidth = button->icon().isNull() ? 0 : button->iconSize().width();
+                const int content = button->fontMetrics().horizontalAdvance(button->text()) + iconWidth;
+                if (button->width() < button->sizeHint().width() || button->sizeHint().width() < content ||
+                    button->width() < floors.at(i))
+                    narrow << QStringLiteral("%1: %2 wide, hint %3, text and icon %4")
+                                  .arg(button->text())
+                                  .arg(button->width())
+                                  .arg(button->sizeHint().width())
+                                  .arg(content);
+            }
+            buttonNamed(d, texts.at(2))->click();
+        });
+        QCOMPARE(f.window.showLoginDialog(), 0);
+        QVERIFY(dialog.seen);
+        QVERIFY2(narrow.isEmpty(), qPrintable(narrow.join("; ")));
+    }
+
     void aFailedSignInKeepsTheDialogOpenWithItsMessage()
     {
         AccountWindow f;

@@ -65,7 +65,9 @@ private Q_SLOTS:
     void construction()
     {
         PriceChart chart(nullptr);
-        QCOMPARE(chart.minimumHeight(), 260);
+        QCOMPARE(chart.minimumHeight(), chartMinimumHeight());
+        // At its least height the chart still has a price plot that reads.
+        QCOMPARE(chartPlotRect(QSize(400, chart.minimumHeight())).height(), double(kMinimumPlotHeight));
         QVERIFY(chart.hasMouseTracking());
         QCOMPARE(chart.focusPolicy(), Qt::StrongFocus);
         QCOMPARE(chart.chartTool(), PriceChart::SelectZoom);

@@ -1,14 +1,19 @@
+#include "chart/price_chart.h"
 #include "shell/layout_geometry.h"
 #include "shell/main_window.h"
+#include "tests/support/loopback_services.h"
 #include "tests/support/test_main.h"
 
 #include <QFile>
+#include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabWidget>
+#include <QTableWidget>
 
 namespace {
 // Monitors side by side; the window is on the one that holds its centre.
@@ -72,6 +77,47 @@ private Q_SLOTS:
         window.applyLayoutPreset(QStringLiteral("nope"));
         QVERIFY(window.eventConsole->toPlainText().endsWith(
             QStringLiteral("Preset de layout aplicado: Balanceado")));
+    }
+
+    void presetsAtTheDefaultSize_data()
+    {
+        QTest::addColumn<QString>("key"); // empty: sizes stored by an earlier run
+        QTest::addColumn<QList<int>>("stored");
+        QTest::newRow("balanced") << "balanced" << QList<int>{};
+        QTest::newRow("dense") << "dense" << QList<int>{};
+        QTest::newRow("chart") << "chart" << QList<int>{};
+        QTest::newRow("order flow") << "order_flow" << QList<int>{};
+        QTest::newRow("stored, bottom pane nearly closed") << "" << QList<int>{500, 300, 10};
+        QTest::newRow("stored, chart nearly closed") << "" << QList<int>{500, 10, 300};
+    }
+
+    // In the default window every preset, and any stored sizes, still leave three rows of the alert
+    // history and a chart whose plot reads; the chart preset still gives the chart the most room.
+    void presetsAtTheDefaultSize()
+    {
+        QFETCH(QString, key);
+        QFETCH(QList<int>, stored);
+        TempHome home;
+        LoopbackServices services;
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.bottomTabs->setCurrentIndex(1);
+        if (key.isEmpty()) {
+            window.settings.leftSplitterSizes = stored;
+            window.restoreSplitterSizes();
+        } else {
+            window.applyLayoutPreset(key);
+        }
+        const int threeRows = 3 * window.alertHistoryTable->verticalHeader()->defaultSectionSize();
+        QTRY_VERIFY2(window.alertHistoryTable->viewport()->height() >= threeRows,
+                     qPrintable(QDebug::toString(window.leftSplitter->sizes())));
+        QVERIFY(chartPlotRect(window.priceChart->size()).height() >= kMinimumPlotHeight);
+        QVERIFY(window.quoteTable->viewport()->height() > 0);
+        const QList<int> sizes = window.leftSplitter->sizes();
+        if (key == QLatin1String("chart"))
+            QVERIFY2(sizes.at(1) > sizes.at(0) && sizes.at(1) > sizes.at(2),
+                     qPrintable(QDebug::toString(sizes)));
     }
 
     void theMenuKeysApplyPresets()
