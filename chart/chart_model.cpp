@@ -1,6 +1,7 @@
 #include "chart/chart_model.h"
 
 #include <QDateTime>
+#include <QFontMetricsF>
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +9,10 @@
 
 namespace {
 constexpr double kCoordinateBound = 4096.0 * 4;
-}
+constexpr double kCrosshairBoxMinWidth = 160.0;
+constexpr double kCrosshairBoxHeight = 74.0;
+constexpr double kCrosshairBoxGap = 10.0; // from the line, and from the plot's top
+} // namespace
 
 QRectF chartPlotRect(const QSize &widgetSize)
 {
@@ -239,4 +243,17 @@ double boundedCoordinate(double value)
     if (!std::isfinite(value))
         return std::isnan(value) ? 0.0 : std::copysign(kCoordinateBound, value);
     return std::clamp(value, -kCoordinateBound, kCoordinateBound);
+}
+
+QRectF crosshairBoxRect(const QRectF &plot, double x, const QStringList &lines, const QFontMetricsF &metrics)
+{
+    double widest = 0.0;
+    for (const QString &line : lines)
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    // Whole pixels: a text laid out a fraction wider than its box is clipped at the last glyph.
+    const double width = std::max(kCrosshairBoxMinWidth, std::ceil(widest) + 2 * kCrosshairBoxMarginX);
+    QRectF box(x + kCrosshairBoxGap, plot.top() + kCrosshairBoxGap, width, kCrosshairBoxHeight);
+    if (box.right() > plot.right())
+        box.moveRight(x - kCrosshairBoxGap);
+    return box;
 }

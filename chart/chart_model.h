@@ -8,7 +8,10 @@
 #include <QRectF>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QTimeZone>
+
+class QFontMetricsF;
 
 // The chart's geometry and view as plain values: which candles are visible, where a candle or a
 // price lands in the widget, and how the view moves. The widget paints and handles the mouse through
@@ -97,6 +100,15 @@ DrawingGeometry drawingGeometry(const Drawing &drawing, const QRectF &plot, cons
 // Distance in pixels from `point` to a drawing's line, +inf when it cannot be hit.
 double drawingDistance(const Drawing &drawing, const QPointF &point, const QRectF &plot,
                        const IndexRange &range, const PriceRange &prices);
+
+// The crosshair's details box for the crosshair at x: 10 px right of the line and 10 px below the plot's
+// top, 74 px high, and as wide as its widest line (in `metrics`) plus 8 px of margin on each side, but
+// never narrower than 160 px, so a five-digit price is not cut. A box that would pass the plot's right
+// edge goes to the left of the line instead, its right edge 10 px from it.
+QRectF crosshairBoxRect(const QRectF &plot, double x, const QStringList &lines, const QFontMetricsF &metrics);
+// The inner margins of that box: the text is laid out in the box inset by these.
+constexpr double kCrosshairBoxMarginX = 8.0;
+constexpr double kCrosshairBoxMarginY = 6.0;
 
 // Bounds a painter coordinate to a band of a few thousand pixels around the widget, so a line at a
 // price far outside the view cannot overflow the raster engine; NaN becomes 0.

@@ -2,6 +2,7 @@
 #include "chart/price_chart.h"
 #include "shell/formats.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 
 #include <algorithm>
@@ -525,14 +526,15 @@ void PriceChart::drawCrosshair(QPainter &painter, const QRectF &plot, const QRec
                              .arg(c.low, 0, 'f', 2)
                              .arg(c.close, 0, 'f', 2)
                              .arg(formatCompactNumber(c.volume));
-    QRectF box(x + 10, plot.top() + 10, 160, 74);
-    if (box.right() > plot.right())
-        box.moveRight(x - 10);
+    const QRectF box = crosshairBoxRect(plot, x, text.split(QLatin1Char('\n')),
+                                        QFontMetricsF(painter.font(), painter.device()));
     painter.fillRect(box, overlayBoxFill());
     painter.setPen(frameColor());
     painter.drawRect(box);
     painter.setPen(crosshairTextColor());
-    painter.drawText(box.adjusted(8, 6, -8, -6), Qt::AlignLeft | Qt::AlignVCenter, text);
+    painter.drawText(box.adjusted(kCrosshairBoxMarginX, kCrosshairBoxMarginY, -kCrosshairBoxMarginX,
+                                  -kCrosshairBoxMarginY),
+                     Qt::AlignLeft | Qt::AlignVCenter, text);
 }
 
 void PriceChart::drawZoomSelection(QPainter &painter, const QRectF &area)

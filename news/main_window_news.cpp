@@ -73,13 +73,12 @@ void MainWindow::refreshNews()
     fetchPublicRssNews(symbol);
 }
 
-QNetworkReply *MainWindow::sendNewsRequest(const QNetworkRequest &request)
+void MainWindow::sendNewsRequest(const QNetworkRequest &request,
+                                 std::function<void(const std::optional<QByteArray> &)> done)
 {
     QNetworkRequest limited = request;
     limited.setTransferTimeout(quoteTransferLimitMs); // the fetchers' limit: a stalled feed falls back
-    QNetworkReply *reply = networkManager.get(limited);
-    limitNewsReplySize(reply);
-    return reply;
+    awaitNewsReply(networkManager.get(limited), this, std::move(done));
 }
 
 void MainWindow::fetchSiteNews(const QString &keyword, const QString &symbol, bool fallbackToRss)
@@ -102,38 +101,36 @@ void MainWindow::fetchSiteNews(const QString &keyword, const QString &symbol, bo
     query.keyword = keyword;
     query.portuguese = isPortuguese();
     query.token = apiKeyFor(QStringLiteral("murvex_news_token"));
-    QNetworkReply *reply = sendNewsRequest(siteNewsRequest(*endpoint, query));
     const quint64 generation = newsGeneration;
-    connect(reply, &QNetworkReply::finished, this, [this, reply, generation, keyword, symbol, fallbackToRss] {
-        onSiteNewsReply(reply, generation, keyword, symbol, fallbackToRss);
+    sendNewsRequest(siteNewsRequest(*endpoint, query), [this, generation, keyword, symbol, fallbackToRss](
+                                                           const std::optional<QByteArray> &body) {
+        onSiteNewsReply(body, generation, keyword, symbol, fallbackToRss);
     });
 }
 
 void MainWindow::fetchNewsApi(const QString &symbol, bool fallbackToSite)
 {
-    QNetworkReply *reply =
-        sendNewsRequest(newsApiRequest(endpointBase(Endpoint::NewsApi), symbol, apiKeyFor(kNewsApiKeyName)));
     const quint64 generation = newsGeneration;
-    connect(reply, &QNetworkReply::finished, this, [this, reply, generation, symbol, fallbackToSite] {
-        onNewsApiReply(reply, generation, symbol, fallbackToSite);
-    });
+    sendNewsRequest(newsApiRequest(endpointBase(Endpoint::NewsApi), symbol, apiKeyFor(kNewsApiKeyName)),
+                    [this, generation, symbol, fallbackToSite](const std::optional<QByteArray> &body) {
+                        onNewsApiReply(body, generation, symbol, fallbackToSite);
+                    });
 }
 
 void MainWindow::fetchPublicRssNews(const QString &symbol)
 {
-    QNetworkReply *reply = sendNewsRequest(publicRssRequest(endpointBase(Endpoint::YahooRss), symbol));
     const quint64 generation = newsGeneration;
-    connect(reply, &QNetworkReply::finished, this,
-            [this, reply, generation, symbol] { onPublicRssReply(reply, generation, symbol); });
+    sendNewsRequest(publicRssRequest(endpointBase(Endpoint::YahooRss), symbol),
+                    [this, generation, symbol](const std::optional<QByteArray> &body) {
+                        onPublicRssReply(body, generation, symbol);
+                    });
 }
 
-void MainWindow::onSiteNewsReply(QNetworkReply *reply, quint64 generation, const QString &keyword,
-                                 const QString &symbol, bool fallbackToRss)
+void MainWindow::onSiteNewsReply(const std::optional<QByteArray> &body, quint64 generation,
+                                 const QString &keyword, const QString &symbol, bool fallbackToRss)
 {
-    reply->deleteLater();
     if (generation != newsGeneration)
         return;
-    const std::optional<QByteArray> body = readNewsReplyBody(reply);
     applySiteNews(body ? parseSiteNewsFeed(*body) : QList<NewsItem>(), keyword, symbol, fallbackToRss);
 }
 
@@ -150,13 +147,11 @@ void MainWindow::applySiteNews(const QList<NewsItem> &items, const QString &keyw
                      QStringLiteral("Murvex JSON"));
 }
 
-void MainWindow::onNewsApiReply(QNetworkReply *reply, quint64 generation, const QString &symbol,
-                                bool fallbackToSite)
+void MainWindow::onNewsApiReply(const std::optional<QByteArray> &body, quint64 generation,
+                                const QString &symbol, bool fallbackToSite)
 {
-    reply->deleteLater();
     if (generation != newsGeneration)
         return;
-    const std::optional<QByteArray> body = readNewsReplyBody(reply);
     const QList<NewsItem> items = body ? parseNewsApiArticles(*body, currentNewsRegion()) : QList<NewsItem>();
     if (items.isEmpty() && fallbackToSite) {
         const QString keyword = newsQueryEdit ? newsQueryEdit->text().trimmed() : QString();
@@ -167,12 +162,11 @@ void MainWindow::onNewsApiReply(QNetworkReply *reply, quint64 generation, const 
     refreshNewsTable(items, QStringLiteral("NewsAPI"));
 }
 
-void MainWindow::onPublicRssReply(QNetworkReply *reply, quint64 generation, const QString &symbol)
+void MainWindow::onPublicRssReply(const std::optional<QByteArray> &body, quint64 generation,
+                                  const QString &symbol)
 {
-    reply->deleteLater();
     if (generation != newsGeneration)
         return;
-    const std::optional<QByteArray> body = readNewsReplyBody(reply);
     if (!body) {
         refreshNewsTable(
             {}, localizedText(QStringLiteral("Public RSS error"), QString::fromUtf8("Erro no RSS público")));

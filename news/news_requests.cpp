@@ -1,8 +1,10 @@
 #include "news/news_requests.h"
 
 #include "providers/fetchers.h"
+#include "providers/reply_drop.h"
 
 #include <QNetworkReply>
+#include <QPointer>
 
 namespace {
 
@@ -89,10 +91,25 @@ std::optional<QByteArray> readNewsReplyBody(QNetworkReply *reply)
     return body;
 }
 
-void limitNewsReplySize(QNetworkReply *reply)
+void awaitNewsReply(QNetworkReply *reply, QObject *receiver,
+                    std::function<void(const std::optional<QByteArray> &)> done)
 {
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
-        if (received > kMaxNewsBodyBytes)
-            reply->abort();
+    QObject::connect(reply, &QNetworkReply::finished, receiver, [reply, done] {
+        reply->deleteLater();
+        done(readNewsReplyBody(reply));
     });
+    QObject::connect(reply, &QNetworkReply::downloadProgress, receiver,
+                     [reply, receiver, done](qint64 received, qint64) {
+                         if (received <= kMaxNewsBodyBytes)
+                             return;
+                         // From here on neither a later progress report nor the finish reaches `done`.
+                         QObject::disconnect(reply, nullptr, receiver, nullptr);
+                         QMetaObject::invokeMethod(
+                             receiver,
+                             [reply = QPointer<QNetworkReply>(reply), receiver, done] {
+                                 dropReply(reply, receiver);
+                                 done(std::nullopt);
+                             },
+                             Qt::QueuedConnection);
+                     });
 }

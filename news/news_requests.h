@@ -5,9 +5,11 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
 #include <optional>
 
 class QNetworkReply;
+class QObject;
 
 // The agent every news request introduces itself with.
 inline const QByteArray kNewsUserAgent = QByteArrayLiteral("MURVEX_TERMINAL/0.1 Qt");
@@ -47,5 +49,13 @@ QString toYahooCryptoSymbol(const QString &symbol);
 // kMaxNewsBodyBytes.
 std::optional<QByteArray> readNewsReplyBody(QNetworkReply *reply);
 
-// Aborts `reply` as soon as it has received more than kMaxNewsBodyBytes, so an endless body is not kept.
-void limitNewsReplySize(QNetworkReply *reply);
+// Hands what a news reply brought to `done`, once, and only while `receiver` lives: its body, or nothing
+// when the reply failed or its body passed kMaxNewsBodyBytes. The reply is deleted either way.
+//
+// A body past the limit is not read to its end: as soon as the reply reports more than the limit, its
+// signals are cut from `receiver`, and in a later turn (never inside the reply's own progress signal) it
+// is dropped as other given-up requests are (providers/reply_drop.h) and `done` is told it failed.
+// abort() is not used: an error status (404, 500) already delivered or on its way would make it a second
+// error, which Qt reports on the console.
+void awaitNewsReply(QNetworkReply *reply, QObject *receiver,
+                    std::function<void(const std::optional<QByteArray> &)> done);

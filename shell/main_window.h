@@ -740,11 +740,14 @@ public:
     void fetchSiteNews(const QString &keyword, const QString &symbol, bool fallbackToRss);
     void fetchNewsApi(const QString &symbol, bool fallbackToSite);
     void fetchPublicRssNews(const QString &symbol);
-    QNetworkReply *sendNewsRequest(const QNetworkRequest &request);
-    void onSiteNewsReply(QNetworkReply *reply, quint64 generation, const QString &keyword,
+    // Sends a news request; `done` gets the reply's body, or nothing when it failed or was too large.
+    void sendNewsRequest(const QNetworkRequest &request,
+                         std::function<void(const std::optional<QByteArray> &)> done);
+    void onSiteNewsReply(const std::optional<QByteArray> &body, quint64 generation, const QString &keyword,
                          const QString &symbol, bool fallbackToRss);
-    void onNewsApiReply(QNetworkReply *reply, quint64 generation, const QString &symbol, bool fallbackToSite);
-    void onPublicRssReply(QNetworkReply *reply, quint64 generation, const QString &symbol);
+    void onNewsApiReply(const std::optional<QByteArray> &body, quint64 generation, const QString &symbol,
+                        bool fallbackToSite);
+    void onPublicRssReply(const std::optional<QByteArray> &body, quint64 generation, const QString &symbol);
     void applySiteNews(const QList<NewsItem> &items, const QString &keyword, const QString &symbol,
                        bool fallbackToRss);
 

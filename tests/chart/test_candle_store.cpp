@@ -162,7 +162,9 @@ private Q_SLOTS:
         QTest::newRow("below the low")
             << CandleList{kLast} << 3.0 << CandleList{makeCandle(100, 5, 6, 3, 3, 50)};
         QTest::newRow("NaN ignored") << CandleList{kLast} << kNaN << CandleList{kLast};
-        QTest::newRow("zero ignored") << CandleList{} << 0.0 << CandleList{};
+        QTest::newRow("zero ignored by an empty list") << CandleList{} << 0.0 << CandleList{};
+        QTest::newRow("zero ignored by a candle") << CandleList{kLast} << 0.0 << CandleList{kLast};
+        QTest::newRow("negative ignored by a candle") << CandleList{kLast} << -3.0 << CandleList{kLast};
         QTest::newRow("missing high and low repaired") << CandleList{makeCandle(100, 5, kNaN, kInf, 5, 0)}
                                                        << 7.0 << CandleList{makeCandle(100, 5, 7, 7, 7, 0)};
     }

@@ -2,6 +2,8 @@
 #include "tests/chart/candle_fixtures.h"
 #include "tests/support/test_main.h"
 
+#include <QFont>
+#include <QFontMetricsF>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -369,6 +371,59 @@ private Q_SLOTS:
         QFETCH(double, distance);
         const double got = drawingDistance(drawing, point, kPlot, {0, 10}, {100, 110});
         QVERIFY2(got == distance || std::fabs(got - distance) < 1e-9, qPrintable(QString::number(got)));
+    }
+
+    // The crosshair's box on the 400 x 300 chart's plot (18, 18, 364, 190). `widest` names the line that
+    // sets the width, or is empty when the box keeps its least width of 160.
+    void crosshairBox_data()
+    {
+        QTest::addColumn<double>("x");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("widest");
+        QTest::addColumn<bool>("flipped");
+        const QStringList small{"00:00", "O 1.00  H 2.00", "L 0.50  C 1.50", "V 12"};
+        const QString wide = QStringLiteral("O 123456789.12  H 123456789.12");
+        const QStringList large{"00:00", wide, "L 123456789.00  C 1.00", "V 1.2K"};
+        QTest::newRow("short lines keep 160") << 100.0 << small << QString() << false;
+        QTest::newRow("no text keeps 160") << 100.0 << QStringList() << QString() << false;
+        QTest::newRow("a long line widens it") << 40.0 << large << wide << false;
+        QTest::newRow("the widest line counts wherever it is")
+            << 40.0 << QStringList{"V 1.2K", "L 1.00  C 1.00", wide} << wide << false;
+        QTest::newRow("touching the plot's edge stays right") << 212.0 << small << QString() << false;
+        QTest::newRow("past the plot's edge flips left") << 213.0 << small << QString() << true;
+        QTest::newRow("on the last candle flips left") << 382.0 << small << QString() << true;
+        QTest::newRow("widened past the edge flips, though 160 would fit") << 200.0 << large << wide << true;
+        QTest::newRow("widened on the last candle flips") << 382.0 << large << wide << true;
+    }
+
+    void crosshairBox()
+    {
+        QFETCH(double, x);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, widest);
+        QFETCH(bool, flipped);
+        QFont font;
+        font.setPixelSize(12);
+        const QFontMetricsF metrics(font);
+        const QRectF plot(18, 18, 364, 190);
+        double width = 160;
+        if (widest.isEmpty()) {
+            for (const QString &line : lines) // the case holds in this font too
+                QVERIFY(metrics.horizontalAdvance(line) + 16 <= 160);
+        } else {
+            width = std::ceil(metrics.horizontalAdvance(widest)) + 16;
+            QVERIFY2(width > 382 - 210, "the wide line must not fit the least width in this font");
+        }
+        const QRectF box = crosshairBoxRect(plot, x, lines, metrics);
+        QCOMPARE(box.size(), QSizeF(width, 74));
+        QCOMPARE(box.top(), 28.0);
+        if (flipped)
+            QCOMPARE(box.right(), x - 10);
+        else
+            QCOMPARE(box.left(), x + 10);
+        // The text, inset by the margins, has room for every line.
+        for (const QString &line : lines)
+            QVERIFY(metrics.horizontalAdvance(line) <= box.width() - 2 * kCrosshairBoxMarginX);
     }
 
     void boundedCoordinates()

@@ -232,6 +232,31 @@ private Q_SLOTS:
             QVERIFY(!near(image.pixelColor(395, 100), fill, 2));
     }
 
+    // A price of many digits widens the box instead of being cut. On the last candle the wider box still
+    // ends 10 px left of the line, so its text starts left of where a 160 px box would begin (x 212).
+    void crosshairBoxWidensForLongPrices()
+    {
+        QFETCH_GLOBAL(bool, light);
+        PaintFixture f(light);
+        f.chart.setSeries(QStringLiteral("X"),
+                          {makeCandle(1700000000, 123456789.12, 123456790.5, 123456780.25, 123456785.75, 5),
+                           makeCandle(1700000060, 123456785.75, 123456789.5, 123456781.5, 123456788.25, 10)},
+                          1, QStringLiteral("1m"));
+        f.chart.resetZoom();
+        const QImage image = f.image();
+        const QColor text = f.chart.crosshairTextColor();
+        int left = 0; // text pixels left of a 160 px box's inner edge (x 220), and right of it
+        int right = 0;
+        for (int y = 28; y < 102; ++y) {
+            for (int x = 18; x < 220; ++x)
+                left += near(image.pixelColor(x, y), text, 40) ? 1 : 0;
+            for (int x = 220; x < 364; ++x)
+                right += near(image.pixelColor(x, y), text, 40) ? 1 : 0;
+        }
+        QVERIFY2(left > 20, qPrintable(QString::number(left)));
+        QVERIFY(right > 20);
+    }
+
     void zoomBandIsCutAtThePlot()
     {
         QFETCH_GLOBAL(bool, light);

@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QLabel>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableWidget>
 
@@ -282,6 +283,36 @@ private Q_SLOTS:
             lastShown);
         QCOMPARE(inOneTurn.positionsTable->item(inOneTurn.positionsTable->currentRow(), 0)->text(),
                  QStringLiteral("VALE3.SA"));
+    }
+
+    // While quotes stream in, the portfolio is rebuilt once for a burst of them; a quote after a quiet
+    // spell is shown in the very next turn. Each rebuild empties the positions table once, which its
+    // model reports even while the table's own signals are blocked.
+    void aBurstOfQuotesRefreshesThePortfolioOnce()
+    {
+        TempHome home;
+        LoopbackServices services;
+        MainWindow window;
+        window.marketDataStarted = true; // only the quotes below reach the portfolio
+        window.loadPortfolios(parseObject(kTwoPortfolios), QJsonArray());
+        window.updateQuoteRow("PETR4.SA", 22.0, 1.0, "test", "1 ms", "ok");
+        waitForPortfolioRefresh(window);
+        const QSignalSpy refreshes(window.positionsTable->model(), &QAbstractItemModel::rowsRemoved);
+
+        QTest::qWait(MainWindow::kQuoteRebuildIntervalMs); // a quiet spell
+        window.updateQuoteRow("PETR4.SA", 25.0, 1.0, "test", "1 ms", "ok");
+        QCOMPARE(refreshes.count(), 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(refreshes.count(), 1);
+        QCOMPARE(window.positionsTable->item(0, 3)->text(), QStringLiteral("25.0000"));
+
+        for (const double price : {26.0, 27.0, 28.0})
+            window.updateQuoteRow("PETR4.SA", price, 1.0, "test", "1 ms", "ok");
+        window.updateQuoteRow("VALE3.SA", 70.0, 1.0, "test", "1 ms", "ok");
+        waitForPortfolioRefresh(window);
+        QCOMPARE(refreshes.count(), 2);
+        QCOMPARE(rowTexts(window.positionsTable, 0).at(3), QStringLiteral("28.0000"));
+        QCOMPARE(rowTexts(window.positionsTable, 1).at(3), QStringLiteral("70.0000"));
     }
 
     // A position is valued at the price its quote cell stores, not at the decimals the cell shows.
