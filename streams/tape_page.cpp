@@ -1,6 +1,7 @@
 #include "app/startup_log.h"
 #include "shell/main_window.h"
 #include "shell/widget_kit.h"
+#include "streams/column_fit.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -47,6 +48,8 @@ QWidget *MainWindow::buildTapePage(QWidget *root)
     tapeTable->setAlternatingRowColors(true);
     tapeTable->setSortingEnabled(false);
     setTapeHeaders();
+    // The pane is narrow: Qt's even 100 px columns would push the last headers out of view.
+    keepColumnsFitted(tapeTable);
 
     pageLayout->addWidget(header, 0);
     pageLayout->addWidget(tapeTable, 1);

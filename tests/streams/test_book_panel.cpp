@@ -226,39 +226,48 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("theme");
         QTest::addColumn<QString>("language");
-        QTest::addColumn<bool>("book");
+        QTest::addColumn<QString>("pane");
         for (const char *theme : {"coffee_dark", "mvx_light"}) {
             for (const char *language : {"en", "pt_BR"}) {
-                for (const bool book : {false, true})
-                    QTest::addRow("%s %s %s", theme, language, book ? "book" : "snapshot")
-                        << theme << language << book;
+                for (const char *pane : {"snapshot", "book", "tape"})
+                    QTest::addRow("%s %s %s", theme, language, pane) << theme << language << pane;
             }
         }
     }
 
-    // The side tables share a pane about 250 px wide at the default size: every header must show its
-    // whole text there, the last one included.
+    // The book's side tables and the tape share a pane about 250 px wide at the default size: every
+    // header must lie inside it, the last one included, and show its whole text.
     void headersWholeAtTheDefaultSize()
     {
         QFETCH(QString, theme);
         QFETCH(QString, language);
-        QFETCH(bool, book);
+        QFETCH(QString, pane);
         ShownWindow shown(theme, language);
         MainWindow &window = shown.window;
         QCOMPARE(window.size(), QSize(1320, 820));
-        window.rightTabs->setCurrentIndex(0);
-        if (book)
-            window.setupBookTables();
-        else
-            window.setupSnapshotTables();
+        QList<const QTableWidget *> tables{window.askTable, window.bidTable};
+        if (pane == QLatin1String("tape")) {
+            window.rightTabs->setCurrentIndex(1);
+            tables = {window.tapeTable};
+        } else {
+            window.rightTabs->setCurrentIndex(0);
+            if (pane == QLatin1String("book"))
+                window.setupBookTables();
+            else
+                window.setupSnapshotTables();
+        }
         shown.settle();
-        for (const QTableWidget *table : {window.askTable, window.bidTable}) {
+        for (const QTableWidget *table : tables) {
             const QHeaderView *header = table->horizontalHeader();
             const int visible = table->viewport()->width();
             QVERIFY(visible > 0);
             for (int column = 0; column < table->columnCount(); ++column) {
                 const QString text = table->horizontalHeaderItem(column)->text();
-                QVERIFY2(header->sectionSize(column) >= header->sectionSizeHint(column), qPrintable(text));
+                // The tape's four headers are wider than the pane in Portuguese: there a header may
+                // elide, but only with its whole text as a tooltip.
+                if (pane != QLatin1String("tape") || table->horizontalHeaderItem(column)->toolTip() != text)
+                    QVERIFY2(header->sectionSize(column) >= header->sectionSizeHint(column),
+                             qPrintable(text));
                 QVERIFY2(header->sectionViewportPosition(column) >= 0, qPrintable(text));
                 QVERIFY2(
                     header->sectionViewportPosition(column) + header->sectionSize(column) <= visible,

@@ -1,7 +1,10 @@
 #include "streams/column_fit.h"
 #include "tests/support/test_main.h"
 
+#include <QHash>
 #include <QHeaderView>
+#include <QProxyStyle>
+#include <QStyleOptionHeader>
 #include <QTableWidget>
 
 namespace {
@@ -54,6 +57,21 @@ struct FittedTable
         return true;
     }
 };
+// Records the label Qt draws on each header section.
+class HeaderLabels : public QProxyStyle
+{
+public:
+    QHash<int, QString> labels;
+
+    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                     const QWidget *widget) const override
+    {
+        if (element == CE_Header)
+            if (const auto *header = qstyleoption_cast<const QStyleOptionHeader *>(option))
+                const_cast<HeaderLabels *>(this)->labels.insert(header->section, header->text);
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
 } // namespace
 
 class TestColumnFit : public QObject
@@ -68,22 +86,33 @@ private Q_SLOTS:
         QTest::addColumn<int>("available");
         QTest::addColumn<QList<int>>("widths");
         QTest::newRow("room for every content")
-            << QList<int>{50, 60, 70} << QList<int>{80, 90, 100} << 400 << QList<int>{80, 90};
+            << QList<int>{50, 60, 70} << QList<int>{80, 90, 100} << 400 << QList<int>{80, 90, 70};
         QTest::newRow("narrow contents keep the header widths")
-            << QList<int>{50, 60, 70} << QList<int>{20, 30, 10} << 300 << QList<int>{50, 60};
+            << QList<int>{50, 60, 70} << QList<int>{20, 30, 10} << 300 << QList<int>{50, 60, 70};
         // The leftmost columns get their contents first; the last keeps at least its header.
         QTest::newRow("the room runs out")
-            << QList<int>{50, 60, 70} << QList<int>{80, 200, 90} << 232 << QList<int>{80, 82};
+            << QList<int>{50, 60, 70} << QList<int>{80, 200, 90} << 232 << QList<int>{80, 82, 70};
         QTest::newRow("headers exactly fit")
-            << QList<int>{50, 60, 70} << QList<int>{80, 90, 100} << 180 << QList<int>{50, 60};
-        QTest::newRow("headers do not fit: none is cut")
-            << QList<int>{100, 100, 100} << QList<int>{150, 150, 150} << 250 << QList<int>{100, 100};
+            << QList<int>{50, 60, 70} << QList<int>{80, 90, 100} << 180 << QList<int>{50, 60, 70};
+        // 50 px short: the columns give 40, 20 and 50 px of spare in proportion; the last one rounds.
+        QTest::newRow("headers do not fit: cut toward the contents")
+            << QList<int>{100, 100, 100} << QList<int>{60, 80, 0} << 250 << QList<int>{82, 91, 77};
+        QTest::newRow("contents wider than the headers: the last column gives way first")
+            << QList<int>{100, 100, 100} << QList<int>{150, 150, 150} << 250 << QList<int>{100, 100, 50};
+        // 100 px short: the last column's half is not enough, so every column gives of its half.
+        QTest::newRow("then every column cuts its contents")
+            << QList<int>{100, 100, 100} << QList<int>{150, 150, 150} << 200 << QList<int>{67, 67, 66};
+        // 40 px short, but the wide first column keeps its contents while the others can give enough.
+        QTest::newRow("wide contents are kept while others can give")
+            << QList<int>{100, 100, 100} << QList<int>{150, 0, 0} << 260 << QList<int>{100, 80, 80};
+        QTest::newRow("no header is cut below half its width: the table scrolls")
+            << QList<int>{100, 100} << QList<int>{0, 0} << 80 << QList<int>{50, 50};
         QTest::newRow("a hidden column's header needs nothing")
-            << QList<int>{-1, 60} << QList<int>{40, 0} << 200 << QList<int>{40};
+            << QList<int>{-1, 60} << QList<int>{40, 0} << 200 << QList<int>{40, 60};
         QTest::newRow("fewer content widths than columns")
-            << QList<int>{50, 60, 70} << QList<int>{} << 300 << QList<int>{50, 60};
+            << QList<int>{50, 60, 70} << QList<int>{} << 300 << QList<int>{50, 60, 70};
         QTest::newRow("one column only stretches")
-            << QList<int>{80} << QList<int>{120} << 300 << QList<int>{};
+            << QList<int>{80} << QList<int>{120} << 300 << QList<int>{80};
         QTest::newRow("no columns") << QList<int>{} << QList<int>{} << 300 << QList<int>{};
     }
 
@@ -93,7 +122,7 @@ private Q_SLOTS:
         QFETCH(QList<int>, contents);
         QFETCH(int, available);
         QFETCH(QList<int>, widths);
-        QCOMPARE(fitLeadingColumns(headers, contents, available), widths);
+        QCOMPARE(fitColumns(headers, contents, available), widths);
     }
 
     void aNarrowTableShowsEveryHeader()
@@ -109,6 +138,39 @@ private Q_SLOTS:
         f.table.resize(200, 200);
         f.settle();
         QVERIFY(f.headersWhole());
+    }
+
+    // Narrower than its headers: every column stays inside the table, and a cut header shows the start
+    // of its label with an ellipsis and says its whole text as a tooltip.
+    void aTableNarrowerThanItsHeadersElidesThem()
+    {
+        FittedTable f(250);
+        int headers = 0;
+        for (int column = 0; column < f.table.columnCount(); ++column)
+            headers += f.header()->sectionSizeHint(column);
+        f.table.resize(f.table.width() - f.table.viewport()->width() + headers * 4 / 5, 200);
+        f.settle();
+        const int visible = f.table.viewport()->width();
+        QVERIFY(visible < headers);
+
+        HeaderLabels shown;
+        f.header()->setStyle(&shown);
+        f.header()->grab();
+        bool cut = false;
+        for (int column = 0; column < f.table.columnCount(); ++column) {
+            const QString text = f.table.horizontalHeaderItem(column)->text();
+            QVERIFY(f.header()->sectionViewportPosition(column) + f.header()->sectionSize(column) <= visible);
+            QCOMPARE(f.table.horizontalHeaderItem(column)->toolTip(), text);
+            const QString label = shown.labels.value(column);
+            if (f.header()->sectionSize(column) < f.header()->sectionSizeHint(column)) {
+                cut = true;
+                QVERIFY2(label.endsWith(QChar(0x2026)) && text.startsWith(label.chopped(1)),
+                         qPrintable(label));
+            } else {
+                QCOMPARE(label, text);
+            }
+        }
+        QVERIFY(cut);
     }
 
     void aColumnSizedByHandStaysUntilNewHeaders()
