@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFile>
@@ -17,6 +18,7 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QStyleOptionSpinBox>
 #include <QVBoxLayout>
 
@@ -417,6 +419,58 @@ private Q_SLOTS:
         const int downArrow = pixelsIn(shot, downButton, QColor(down));
         QVERIFY2(upArrow >= 8, qPrintable(QString::number(upArrow)));
         QVERIFY2(downArrow >= 8, qPrintable(QString::number(downArrow)));
+    }
+
+    // A box's drop-down shows the sheet's arrow and no platform bevel: in the light theme the bevel drew
+    // a dark line down the box's right edge.
+    void comboDropDownsShowTheSheetsArrow_data()
+    {
+        QTest::addColumn<QString>("theme");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<QString>("arrow");
+        QTest::addColumn<QString>("background");
+        QTest::newRow("dark") << "coffee_dark" << true << "#ff9900"
+                              << "#1a140d";
+        QTest::newRow("dark disabled") << "coffee_dark" << false << "#6e5a48"
+                                       << "#1a140d";
+        QTest::newRow("light") << "mvx_light" << true << "#006cb4"
+                               << "#ffffff";
+        QTest::newRow("light disabled") << "mvx_light" << false << "#a3b8cc"
+                                        << "#ffffff";
+    }
+
+    void comboDropDownsShowTheSheetsArrow()
+    {
+        QFETCH(QString, theme);
+        QFETCH(bool, enabled);
+        QFETCH(QString, arrow);
+        QFETCH(QString, background);
+        TempHome home;
+        MainWindow window;
+        window.setTheme(theme);
+        QDialog dialog(&window);
+        auto *layout = new QVBoxLayout(&dialog);
+        auto *combo = new QComboBox(&dialog);
+        combo->addItems({QStringLiteral("Above"), QStringLiteral("Below")});
+        combo->setEnabled(enabled);
+        layout->addWidget(combo);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+
+        QStyleOptionComboBox option;
+        option.initFrom(combo);
+        option.subControls = QStyle::SC_All;
+        const QRect dropDown =
+            combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, combo);
+        QVERIFY(!dropDown.isEmpty());
+        const QImage shot = combo->grab().toImage();
+        const int arrowPixels = pixelsIn(shot, dropDown, QColor(arrow));
+        QVERIFY2(arrowPixels >= 8, qPrintable(QString::number(arrowPixels)));
+        // Apart from the arrow and the one-pixel divider, the drop-down is the box's own background.
+        const QRect inside = dropDown.adjusted(2, 2, -2, -2);
+        const int plain = pixelsIn(shot, inside, QColor(background));
+        const int others = inside.width() * inside.height() - plain - pixelsIn(shot, inside, QColor(arrow));
+        QVERIFY2(others <= inside.width() * inside.height() / 4, qPrintable(QString::number(others)));
     }
 
     // The theme menu's two items: the chosen one carries an accent mark, the other an empty box in the
