@@ -1,4 +1,5 @@
 #include "shell/themes.h"
+#include "streams/snapshot_colours.h"
 
 #include "chart/price_chart.h"
 #include "movers/movers_mosaic.h"
@@ -64,4 +65,9 @@ void MainWindow::updateThemedWidgets()
         moversMosaic->setLightTheme(light);
     updateBookMetricCards();
     setBreadthCardTitles();
+    // A snapshot is filled again only with its symbol's next quote; until then it keeps readable colours.
+    if (!bookLive) {
+        recolourSnapshotCells(askTable, light);
+        recolourSnapshotCells(bidTable, light);
+    }
 }

@@ -1,6 +1,8 @@
 #include "chart/candle.h"
 #include "shell/formats.h"
 #include "shell/main_window.h"
+#include "shell/themes.h"
+#include "streams/snapshot_colours.h"
 #include "watchlist/quote_columns.h"
 
 #include <QFontDatabase>
@@ -12,18 +14,42 @@
 #include <cmath>
 
 namespace {
-const QColor kLabelColour(QStringLiteral("#8fb8ad"));
-const QColor kNeutralColour(QStringLiteral("#d8e6e3"));
-
-QColor signColour(const QString &value)
+QColor signColour(const QString &value, const QColor &neutral)
 {
     if (value.startsWith(QLatin1Char('-')) && value != QLatin1String("--"))
         return QColor(QStringLiteral("#f45d5d"));
     if (value == QLatin1String("--"))
-        return kNeutralColour;
+        return neutral;
     return QColor(QStringLiteral("#20c878"));
 }
 } // namespace
+
+SnapshotColours snapshotColours(bool light)
+{
+    if (light)
+        return {QColor(QStringLiteral("#4e6174")), QColor(QStringLiteral("#1a1a1a"))};
+    return {QColor(QStringLiteral("#8fb8ad")), QColor(QStringLiteral("#d8e6e3"))};
+}
+
+void recolourSnapshotCells(QTableWidget *table, bool light)
+{
+    if (!table)
+        return;
+    const SnapshotColours from = snapshotColours(!light);
+    const SnapshotColours to = snapshotColours(light);
+    for (int row = 0; row < table->rowCount(); ++row) {
+        for (int column = 0; column < table->columnCount(); ++column) {
+            QTableWidgetItem *item = table->item(row, column);
+            if (!item)
+                continue;
+            const QColor colour = item->foreground().color();
+            if (colour == from.label)
+                item->setForeground(to.label);
+            else if (colour == from.neutral)
+                item->setForeground(to.neutral);
+        }
+    }
+}
 
 QString MainWindow::tableText(int row, int column) const
 {
@@ -49,9 +75,10 @@ void MainWindow::addQuoteStatsRow(QTableWidget *table, const QString &field, con
         return;
     const int row = table->rowCount();
     table->insertRow(row);
-    setStatsItem(table, row, 0, field, kLabelColour);
-    setStatsItem(table, row, 1, value, neutral ? kNeutralColour : signColour(value));
-    setStatsItem(table, row, 2, source, kLabelColour);
+    const SnapshotColours colours = snapshotColours(isLightThemeKey(settings.theme));
+    setStatsItem(table, row, 0, field, colours.label);
+    setStatsItem(table, row, 1, value, neutral ? colours.neutral : signColour(value, colours.neutral));
+    setStatsItem(table, row, 2, source, colours.label);
 }
 
 void MainWindow::showQuoteSnapshot(const QString &symbol)

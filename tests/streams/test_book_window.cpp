@@ -430,6 +430,52 @@ private Q_SLOTS:
         QCOMPARE(StreamWindow::colours(f.window.bidTable, 1).at(4), QStringLiteral("#20c878"));
     }
 
+    // The snapshot's pale field and value colours suit the dark table only: on the light theme's white
+    // table they must be dark, from the first fill and after a switch either way, while rising and
+    // falling values keep their colours.
+    void snapshotColoursFollowTheTheme_data()
+    {
+        QTest::addColumn<QString>("fillIn");
+        QTest::addColumn<QString>("showIn");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("neutral");
+        QTest::newRow("dark") << "coffee_dark"
+                              << "coffee_dark"
+                              << "#8fb8ad"
+                              << "#d8e6e3";
+        QTest::newRow("light") << "mvx_light"
+                               << "mvx_light"
+                               << "#4e6174"
+                               << "#1a1a1a";
+        QTest::newRow("filled dark, then light") << "coffee_dark"
+                                                 << "mvx_light"
+                                                 << "#4e6174"
+                                                 << "#1a1a1a";
+        QTest::newRow("filled light, then dark") << "mvx_light"
+                                                 << "coffee_dark"
+                                                 << "#8fb8ad"
+                                                 << "#d8e6e3";
+    }
+
+    void snapshotColoursFollowTheTheme()
+    {
+        QFETCH(QString, fillIn);
+        QFETCH(QString, showIn);
+        QFETCH(QString, label);
+        QFETCH(QString, neutral);
+        StreamWindow f;
+        f.window.setTheme(fillIn);
+        f.addRow(QStringLiteral("AAPL"));
+        f.select(QStringLiteral("AAPL"));
+        f.quote(QStringLiteral("AAPL"), 230.5, -1.5, 232.0, 1234567.0);
+        f.window.setTheme(showIn);
+        QCOMPARE(StreamWindow::colours(f.window.askTable, 0).at(0), label);
+        QCOMPARE(StreamWindow::colours(f.window.askTable, 2).at(0), label);
+        QCOMPARE(StreamWindow::colours(f.window.askTable, 1),
+                 (QStringList{neutral, "#f45d5d", neutral, neutral, neutral, neutral}));
+        QCOMPARE(StreamWindow::colours(f.window.bidTable, 1).at(4), QStringLiteral("#20c878"));
+    }
+
     void snapshotOfASymbolWithoutARow()
     {
         StreamWindow f;
