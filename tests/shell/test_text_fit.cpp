@@ -2,6 +2,7 @@
 #include "chart/price_chart.h"
 #include "shell/main_window.h"
 #include "tests/support/loopback_services.h"
+#include "tests/support/control_parts.h"
 #include "tests/support/test_main.h"
 
 #include <QComboBox>
@@ -10,7 +11,6 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStyle>
-#include <QStyleOptionComboBox>
 #include <QTabWidget>
 #include <QTableWidget>
 
@@ -69,13 +69,7 @@ QStringList cutHeaders(QTableWidget *table, const char *name)
 // The items a combo would cut once chosen: wider, in the combo's font, than the room for its text.
 QStringList cutItems(const QComboBox *combo)
 {
-    QStyleOptionComboBox option;
-    option.initFrom(combo);
-    option.editable = combo->isEditable();
-    option.frame = combo->hasFrame();
-    option.subControls = QStyle::SC_All;
-    const QRect field =
-        combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo);
+    const QRect field = comboBoxPart(combo, QStyle::SC_ComboBoxEditField);
     QStringList cut;
     for (int i = 0; i < combo->count(); ++i)
         if (combo->fontMetrics().horizontalAdvance(combo->itemText(i)) > field.width())

@@ -2,6 +2,7 @@
 #include "shell/main_window.h"
 #include "shell/themes.h"
 #include "tests/support/modal_script.h"
+#include "tests/support/control_parts.h"
 #include "tests/support/test_main.h"
 
 #include <QAction>
@@ -18,8 +19,6 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QStyleOptionComboBox>
-#include <QStyleOptionSpinBox>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -404,15 +403,8 @@ private Q_SLOTS:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
 
-        QStyleOptionSpinBox option;
-        option.initFrom(spin);
-        option.frame = spin->hasFrame();
-        option.buttonSymbols = spin->buttonSymbols();
-        option.subControls = QStyle::SC_All;
-        const QRect upButton =
-            spin->style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, spin);
-        const QRect downButton =
-            spin->style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxDown, spin);
+        const QRect upButton = spinBoxPart(spin, QStyle::SC_SpinBoxUp);
+        const QRect downButton = spinBoxPart(spin, QStyle::SC_SpinBoxDown);
         QVERIFY(!upButton.isEmpty() && !downButton.isEmpty());
         const QImage shot = spin->grab().toImage();
         const int upArrow = pixelsIn(shot, upButton, QColor(up));
@@ -457,11 +449,7 @@ private Q_SLOTS:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
 
-        QStyleOptionComboBox option;
-        option.initFrom(combo);
-        option.subControls = QStyle::SC_All;
-        const QRect dropDown =
-            combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, combo);
+        const QRect dropDown = comboBoxPart(combo, QStyle::SC_ComboBoxArrow);
         QVERIFY(!dropDown.isEmpty());
         const QImage shot = combo->grab().toImage();
         const int arrowPixels = pixelsIn(shot, dropDown, QColor(arrow));

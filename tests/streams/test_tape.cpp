@@ -1,6 +1,7 @@
 #include "tests/streams/shown_window_fixture.h"
 #include "tests/streams/stream_window_fixture.h"
 #include "tests/support/recorded_replies.h"
+#include "tests/support/control_parts.h"
 #include "tests/support/test_main.h"
 
 #include <QComboBox>
@@ -10,8 +11,6 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QStyleOptionComboBox>
-#include <QStyleOptionSpinBox>
 #include <QTabWidget>
 
 #include <limits>
@@ -369,26 +368,14 @@ private Q_SLOTS:
 
         QComboBox *combo = window.tapeSideCombo;
         QVERIFY(combo->width() >= combo->minimumSizeHint().width());
-        QStyleOptionComboBox comboOption;
-        comboOption.initFrom(combo);
-        comboOption.frame = combo->hasFrame();
-        comboOption.currentText = combo->currentText();
-        comboOption.subControls = QStyle::SC_All;
-        const QRect comboText = combo->style()->subControlRect(QStyle::CC_ComboBox, &comboOption,
-                                                               QStyle::SC_ComboBoxEditField, combo);
+        const QRect comboText = comboBoxPart(combo, QStyle::SC_ComboBoxEditField);
         QVERIFY2(comboText.width() >= combo->fontMetrics().horizontalAdvance(combo->currentText()),
                  qPrintable(combo->currentText()));
 
         QDoubleSpinBox *spin = window.tapeMinSizeSpin;
         QVERIFY(spin->width() >= spin->minimumSizeHint().width());
         QCOMPARE(spin->text(), spin->prefix() + QStringLiteral("0.000000"));
-        QStyleOptionSpinBox spinOption;
-        spinOption.initFrom(spin);
-        spinOption.frame = spin->hasFrame();
-        spinOption.buttonSymbols = spin->buttonSymbols();
-        spinOption.subControls = QStyle::SC_All;
-        const QRect spinText =
-            spin->style()->subControlRect(QStyle::CC_SpinBox, &spinOption, QStyle::SC_SpinBoxEditField, spin);
+        const QRect spinText = spinBoxPart(spin, QStyle::SC_SpinBoxEditField);
         QVERIFY2(spinText.width() >= spin->fontMetrics().horizontalAdvance(spin->text()),
                  qPrintable(QStringLiteral("%1 in %2 px").arg(spin->text()).arg(spinText.width())));
 
