@@ -1,8 +1,8 @@
 #include "chart/chart_model.h"
 #include "chart/price_chart.h"
 #include "shell/main_window.h"
-#include "tests/support/loopback_services.h"
 #include "tests/support/control_parts.h"
+#include "tests/support/shown_window.h"
 #include "tests/support/test_main.h"
 
 #include <QComboBox>
@@ -90,18 +90,9 @@ void addThemeAndLanguageRows()
                     << theme << language << whileShown;
 }
 
-// A fresh window at its default size in the theme, and in the language chosen before it shows or
-// after it has been shown in English (from the menu, which changes nothing else).
-void showAt(MainWindow &window, const QString &theme, const QString &language, bool switchWhileShown)
+ShownWindow::Choice choiceOf(bool switchWhileShown)
 {
-    window.setTheme(theme);
-    if (!switchWhileShown)
-        window.setLanguage(language);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(window.size(), QSize(1320, 820));
-    if (switchWhileShown)
-        window.setLanguage(language);
+    return switchWhileShown ? ShownWindow::Choice::WhileShown : ShownWindow::Choice::BeforeShow;
 }
 } // namespace
 
@@ -118,10 +109,9 @@ private Q_SLOTS:
         QFETCH(QString, theme);
         QFETCH(QString, language);
         QFETCH(bool, switchWhileShown);
-        TempHome home;
-        LoopbackServices services;
-        MainWindow window;
-        showAt(window, theme, language, switchWhileShown);
+        ShownWindow shown(theme, language, choiceOf(switchWhileShown));
+        MainWindow &window = shown.window;
+        QCOMPARE(window.size(), QSize(1320, 820));
         for (const auto &[name, table] : pageTables(window)) {
             bringToFront(table);
             QTRY_VERIFY2(cutHeaders(table, name).isEmpty(), qPrintable(cutHeaders(table, name).join("; ")));
@@ -159,10 +149,9 @@ private Q_SLOTS:
         QFETCH(QString, theme);
         QFETCH(QString, language);
         QFETCH(bool, switchWhileShown);
-        TempHome home;
-        LoopbackServices services;
-        MainWindow window;
-        showAt(window, theme, language, switchWhileShown);
+        ShownWindow shown(theme, language, choiceOf(switchWhileShown));
+        MainWindow &window = shown.window;
+        QCOMPARE(window.size(), QSize(1320, 820));
         for (const auto &[name, combo] : pageCombos(window)) {
             bringToFront(combo);
             // Checked once the layout has settled, not after whatever later relayout happens to measure
@@ -192,10 +181,9 @@ private Q_SLOTS:
         QFETCH(QString, theme);
         QFETCH(QString, language);
         QFETCH(bool, switchWhileShown);
-        TempHome home;
-        LoopbackServices services;
-        MainWindow window;
-        showAt(window, theme, language, switchWhileShown);
+        ShownWindow shown(theme, language, choiceOf(switchWhileShown));
+        MainWindow &window = shown.window;
+        QCOMPARE(window.size(), QSize(1320, 820));
         window.bottomTabs->setCurrentIndex(1);
         const int threeRows = 3 * window.alertHistoryTable->verticalHeader()->defaultSectionSize();
         QTRY_VERIFY2(window.alertHistoryTable->viewport()->height() >= threeRows,

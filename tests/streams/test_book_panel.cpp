@@ -1,5 +1,5 @@
 #include "shell/main_window.h"
-#include "tests/streams/shown_window_fixture.h"
+#include "tests/support/shown_window.h"
 #include "tests/support/test_main.h"
 
 #include <QFontDatabase>

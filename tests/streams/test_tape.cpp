@@ -1,7 +1,7 @@
-#include "tests/streams/shown_window_fixture.h"
 #include "tests/streams/stream_window_fixture.h"
-#include "tests/support/recorded_replies.h"
 #include "tests/support/control_parts.h"
+#include "tests/support/recorded_replies.h"
+#include "tests/support/shown_window.h"
 #include "tests/support/test_main.h"
 
 #include <QComboBox>

@@ -9,20 +9,33 @@
 #include <QTest>
 
 // The window as a new user first meets it: a fresh home, shown at its default size, with every outside
-// service on the loopback, in the theme and language a test asks for.
+// service on the loopback, in the theme and language a test asks for: chosen before the window first
+// shows (as the saved settings do), or from the menu once it is shown in English.
 struct ShownWindow
 {
+    enum class Choice
+    {
+        WhileShown,
+        BeforeShow
+    };
+
     LoopbackServices services;
     TempHome home;
     MainWindow window;
 
-    ShownWindow(const QString &theme, const QString &language)
+    ShownWindow(const QString &theme, const QString &language, Choice when = Choice::WhileShown)
     {
+        if (when == Choice::BeforeShow) {
+            window.setTheme(theme);
+            window.setLanguage(language);
+        }
         window.show();
         if (!QTest::qWaitForWindowExposed(&window))
             qWarning("the window was never exposed");
-        window.setTheme(theme);
-        window.setLanguage(language);
+        if (when == Choice::WhileShown) {
+            window.setTheme(theme);
+            window.setLanguage(language);
+        }
         settle();
     }
 
