@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTableWidget>
 
@@ -38,17 +39,37 @@ void MainWindow::refreshAlertHistoryTable()
 {
     if (!alertHistoryTable)
         return;
+    const QTableWidgetItem *newest = nullptr;
     {
         SortingPause pause(alertHistoryTable);
         alertHistoryTable->setRowCount(0);
         alertHistoryTable->setRowCount(static_cast<int>(alertHistory.size()));
         for (int row = 0; row < alertHistory.size(); ++row) {
             const QList<AlertHistoryCell> cells = alertHistoryCells(alertHistory.at(row));
-            for (int column = 0; column < cells.size(); ++column)
-                setAlertHistoryCell(row, column, cells.at(column).text, cells.at(column).sortValue);
+            for (int column = 0; column < cells.size(); ++column) {
+                const QTableWidgetItem *item =
+                    setAlertHistoryCell(row, column, cells.at(column).text, cells.at(column).sortValue);
+                if (column == HistoryTime)
+                    newest = item;
+            }
         }
     }
-    alertHistoryTable->scrollToBottom();
+    showAlertHistoryItem(newest);
+}
+
+// The newest event is the one a user looks for after an arm, a hit or a removal. Where it lands depends
+// on the sort: at the top under the header's first sort (time, newest first), at the bottom unsorted.
+void MainWindow::showAlertHistoryItem(const QTableWidgetItem *item)
+{
+    if (!alertHistoryTable || !item)
+        return;
+    // Only rows scroll: the columns the user scrolled to stay in view.
+    QScrollBar *sideways = alertHistoryTable->horizontalScrollBar();
+    const int column = sideways->value();
+    // The view lays new rows out later; until then its scroll range ends before them.
+    alertHistoryTable->doItemsLayout();
+    alertHistoryTable->scrollToItem(item);
+    sideways->setValue(column);
 }
 
 void MainWindow::appendAlertHistoryRow(const AlertHistoryEntry &entry)
@@ -64,17 +85,19 @@ void MainWindow::appendAlertHistoryRow(const AlertHistoryEntry &entry)
     const QHeaderView *header = alertHistoryTable->horizontalHeader();
     const int sortColumn = alertHistoryTable->isSortingEnabled() ? header->sortIndicatorSection() : -1;
     const QList<AlertHistoryCell> cells = alertHistoryCells(entry);
+    const QTableWidgetItem *written = nullptr;
     for (int column = 0; column < cells.size(); ++column) {
         if (column != sortColumn)
-            setAlertHistoryCell(row, column, cells.at(column).text, cells.at(column).sortValue);
+            written = setAlertHistoryCell(row, column, cells.at(column).text, cells.at(column).sortValue);
     }
     if (sortColumn >= 0 && sortColumn < cells.size())
-        setAlertHistoryCell(row, sortColumn, cells.at(sortColumn).text, cells.at(sortColumn).sortValue);
-    alertHistoryTable->scrollToBottom();
+        written = setAlertHistoryCell(row, sortColumn, cells.at(sortColumn).text, cells.at(sortColumn).sortValue);
+    // The item moves with its row when the sort places it.
+    showAlertHistoryItem(written);
 }
 
-void MainWindow::setAlertHistoryCell(int row, int column, const QString &text,
-                                     std::optional<double> sortValue)
+QTableWidgetItem *MainWindow::setAlertHistoryCell(int row, int column, const QString &text,
+                                                  std::optional<double> sortValue)
 {
     auto *item = new MarketTableItem(text);
     if (sortValue)
@@ -85,6 +108,7 @@ void MainWindow::setAlertHistoryCell(int row, int column, const QString &text,
             item->setForeground(QColor(color));
     }
     alertHistoryTable->setItem(row, column, item);
+    return item;
 }
 
 void MainWindow::onAlertHistoryContextMenu(const QPoint &pos)

@@ -1,4 +1,5 @@
 #include "app/startup_log.h"
+#include "shell/content_columns.h"
 #include "shell/main_window.h"
 #include "shell/widget_kit.h"
 
@@ -13,7 +14,7 @@
 #include <QVBoxLayout>
 
 namespace {
-// The portfolio tables keep the style's plain rows and default column sizing.
+// The portfolio tables keep the style's plain rows; their columns widen to their contents.
 QTableWidget *portfolioTable(int columns, QWidget *parent)
 {
     auto *table = new QTableWidget(0, columns, parent);
@@ -25,6 +26,7 @@ QTableWidget *portfolioTable(int columns, QWidget *parent)
     // header's own default would sort every rebuild by the first column, descending.
     table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     table->setSortingEnabled(true);
+    keepColumnsWideForContents(table);
     return table;
 }
 } // namespace

@@ -1,5 +1,6 @@
 #include "providers/provider_health.h"
 #include "providers/reply_check.h"
+#include "shell/content_columns.h"
 #include "shell/main_window.h"
 #include "shell/themes.h"
 
@@ -212,6 +213,8 @@ void MainWindow::showApiHealthDialog()
     }
     table->resizeColumnsToContents();
     table->horizontalHeader()->setStretchLastSection(true);
+    // Health checks write their results after the sizing above.
+    keepColumnsWideForContents(table);
     layout->addWidget(table, 1);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);

@@ -663,8 +663,9 @@ public:
                             const QString &status);
     void refreshAlertHistoryTable();
     void appendAlertHistoryRow(const AlertHistoryEntry &entry);
-    void setAlertHistoryCell(int row, int column, const QString &text,
-                             std::optional<double> sortValue = std::nullopt);
+    QTableWidgetItem *setAlertHistoryCell(int row, int column, const QString &text,
+                                          std::optional<double> sortValue = std::nullopt);
+    void showAlertHistoryItem(const QTableWidgetItem *item);
     void onAlertHistoryContextMenu(const QPoint &pos);
     void showAlertHistoryMenu(const QPoint &pos);
     std::optional<AlertRowKey> alertKeyForHistoryRow(int row) const;

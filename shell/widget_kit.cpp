@@ -1,4 +1,5 @@
 #include "shell/widget_kit.h"
+#include "shell/content_columns.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -41,6 +42,7 @@ void applyStandardTableSettings(QTableWidget *table)
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setAlternatingRowColors(true);
     table->setSortingEnabled(true);
+    keepColumnsWideForContents(table);
 }
 
 QString withLiteralAmpersands(const QString &text)

@@ -23,7 +23,8 @@ QString currentComboKey(const QComboBox *combo);
 void refillKeyedCombo(QComboBox *combo, const QList<KeyedItem> &items, const QString &preferredKey);
 
 // The look most tables of the window share: no row numbers, the last column stretching, columns the
-// user can resize, whole-row selection, no in-place editing, alternating rows, sortable.
+// user can resize and that widen to their contents, whole-row selection, no in-place editing,
+// alternating rows, sortable.
 void applyStandardTableSettings(QTableWidget *table);
 
 class QHeaderView;

@@ -1,4 +1,5 @@
 #include "app/startup_log.h"
+#include "shell/content_columns.h"
 #include "shell/main_window.h"
 #include "watchlist/quote_columns.h"
 
@@ -99,6 +100,7 @@ void MainWindow::buildQuoteTable(QWidget *root)
     quoteTable->setDragDropMode(QAbstractItemView::NoDragDrop);
     quoteTable->setContextMenuPolicy(Qt::CustomContextMenu);
     quoteTable->horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
+    keepColumnsWideForContents(quoteTable);
     quoteTable->installEventFilter(this);
     quoteTable->viewport()->installEventFilter(this);
     writeStartupLog(QStringLiteral("MainWindow ctor: table created"));

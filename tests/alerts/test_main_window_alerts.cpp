@@ -11,6 +11,9 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTabWidget>
+
+#include <tuple>
 
 namespace {
 QString background(const MainWindow &window, const QString &symbol)
@@ -206,6 +209,65 @@ private Q_SLOTS:
         QCOMPARE(table->selectionModel()->selectedRows().size(), 1);
         QCOMPARE(table->selectionModel()->selectedRows().first().row(), 2);
         f.closePopups();
+    }
+
+    // After an arm, a hit or a removal, and after a rebuild, the newest event is in view, wherever the
+    // table's sort puts it: Qt's first sort is by time, newest first, so it is the top row there.
+    void theNewestEventIsInView_data()
+    {
+        QTest::addColumn<int>("column"); // -1: no sort column
+        QTest::addColumn<int>("order");
+        QTest::addColumn<bool>("rebuild");
+        const QList<std::tuple<const char *, int, Qt::SortOrder>> sorts = {
+            {"time, newest first", 0, Qt::DescendingOrder},
+            {"time, oldest first", 0, Qt::AscendingOrder},
+            {"symbol", 2, Qt::AscendingOrder},
+            {"unsorted", -1, Qt::AscendingOrder}};
+        for (const auto &[name, column, order] : sorts)
+            for (bool rebuild : {false, true})
+                QTest::addRow("%s, %s", name, rebuild ? "rebuilt" : "appended")
+                    << column << int(order) << rebuild;
+    }
+
+    void theNewestEventIsInView()
+    {
+        QFETCH(int, column);
+        QFETCH(int, order);
+        QFETCH(bool, rebuild);
+        AlertWindow f;
+        f.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+        f.window.bottomTabs->setCurrentWidget(f.window.alertHistoryTable);
+        QTableWidget *table = f.window.alertHistoryTable;
+        table->setFixedHeight(table->minimumHeight()); // a few rows in view, as at the default size
+        table->horizontalHeader()->setSortIndicator(column, Qt::SortOrder(order));
+        QJsonArray older;
+        for (int minute = 10; minute < 40; ++minute) {
+            QJsonObject entry = historyEntry("Armed", QStringLiteral("S%1").arg(minute), minute, 0, "Active");
+            entry["timestamp"] = QStringLiteral("2026-12-11 08:%1:00").arg(minute);
+            older.append(entry);
+        }
+        f.window.loadAlertHistory(older);
+        f.window.refreshAlertHistoryTable();
+        if (rebuild) {
+            QJsonObject newest = historyEntry("Triggered", "MM", 12, 12, "Hit");
+            newest["timestamp"] = QStringLiteral("2026-12-11 08:45:00");
+            older.append(newest);
+            f.window.loadAlertHistory(older);
+            f.window.refreshAlertHistoryTable();
+        } else {
+            f.arm("MM", 12.0, true);
+            f.window.appendAlertHistory(f.window.alerts[0], "Triggered", 12.0, "Hit");
+        }
+        QCoreApplication::processEvents();
+        const QList<QTableWidgetItem *> found = table->findItems(QStringLiteral("MM"), Qt::MatchExactly);
+        QCOMPARE(found.size(), 1);
+        const QRect shown = table->visualItemRect(found.first());
+        QVERIFY2(shown.top() >= 0 && shown.bottom() < table->viewport()->height(),
+                 qPrintable(QStringLiteral("row %1 at y %2, viewport %3 high")
+                                .arg(found.first()->row())
+                                .arg(shown.y())
+                                .arg(table->viewport()->height())));
     }
 
     // Rows appended one by one stand where a rebuild of the whole table puts them, in any sort.

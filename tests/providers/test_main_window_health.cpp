@@ -271,6 +271,46 @@ private Q_SLOTS:
         });
     }
 
+    void checkResultsShowWhole_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("en") << "en";
+        QTest::newRow("pt_BR") << "pt_BR";
+    }
+
+    // The table is sized to "not tested" when it opens; "skipped: no key" and the error texts a run
+    // writes afterwards still show whole.
+    void checkResultsShowWhole()
+    {
+        QFETCH(QString, language);
+        TempHome home;
+        LoopbackServices services;
+        services.server().setDefaultReply(FakeReply::json("{}", 500));
+        MainWindow window;
+        window.setLanguage(language);
+        withDialog(window, [&](QDialog *dialog, QTableWidget *table) {
+            QVERIFY(table);
+            dialog->findChild<QPushButton *>(QStringLiteral("runHealthChecksButton"))->click();
+            const int binance = rowOf(window, QStringLiteral("Crypto|Binance Public"));
+            QTRY_COMPARE(table->item(binance, 12)->text(), QStringLiteral("1 / 0 / 1"));
+            const QHeaderView *header = table->horizontalHeader();
+            auto cut = [&]() {
+                QStringList columns;
+                for (int column = 0; column + 1 < table->columnCount(); ++column) {
+                    const int needed = qMin(static_cast<const QAbstractItemView *>(table)->sizeHintForColumn(column),
+                                            table->viewport()->width() / 2);
+                    if (header->sectionSize(column) < needed)
+                        columns << QStringLiteral("%1: %2 < %3")
+                                       .arg(table->horizontalHeaderItem(column)->text())
+                                       .arg(header->sectionSize(column))
+                                       .arg(needed);
+                }
+                return columns;
+            };
+            QTRY_VERIFY2(cut().isEmpty(), qPrintable(cut().join("; ")));
+        });
+    }
+
     void summaryLines_data()
     {
         QTest::addColumn<QString>("key");

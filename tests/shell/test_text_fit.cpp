@@ -4,6 +4,7 @@
 #include "tests/support/control_parts.h"
 #include "tests/support/shown_window.h"
 #include "tests/support/test_main.h"
+#include "watchlist/quote_columns.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -77,6 +78,67 @@ QStringList cutItems(const QComboBox *combo)
     return cut;
 }
 
+// Columns, but the stretching last, that cut what their cells hold: narrower than the view's own size
+// hint for them. One long text (a headline) may be held to half the table, its tooltip saying the rest.
+QStringList cutColumns(QTableWidget *table, const char *name)
+{
+    QStringList cut;
+    const QHeaderView *header = table->horizontalHeader();
+    const int half = table->viewport()->width() / 2;
+    for (int column = 0; column + 1 < header->count(); ++column) {
+        if (header->isSectionHidden(column))
+            continue;
+        const int needed =
+            qMin(static_cast<const QAbstractItemView *>(table)->sizeHintForColumn(column), half);
+        if (header->sectionSize(column) < needed)
+            cut << QStringLiteral("%1 %2 (%3): %4 < %5")
+                       .arg(QLatin1String(name))
+                       .arg(column)
+                       .arg(table->horizontalHeaderItem(column)->text())
+                       .arg(header->sectionSize(column))
+                       .arg(needed);
+    }
+    return cut;
+}
+
+// One row of each kind a user meets first: a hit, a deposit, a headline and a quote.
+void fillPageTables(MainWindow &window)
+{
+    PriceAlert alert;
+    alert.symbol = QStringLiteral("BTCUSDT");
+    alert.target = 104000.0;
+    window.alerts.append(alert);
+    window.appendAlertHistory(alert, QStringLiteral("Triggered"), 104250.5, QStringLiteral("Hit"));
+
+    PortfolioTransaction deposit;
+    deposit.timestamp = QStringLiteral("2026-12-11T08:15:42");
+    deposit.type = QStringLiteral("cash_flow");
+    deposit.amount = 1500.0;
+    deposit.currency = QStringLiteral("BRL");
+    deposit.note = QStringLiteral("Monthly deposit");
+    window.portfolioTransactions[window.activePortfolio] = {deposit};
+    window.refreshPortfolioTransactions();
+
+    NewsItem headline;
+    headline.title = QStringLiteral("Stocks rally as investors weigh the central bank's next move on rates");
+    headline.source = QStringLiteral("Yahoo Finance");
+    headline.publishedAt = QStringLiteral("Fri, 11 Dec 2026 08:15:42 +0000");
+    headline.url = QStringLiteral("https://finance.yahoo.com/news/stocks-rally-investors-weigh-central-bank.html");
+    headline.region = QStringLiteral("us");
+    window.refreshNewsTable({headline}, QStringLiteral("Yahoo Finance"));
+
+    Quote quote;
+    quote.symbol = window.quoteTable->item(0, QuoteColumnSymbol)->text();
+    quote.source = QStringLiteral("Yahoo");
+    quote.price = 36.71;
+    quote.changePercent = -1.25;
+    quote.open = 37.0;
+    quote.high = 37.4;
+    quote.low = 36.5;
+    quote.prevClose = 37.18;
+    window.applyQuote(quote.symbol, QStringLiteral("yahoo"), quote, 1234);
+}
+
 void addThemeAndLanguageRows()
 {
     QTest::addColumn<QString>("theme");
@@ -115,6 +177,25 @@ private Q_SLOTS:
         for (const auto &[name, table] : pageTables(window)) {
             bringToFront(table);
             QTRY_VERIFY2(cutHeaders(table, name).isEmpty(), qPrintable(cutHeaders(table, name).join("; ")));
+        }
+    }
+
+    void cellsShowTheirValues_data() { addThemeAndLanguageRows(); }
+
+    // "2026-12-11 08:15:42", "Fluxo de caixa", a status: once rows are in, no column cuts its values
+    // while the stretching last one holds the table's spare room.
+    void cellsShowTheirValues()
+    {
+        QFETCH(QString, theme);
+        QFETCH(QString, language);
+        QFETCH(bool, switchWhileShown);
+        ShownWindow shown(theme, language, choiceOf(switchWhileShown));
+        MainWindow &window = shown.window;
+        fillPageTables(window);
+        shown.settle();
+        for (const auto &[name, table] : pageTables(window)) {
+            bringToFront(table);
+            QTRY_VERIFY2(cutColumns(table, name).isEmpty(), qPrintable(cutColumns(table, name).join("; ")));
         }
     }
 

@@ -157,7 +157,8 @@ private Q_SLOTS:
         QWidget window;
         window.setStyleSheet(QString::fromLatin1(kSheet));
         auto *table = new QTableWidget(2, 4, &window);
-        applyStandardTableSettings(table);
+        // A bare table: the standard settings widen columns on their own.
+        table->horizontalHeader()->setStretchLastSection(true);
         table->setHorizontalHeaderLabels(
             {"Fechamento", QString::fromUtf8("Preço médio"), "Market Value", "Status"});
         QHeaderView *header = table->horizontalHeader();

@@ -1,0 +1,162 @@
+#include "shell/content_columns.h"
+#include "tests/support/test_main.h"
+
+#include <QHeaderView>
+#include <QTableWidget>
+
+namespace {
+// A page table as the window builds one: the last column stretching, every column resizable, shown at a
+// width.
+struct ContentTable
+{
+    QTableWidget table{0, 3};
+
+    explicit ContentTable(int width)
+    {
+        table.setHorizontalHeaderLabels(
+            {QStringLiteral("Time"), QStringLiteral("Type"), QStringLiteral("Note")});
+        table.horizontalHeader()->setStretchLastSection(true);
+        table.horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+        keepColumnsWideForContents(&table);
+        table.resize(width, 200);
+        table.show();
+        if (!QTest::qWaitForWindowExposed(&table))
+            qWarning("the table was never exposed");
+        settle();
+    }
+
+    static void settle()
+    {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+
+    QHeaderView *header() const { return table.horizontalHeader(); }
+
+    int contentsNeed(int column) const
+    {
+        return static_cast<const QAbstractItemView &>(table).sizeHintForColumn(column);
+    }
+
+    void addRow(const QStringList &cells)
+    {
+        const int row = table.rowCount();
+        table.insertRow(row);
+        for (int column = 0; column < cells.size(); ++column)
+            table.setItem(row, column, new QTableWidgetItem(cells.at(column)));
+        settle();
+    }
+
+    // Drags the right edge of `column` by `dx` pixels, as a user does.
+    void drag(int column, int dx)
+    {
+        QWidget *grip = header()->viewport();
+        const int edge = header()->sectionViewportPosition(column) + header()->sectionSize(column) - 1;
+        const int y = header()->height() / 2;
+        QTest::mousePress(grip, Qt::LeftButton, Qt::NoModifier, QPoint(edge, y));
+        QTest::mouseMove(grip, QPoint(edge + dx / 2, y));
+        QTest::mouseMove(grip, QPoint(edge + dx, y));
+        QTest::mouseRelease(grip, Qt::LeftButton, Qt::NoModifier, QPoint(edge + dx, y));
+        settle();
+    }
+};
+} // namespace
+
+class TestContentColumns : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void widths_data()
+    {
+        QTest::addColumn<QList<int>>("current");
+        QTest::addColumn<QList<int>>("headers");
+        QTest::addColumn<QList<int>>("contents");
+        QTest::addColumn<int>("available");
+        QTest::addColumn<QList<int>>("widths");
+        QTest::newRow("contents wider than Qt's 100 px")
+            << QList<int>{100, 100, 100} << QList<int>{40, 40, 40} << QList<int>{148, 90, 700} << 1000
+            << QList<int>{148, 100, 100};
+        QTest::newRow("a header wider than its contents")
+            << QList<int>{30, 30, 30} << QList<int>{60, 50, 40} << QList<int>{20, 90, 0} << 1000
+            << QList<int>{60, 90, 30};
+        QTest::newRow("a column made wider stays wider")
+            << QList<int>{300, 100, 100} << QList<int>{40, 40, 40} << QList<int>{148, 90, 0} << 1000
+            << QList<int>{300, 100, 100};
+        // A headline would take the whole table: it gets half, the rest is left to the others.
+        QTest::newRow("a long text counts for half the table")
+            << QList<int>{100, 100, 100} << QList<int>{40, 60, 40} << QList<int>{2400, 90, 0} << 800
+            << QList<int>{400, 100, 100};
+        QTest::newRow("half a narrow table is below the header")
+            << QList<int>{100, 100, 100} << QList<int>{90, 60, 40} << QList<int>{2400, 90, 0} << 100
+            << QList<int>{100, 100, 100};
+        QTest::newRow("the stretching last column is left to the header")
+            << QList<int>{100, 100, 20} << QList<int>{40, 40, 60} << QList<int>{0, 0, 500} << 1000
+            << QList<int>{100, 100, 20};
+        QTest::newRow("a hidden column keeps its width")
+            << QList<int>{0, 100, 100} << QList<int>{-1, 40, 40} << QList<int>{300, 0, 0} << 1000
+            << QList<int>{0, 100, 100};
+        QTest::newRow("no size yet: headers only")
+            << QList<int>{10, 10, 10} << QList<int>{40, 40, 40} << QList<int>{300, 300, 300} << -5
+            << QList<int>{40, 40, 10};
+        QTest::newRow("fewer content widths than columns") << QList<int>{10, 10, 10} << QList<int>{40, 40, 40}
+                                                           << QList<int>{} << 1000 << QList<int>{40, 40, 10};
+        QTest::newRow("no columns") << QList<int>{} << QList<int>{} << QList<int>{} << 1000 << QList<int>{};
+    }
+
+    void widths()
+    {
+        QFETCH(QList<int>, current);
+        QFETCH(QList<int>, headers);
+        QFETCH(QList<int>, contents);
+        QFETCH(int, available);
+        QFETCH(QList<int>, widths);
+        QCOMPARE(widenedColumnWidths(current, headers, contents, available), widths);
+    }
+
+    // Rows written one cell at a time, as the window's rebuilds do: the time and type columns widen to
+    // what they hold, and a later, longer text in a written cell widens its column again.
+    void filledRowsWidenTheirColumns()
+    {
+        ContentTable t(1000);
+        t.addRow({QStringLiteral("2026-12-11 08:15:42"), QStringLiteral("Fluxo de caixa"), QString()});
+        for (int column : {0, 1})
+            QVERIFY2(t.header()->sectionSize(column) >= t.contentsNeed(column),
+                     qPrintable(QStringLiteral("%1 < %2")
+                                    .arg(t.header()->sectionSize(column))
+                                    .arg(t.contentsNeed(column))));
+        t.table.item(0, 1)->setText(QStringLiteral("Withdrawal of the quarter's dividends"));
+        t.settle();
+        QVERIFY(t.header()->sectionSize(1) >= t.contentsNeed(1));
+        // The last column still takes what is left.
+        QCOMPARE(t.header()->sectionViewportPosition(2) + t.header()->sectionSize(2),
+                 t.table.viewport()->width());
+    }
+
+    // A column the user drags narrower stays so while rows come and go; new header texts (a language
+    // switch) widen it to what it holds again.
+    void aDraggedColumnStaysUntilTheHeadersChange()
+    {
+        ContentTable t(1000);
+        t.addRow({QStringLiteral("2026-12-11 08:15:42"), QStringLiteral("Cash flow"), QString()});
+        const int wide = t.header()->sectionSize(0);
+        t.drag(0, -60);
+        const int byHand = t.header()->sectionSize(0);
+        QVERIFY(byHand < wide);
+        t.addRow({QStringLiteral("2026-12-11 08:16:05"), QStringLiteral("Dividend"), QString()});
+        t.table.resize(900, 200);
+        t.settle();
+        QCOMPARE(t.header()->sectionSize(0), byHand);
+        t.table.setHorizontalHeaderLabels(
+            {QStringLiteral("Time"), QStringLiteral("Type"), QStringLiteral("Note")});
+        t.settle();
+        QCOMPARE(t.header()->sectionSize(0), byHand);
+        t.table.setHorizontalHeaderLabels(
+            {QString::fromUtf8("Horário"), QStringLiteral("Tipo"), QStringLiteral("Nota")});
+        t.settle();
+        QVERIFY(t.header()->sectionSize(0) >= t.contentsNeed(0));
+    }
+};
+
+MVX_TEST_MAIN(TestContentColumns)
+#include "test_content_columns.moc"
