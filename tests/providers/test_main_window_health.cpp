@@ -1,5 +1,6 @@
 #include "settings/json_file.h"
 #include "shell/main_window.h"
+#include "tests/support/cut_columns.h"
 #include "tests/support/loopback_services.h"
 #include "tests/support/test_main.h"
 
@@ -293,21 +294,8 @@ private Q_SLOTS:
             dialog->findChild<QPushButton *>(QStringLiteral("runHealthChecksButton"))->click();
             const int binance = rowOf(window, QStringLiteral("Crypto|Binance Public"));
             QTRY_COMPARE(table->item(binance, 12)->text(), QStringLiteral("1 / 0 / 1"));
-            const QHeaderView *header = table->horizontalHeader();
-            auto cut = [&]() {
-                QStringList columns;
-                for (int column = 0; column + 1 < table->columnCount(); ++column) {
-                    const int needed = qMin(static_cast<const QAbstractItemView *>(table)->sizeHintForColumn(column),
-                                            table->viewport()->width() / 2);
-                    if (header->sectionSize(column) < needed)
-                        columns << QStringLiteral("%1: %2 < %3")
-                                       .arg(table->horizontalHeaderItem(column)->text())
-                                       .arg(header->sectionSize(column))
-                                       .arg(needed);
-                }
-                return columns;
-            };
-            QTRY_VERIFY2(cut().isEmpty(), qPrintable(cut().join("; ")));
+            QTRY_VERIFY2(cutValues(table, "health").isEmpty(),
+                         qPrintable(cutValues(table, "health").join("; ")));
         });
     }
 

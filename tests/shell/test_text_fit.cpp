@@ -2,6 +2,7 @@
 #include "chart/price_chart.h"
 #include "shell/main_window.h"
 #include "tests/support/control_parts.h"
+#include "tests/support/cut_columns.h"
 #include "tests/support/shown_window.h"
 #include "tests/support/test_main.h"
 #include "watchlist/quote_columns.h"
@@ -48,25 +49,6 @@ QList<QPair<const char *, QComboBox *>> pageCombos(const MainWindow &window)
             {"portfolio currency", window.portfolioCurrencyCombo}};
 }
 
-// Columns whose label the header would cut, as "table column: width < needed".
-QStringList cutHeaders(QTableWidget *table, const char *name)
-{
-    QStringList cut;
-    const QHeaderView *header = table->horizontalHeader();
-    for (int column = 0; column < header->count(); ++column) {
-        if (header->isSectionHidden(column))
-            continue;
-        if (header->sectionSize(column) < header->sectionSizeHint(column))
-            cut << QStringLiteral("%1 %2 (%3): %4 < %5")
-                       .arg(QLatin1String(name))
-                       .arg(column)
-                       .arg(table->horizontalHeaderItem(column)->text())
-                       .arg(header->sectionSize(column))
-                       .arg(header->sectionSizeHint(column));
-    }
-    return cut;
-}
-
 // The items a combo would cut once chosen: wider, in the combo's font, than the room for its text.
 QStringList cutItems(const QComboBox *combo)
 {
@@ -75,29 +57,6 @@ QStringList cutItems(const QComboBox *combo)
     for (int i = 0; i < combo->count(); ++i)
         if (combo->fontMetrics().horizontalAdvance(combo->itemText(i)) > field.width())
             cut << QStringLiteral("\"%1\" in %2 px").arg(combo->itemText(i)).arg(field.width());
-    return cut;
-}
-
-// Columns, but the stretching last, that cut what their cells hold: narrower than the view's own size
-// hint for them. One long text (a headline) may be held to half the table, its tooltip saying the rest.
-QStringList cutColumns(QTableWidget *table, const char *name)
-{
-    QStringList cut;
-    const QHeaderView *header = table->horizontalHeader();
-    const int half = table->viewport()->width() / 2;
-    for (int column = 0; column + 1 < header->count(); ++column) {
-        if (header->isSectionHidden(column))
-            continue;
-        const int needed =
-            qMin(static_cast<const QAbstractItemView *>(table)->sizeHintForColumn(column), half);
-        if (header->sectionSize(column) < needed)
-            cut << QStringLiteral("%1 %2 (%3): %4 < %5")
-                       .arg(QLatin1String(name))
-                       .arg(column)
-                       .arg(table->horizontalHeaderItem(column)->text())
-                       .arg(header->sectionSize(column))
-                       .arg(needed);
-    }
     return cut;
 }
 
@@ -123,7 +82,8 @@ void fillPageTables(MainWindow &window)
     headline.title = QStringLiteral("Stocks rally as investors weigh the central bank's next move on rates");
     headline.source = QStringLiteral("Yahoo Finance");
     headline.publishedAt = QStringLiteral("Fri, 11 Dec 2026 08:15:42 +0000");
-    headline.url = QStringLiteral("https://finance.yahoo.com/news/stocks-rally-investors-weigh-central-bank.html");
+    headline.url =
+        QStringLiteral("https://finance.yahoo.com/news/stocks-rally-investors-weigh-central-bank.html");
     headline.region = QStringLiteral("us");
     window.refreshNewsTable({headline}, QStringLiteral("Yahoo Finance"));
 
@@ -195,7 +155,7 @@ private Q_SLOTS:
         shown.settle();
         for (const auto &[name, table] : pageTables(window)) {
             bringToFront(table);
-            QTRY_VERIFY2(cutColumns(table, name).isEmpty(), qPrintable(cutColumns(table, name).join("; ")));
+            QTRY_VERIFY2(cutValues(table, name).isEmpty(), qPrintable(cutValues(table, name).join("; ")));
         }
     }
 
