@@ -15,68 +15,37 @@ QList<int> fitColumns(const QList<int> &headerWidths, const QList<int> &contentW
 {
     const int count = int(headerWidths.size());
     QList<int> widths;
-    if (count == 0)
-        return widths;
-    QList<int> headers;
-    QList<int> contents;
-    int needed = 0;
+    QList<int> wants; // what each header asks beyond its column's floor
+    int used = 0;
     for (int column = 0; column < count; ++column) {
-        headers << std::max(headerWidths.at(column), 0);
-        contents << (column < contentWidths.size() ? std::max(contentWidths.at(column), 0) : 0);
-        needed += headers.last();
-    }
-
-    if (needed <= available) {
-        int spare = available - needed;
-        for (int column = 0; column + 1 < count; ++column) {
-            const int extra = std::clamp(contents.at(column) - headers.at(column), 0, spare);
-            spare -= extra;
-            widths << headers.at(column) + extra;
+        const int header = headerWidths.at(column);
+        if (header < 0) { // hidden
+            widths << 0;
+            wants << 0;
+            continue;
         }
-        widths << headers.last();
-        return widths;
+        const int contents = column < contentWidths.size() ? std::max(contentWidths.at(column), 0) : 0;
+        // A column with nothing in it yet keeps half its header, which still says what it will hold.
+        const int floor = contents > 0 ? contents : (header + 1) / 2;
+        widths << floor;
+        wants << std::max(header - floor, 0);
+        used += floor;
     }
-
-    const int shortfall = needed - std::max(available, 0);
-    // Shares the shortfall among the columns in proportion to what each can give above its floor;
-    // empty when the floors leave too little to give.
-    auto shrinkTo = [&](const QList<int> &floors) {
-        int spareAll = 0;
-        for (int column = 0; column < count; ++column)
-            spareAll += headers.at(column) - floors.at(column);
-        QList<int> shrunk;
-        if (spareAll < shortfall)
-            return shrunk;
-        int given = 0;
-        for (int column = 0; column < count; ++column) {
-            const int spare = headers.at(column) - floors.at(column);
-            // The last column takes what rounding leaves, so the widths add up to the room exactly.
-            const int share =
-                column + 1 < count ? int(qint64(shortfall) * spare / spareAll) : shortfall - given;
-            given += share;
-            shrunk << headers.at(column) - share;
+    int spare = std::max(available - used, 0);
+    // Whole headers first, in column order, wherever one fits what is left; then the headers that do
+    // not fit whole take the rest, in the same order, so they show as much of their text as they can.
+    for (const bool wholeOnly : {true, false}) {
+        for (int column = 0; column < count && spare > 0; ++column) {
+            const int want = wants.at(column);
+            if (want == 0 || (wholeOnly && want > spare))
+                continue;
+            const int given = std::min(want, spare);
+            widths[column] += given;
+            wants[column] -= given;
+            spare -= given;
         }
-        return shrunk;
-    };
-    // Columns first give up what their contents do not use. Then the last column, which stretches over
-    // what the others leave and so holds the least essential text (the tape's side and source), gives
-    // up down to half its header; only then do the leading columns, prices and times among them, cut
-    // their contents too. A header cut below half its width no longer says what the column holds.
-    QList<int> contentFloors;
-    QList<int> halfFloors;
-    for (int column = 0; column < count; ++column) {
-        const int header = headers.at(column);
-        halfFloors << (header + 1) / 2;
-        contentFloors << std::min(header, std::max(contents.at(column), halfFloors.last()));
     }
-    QList<int> lastGivesFloors = contentFloors;
-    lastGivesFloors.last() = halfFloors.last();
-    for (const QList<int> &floors : {contentFloors, lastGivesFloors, halfFloors}) {
-        const QList<int> shrunk = shrinkTo(floors);
-        if (!shrunk.isEmpty())
-            return shrunk;
-    }
-    return halfFloors;
+    return widths;
 }
 
 namespace {
@@ -160,10 +129,17 @@ public:
                         onHeadersChanged();
                 });
         // Rows arrive before their cells are set: the fit waits for the event loop, which also makes one
-        // fit of a whole batch of rows.
-        for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::columnsInserted})
+        // fit of a whole batch of rows, or of a depth frame that rewrites every cell. Rows dropped may
+        // take the widest value with them, which gives the headers room again.
+        for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved,
+                            &QAbstractItemModel::columnsInserted})
             connect(table->model(), signal, this, &ColumnFitter::fitSoon);
         connect(table->model(), &QAbstractItemModel::modelReset, this, &ColumnFitter::fitSoon);
+        connect(table->model(), &QAbstractItemModel::dataChanged, this,
+                [this](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
+                    if (changesWidth(roles))
+                        fitSoon();
+                });
         m_headers = headerTexts();
     }
 
@@ -186,6 +162,19 @@ protected:
     }
 
 private:
+    // A new colour changes no width; a new text or font may.
+    static bool changesWidth(const QList<int> &roles)
+    {
+        if (roles.isEmpty())
+            return true;
+        for (int role :
+             {int(Qt::DisplayRole), int(Qt::FontRole), int(Qt::SizeHintRole), int(Qt::DecorationRole)}) {
+            if (roles.contains(role))
+                return true;
+        }
+        return false;
+    }
+
     QStringList headerTexts() const
     {
         QStringList texts;
@@ -239,8 +228,11 @@ private:
         QList<int> contentWidths;
         for (int column = 0; column < count; ++column) {
             headerWidths << (header->isSectionHidden(column) ? -1 : header->sectionSizeHint(column));
-            // Through the base class, where the view's own answer is public.
-            contentWidths << static_cast<const QAbstractItemView *>(m_table)->sizeHintForColumn(column);
+            // Through the base class, where the view's own answer is public. An empty table has no
+            // values, whatever width its grid line asks for.
+            contentWidths << (model->rowCount() > 0
+                                  ? static_cast<const QAbstractItemView *>(m_table)->sizeHintForColumn(column)
+                                  : 0);
         }
         const QList<int> widths = fitColumns(headerWidths, contentWidths, m_table->viewport()->width());
         m_fitting = true;

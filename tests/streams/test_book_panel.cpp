@@ -1,4 +1,5 @@
 #include "shell/main_window.h"
+#include "tests/streams/right_pane.h"
 #include "tests/support/shown_window.h"
 #include "tests/support/test_main.h"
 
@@ -222,22 +223,24 @@ private Q_SLOTS:
         QCOMPARE(window.askTable->rowCount(), 2); // rows are not touched
     }
 
-    void headersWholeAtTheDefaultSize_data()
+    void valuesWholeAtTheDefaultSize_data()
     {
         QTest::addColumn<QString>("theme");
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("pane");
         for (const char *theme : {"coffee_dark", "mvx_light"}) {
             for (const char *language : {"en", "pt_BR"}) {
-                for (const char *pane : {"snapshot", "book", "tape"})
+                // As the window starts, then filled by a quote, a SHIBUSDT-like depth and trades.
+                for (const char *pane : {"snapshot", "book", "tape", "B3 quote", "SHIB depth", "trades"})
                     QTest::addRow("%s %s %s", theme, language, pane) << theme << language << pane;
             }
         }
     }
 
-    // The book's side tables and the tape share a pane about 250 px wide at the default size: every
-    // header must lie inside it, the last one included, and show its whole text.
-    void headersWholeAtTheDefaultSize()
+    // The book's side tables and the tape share a pane about 250 px wide at the default size. Every
+    // value shows whole; a header is cut only where the values leave it no room, and says its text as
+    // a tooltip; every column lies inside the pane or is reached whole by scrolling sideways.
+    void valuesWholeAtTheDefaultSize()
     {
         QFETCH(QString, theme);
         QFETCH(QString, language);
@@ -245,10 +248,16 @@ private Q_SLOTS:
         ShownWindow shown(theme, language);
         MainWindow &window = shown.window;
         QCOMPARE(window.size(), QSize(1320, 820));
-        QList<const QTableWidget *> tables{window.askTable, window.bidTable};
-        if (pane == QLatin1String("tape")) {
-            window.rightTabs->setCurrentIndex(1);
+        QList<QTableWidget *> tables{window.askTable, window.bidTable};
+        if (pane == QLatin1String("tape") || pane == QLatin1String("trades")) {
             tables = {window.tapeTable};
+            window.rightTabs->setCurrentIndex(1);
+            if (pane == QLatin1String("trades"))
+                QVERIFY(RightPane::fillTapeWithTrades(shown));
+        } else if (pane == QLatin1String("B3 quote")) {
+            QVERIFY(RightPane::showB3Snapshot(shown));
+        } else if (pane == QLatin1String("SHIB depth")) {
+            QVERIFY(RightPane::showShibDepth(shown));
         } else {
             window.rightTabs->setCurrentIndex(0);
             if (pane == QLatin1String("book"))
@@ -257,25 +266,18 @@ private Q_SLOTS:
                 window.setupSnapshotTables();
         }
         shown.settle();
-        for (const QTableWidget *table : tables) {
-            const QHeaderView *header = table->horizontalHeader();
-            const int visible = table->viewport()->width();
-            QVERIFY(visible > 0);
-            for (int column = 0; column < table->columnCount(); ++column) {
-                const QString text = table->horizontalHeaderItem(column)->text();
-                // The tape's four headers are wider than the pane in Portuguese: there a header may
-                // elide, but only with its whole text as a tooltip.
-                if (pane != QLatin1String("tape") || table->horizontalHeaderItem(column)->toolTip() != text)
-                    QVERIFY2(header->sectionSize(column) >= header->sectionSizeHint(column),
-                             qPrintable(text));
-                QVERIFY2(header->sectionViewportPosition(column) >= 0, qPrintable(text));
-                QVERIFY2(
-                    header->sectionViewportPosition(column) + header->sectionSize(column) <= visible,
-                    qPrintable(QStringLiteral("%1 ends at %2 of %3 px")
-                                   .arg(text)
-                                   .arg(header->sectionViewportPosition(column) + header->sectionSize(column))
-                                   .arg(visible)));
-            }
+        for (QTableWidget *table : tables) {
+            QVERIFY(table->viewport()->width() > 0);
+            QVERIFY2(ColumnChecks::cutValue(table).isEmpty(), qPrintable(ColumnChecks::cutValue(table)));
+            QVERIFY2(ColumnChecks::headerCutWithRoom(table).isEmpty(),
+                     qPrintable(ColumnChecks::headerCutWithRoom(table)));
+            for (int column = 0; column < table->columnCount(); ++column)
+                QVERIFY2(ColumnChecks::reachableWhole(table, column),
+                         qPrintable(QStringLiteral("%1 at %2, %3 px wide, in %4 px")
+                                        .arg(ColumnChecks::columnName(table, column))
+                                        .arg(table->horizontalHeader()->sectionViewportPosition(column))
+                                        .arg(table->horizontalHeader()->sectionSize(column))
+                                        .arg(table->viewport()->width())));
         }
     }
 

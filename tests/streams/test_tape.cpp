@@ -1,3 +1,4 @@
+#include "tests/streams/right_pane.h"
 #include "tests/streams/stream_window_fixture.h"
 #include "tests/support/control_parts.h"
 #include "tests/support/recorded_replies.h"
@@ -388,6 +389,36 @@ private Q_SLOTS:
             clear->style()->subElementRect(QStyle::SE_PushButtonContents, &buttonOption, clear);
         QVERIFY2(clearText.width() >= clear->fontMetrics().horizontalAdvance(clear->text()),
                  qPrintable(clear->text()));
+    }
+
+    void tradesWholeAtTheDefaultSize_data() { headerAtTheDefaultSize_data(); }
+
+    // A full tape at the default size (its vertical scroll bar takes some of the narrow pane): the time,
+    // price and size of every trade show whole side by side without scrolling; the side shows whole
+    // too, beside them or reached by scrolling sideways. Headers give way first.
+    void tradesWholeAtTheDefaultSize()
+    {
+        QFETCH(QString, theme);
+        QFETCH(QString, language);
+        QFETCH(QString, preset);
+        ShownWindow shown(theme, language);
+        MainWindow &window = shown.window;
+        QCOMPARE(window.size(), QSize(1320, 820));
+        QVERIFY(RightPane::fillTapeWithTrades(shown));
+        if (!preset.isEmpty()) {
+            window.applyLayoutPreset(preset);
+            shown.settle();
+        }
+        QTableWidget *tape = window.tapeTable;
+        const QHeaderView *header = tape->horizontalHeader();
+        QVERIFY2(ColumnChecks::cutValue(tape).isEmpty(), qPrintable(ColumnChecks::cutValue(tape)));
+        QVERIFY2(ColumnChecks::headerCutWithRoom(tape).isEmpty(),
+                 qPrintable(ColumnChecks::headerCutWithRoom(tape)));
+        for (int column = 0; column < 3; ++column)
+            QVERIFY2(header->sectionPosition(column) + header->sectionSize(column) <=
+                         tape->viewport()->width(),
+                     qPrintable(ColumnChecks::columnName(tape, column)));
+        QVERIFY(ColumnChecks::reachableWhole(tape, 3));
     }
 };
 
