@@ -5,8 +5,11 @@
 #include "movers/movers_mosaic.h"
 #include "shell/main_window.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QCompleter>
 #include <QFile>
+#include <QLineEdit>
 
 namespace {
 QString readSheet(const QString &resource)
@@ -53,6 +56,9 @@ void MainWindow::applyTheme()
     if (themeLightAction)
         themeLightAction->setChecked(light);
     setStyleSheet(themeStyleSheet(light));
+    // The symbol suggestions are a window without a parent, out of reach of the window's sheet.
+    if (symbolInput && symbolInput->completer())
+        symbolInput->completer()->popup()->setStyleSheet(themeStyleSheet(light));
     fitControlsToTexts();
 }
 

@@ -5,6 +5,7 @@
 #include "watchlist/symbol_rules.h"
 #include "watchlist/symbol_universe.h"
 
+#include <QAbstractItemView>
 #include <QCompleter>
 #include <QLineEdit>
 #include <QNetworkReply>
@@ -32,6 +33,7 @@ void MainWindow::setupCompleter()
     completer->setCaseSensitivity(Qt::CaseInsensitive);
     completer->setFilterMode(Qt::MatchContains);
     completer->setCompletionMode(QCompleter::PopupCompletion);
+    completer->popup()->setObjectName(QStringLiteral("symbolSuggestions"));
     symbolInput->setCompleter(completer);
 }
 
