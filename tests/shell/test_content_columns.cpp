@@ -42,7 +42,8 @@ struct ContentTable
     {
         const int row = table.rowCount();
         table.insertRow(row);
-        for (int column = 0; column < cells.size(); ++column)
+        // The first cell last: in a table sorted by it, writing it moves the row.
+        for (int column = int(cells.size()) - 1; column >= 0; --column)
             table.setItem(row, column, new QTableWidgetItem(cells.at(column)));
         settle();
     }
@@ -116,16 +117,30 @@ private Q_SLOTS:
 
     // Rows written one cell at a time, as the window's rebuilds do: the time and type columns widen to
     // what they hold, and a later, longer text in a written cell widens its column again.
+    void filledRowsWidenTheirColumns_data()
+    {
+        QTest::addColumn<bool>("sorted");
+        QTest::newRow("unsorted") << false;
+        // A written sort cell moves its row, which the table reports as a new layout, not a cell.
+        QTest::newRow("sorted by the time") << true;
+    }
+
     void filledRowsWidenTheirColumns()
     {
+        QFETCH(bool, sorted);
         ContentTable t(1000);
+        if (sorted) {
+            t.table.setSortingEnabled(true);
+            t.table.sortItems(0, Qt::DescendingOrder);
+            t.addRow({QStringLiteral("08:15"), QStringLiteral("Dividend"), QString()});
+        }
         t.addRow({QStringLiteral("2026-12-11 08:15:42"), QStringLiteral("Fluxo de caixa"), QString()});
         for (int column : {0, 1})
             QVERIFY2(t.header()->sectionSize(column) >= t.contentsNeed(column),
                      qPrintable(QStringLiteral("%1 < %2")
                                     .arg(t.header()->sectionSize(column))
                                     .arg(t.contentsNeed(column))));
-        t.table.item(0, 1)->setText(QStringLiteral("Withdrawal of the quarter's dividends"));
+        t.table.findItems(QStringLiteral("Fluxo de caixa"), Qt::MatchExactly).first()->setText(QStringLiteral("Withdrawal of the quarter's dividends"));
         t.settle();
         QVERIFY(t.header()->sectionSize(1) >= t.contentsNeed(1));
         // The last column still takes what is left.
