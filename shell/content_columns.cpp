@@ -1,13 +1,11 @@
 #include "shell/content_columns.h"
+#include "shell/column_keeper.h"
 
 #include <QAbstractItemModel>
 #include <QAbstractItemView>
-#include <QEvent>
 #include <QFontMetrics>
 #include <QHash>
 #include <QHeaderView>
-#include <QSet>
-#include <QStringList>
 #include <QTableView>
 
 #include <algorithm>
@@ -40,96 +38,32 @@ constexpr int kRowsScannedAfterASort = 1000;
 // Beyond Latin, characters combine and shape: such a text is measured whole.
 constexpr char16_t kLastLatinCharacter = 0x024f;
 
-class ContentColumns : public QObject
+class ContentColumns : public ColumnKeeper
 {
 public:
-    explicit ContentColumns(QTableView *table)
-        : QObject(table), m_table(table), m_viewport(table->viewport()), m_header(table->horizontalHeader()),
-          m_headerViewport(table->horizontalHeader()->viewport())
+    explicit ContentColumns(QTableView *table) : ColumnKeeper(table), m_table(table)
     {
-        for (QObject *watched : {m_viewport, m_header, m_headerViewport})
-            watched->installEventFilter(this);
-        connect(table->horizontalHeader(), &QHeaderView::sectionResized, this,
-                &ContentColumns::onSectionResized);
         const QAbstractItemModel *model = table->model();
-        connect(model, &QAbstractItemModel::headerDataChanged, this, [this](Qt::Orientation orientation) {
-            if (orientation == Qt::Horizontal)
-                onHeadersChanged();
-        });
         connect(model, &QAbstractItemModel::dataChanged, this, &ContentColumns::onDataChanged);
         // A sorted table moves a row when a cell of its sort column is written, and then reports a new
         // layout instead of the cell.
-        connect(model, &QAbstractItemModel::layoutChanged, this, [this]() {
-            const QHeaderView *header = m_table->horizontalHeader();
-            const int column = header->sortIndicatorSection();
-            if (!m_table->isSortingEnabled() || column < 0)
-                return;
-            const QAbstractItemModel *model = m_table->model();
-            const int rows = std::min(model->rowCount(), kRowsScannedAfterASort);
-            bool wider = false;
-            for (int row = 0; row < rows; ++row)
-                wider |= considerCell(model->index(row, column));
-            if (wider)
-                fitSoon();
-        });
+        connect(model, &QAbstractItemModel::layoutChanged, this, &ContentColumns::onLayoutChanged);
         connect(model, &QAbstractItemModel::modelReset, this, &ContentColumns::measureAllSoon);
         connect(model, &QAbstractItemModel::columnsInserted, this, &ContentColumns::measureAllSoon);
-        m_headers = headerTexts();
         measureAllSoon();
     }
 
 protected:
-    // Watched objects are told apart by address only: the table may be half destroyed when they last
-    // report.
-    bool eventFilter(QObject *watched, QEvent *event) override
+    void headersChanged() override
     {
-        switch (event->type()) {
-        case QEvent::Resize:
-            // The cap on one column's contents follows the table's width; what the cells need is known.
-            if (watched == m_viewport)
-                fitSoon();
-            break;
-        case QEvent::MouseButtonPress:
-            if (watched == m_headerViewport)
-                m_pressed = true;
-            break;
-        case QEvent::MouseButtonRelease:
-            if (watched == m_headerViewport)
-                m_pressed = false;
-            break;
-        case QEvent::StyleChange:
-        case QEvent::FontChange:
-            // A new theme's padding or font changes what a text needs though the text stays.
-            if (watched == m_header)
-                measureAllSoon();
-            break;
-        default:
-            break;
-        }
-        return false;
-    }
-
-private:
-    QStringList headerTexts() const
-    {
-        QStringList texts;
-        const QAbstractItemModel *model = m_table->model();
-        for (int column = 0; column < model->columnCount(); ++column)
-            texts << model->headerData(column, Qt::Horizontal).toString();
-        return texts;
-    }
-
-    void onHeadersChanged()
-    {
-        const QStringList texts = headerTexts();
-        if (texts == m_headers)
-            return;
-        m_headers = texts;
-        m_byHand.clear();
         m_headerNeeds.clear();
         fitSoon();
     }
+    // The style's padding and font change what every cell needs.
+    void restyled() override { measureAllSoon(); }
+    // A resize needs no measure: only the cap on one column's contents follows the table's width.
 
+private:
     // The width a cell's text takes in its font; the style adds the same padding to every plain text
     // cell of a column. Latin text in the table's own font is summed from a cache of character widths,
     // which costs far less than shaping it (a streamed table writes cells all the time); a kerned pair
@@ -202,13 +136,18 @@ private:
             fitSoon();
     }
 
-    void onSectionResized(int logicalIndex)
+    void onLayoutChanged()
     {
-        // Qt resizes sections itself too (the stretching last one follows every drag), so only a section
-        // that moves while the header is held down, and not by this fit, was dragged.
-        const QHeaderView *header = m_table->horizontalHeader();
-        if (m_pressed && !m_fitting && header->visualIndex(logicalIndex) + 1 < header->count())
-            m_byHand.insert(logicalIndex);
+        const int column = m_table->horizontalHeader()->sortIndicatorSection();
+        if (!m_table->isSortingEnabled() || column < 0)
+            return;
+        const QAbstractItemModel *model = m_table->model();
+        const int rows = std::min(model->rowCount(), kRowsScannedAfterASort);
+        bool wider = false;
+        for (int row = 0; row < rows; ++row)
+            wider |= considerCell(model->index(row, column));
+        if (wider)
+            fitSoon();
     }
 
     void measureSoon(int column)
@@ -226,22 +165,7 @@ private:
         fitSoon();
     }
 
-    // One fit per turn of the event loop: a rebuild or a burst of quotes writes many cells at once.
-    void fitSoon()
-    {
-        if (m_pending)
-            return;
-        m_pending = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this]() {
-                m_pending = false;
-                fit();
-            },
-            Qt::QueuedConnection);
-    }
-
-    void fit()
+    void fit() override
     {
         QHeaderView *header = m_table->horizontalHeader();
         const int count = header->count();
@@ -262,7 +186,7 @@ private:
                     std::max(m_needs.value(column),
                              static_cast<const QAbstractItemView *>(m_table)->sizeHintForColumn(column)));
             current << header->sectionSize(column);
-            const bool keep = header->isSectionHidden(column) || m_byHand.contains(column);
+            const bool keep = header->isSectionHidden(column) || sizedByHand(column);
             if (!keep && !m_headerNeeds.contains(column))
                 m_headerNeeds.insert(column, header->sectionSizeHint(column));
             headers << (keep ? -1 : m_headerNeeds.value(column));
@@ -272,29 +196,21 @@ private:
         m_measure.clear();
         const QList<int> widths =
             widenedColumnWidths(current, headers, contents, m_table->viewport()->width());
-        m_fitting = true;
-        for (int column = 0; column < count; ++column)
-            if (widths.at(column) != current.at(column))
-                header->resizeSection(column, widths.at(column));
-        m_fitting = false;
+        resizeOwnSections([&]() {
+            for (int column = 0; column < count; ++column)
+                if (widths.at(column) != current.at(column))
+                    header->resizeSection(column, widths.at(column));
+        });
     }
 
     QTableView *m_table;
-    QObject *m_viewport;
-    QObject *m_header;
-    QObject *m_headerViewport;
-    QStringList m_headers;
     QHash<int, int> m_headerNeeds;         // per column, until the texts or the style change
     QHash<int, int> m_paddings;            // per column, what the style adds to a plain text's width
     std::optional<QFontMetrics> m_metrics; // of the table's font, until the style or font changes
     QHash<char16_t, int> m_characterWidths;
     QHash<int, int> m_needs; // the widest cell seen per column since the last full measure
     QSet<int> m_measure;     // columns to measure whole at the next fit
-    QSet<int> m_byHand;      // columns the user dragged since the header texts last changed
     bool m_measureAll = false;
-    bool m_pending = false;
-    bool m_fitting = false;
-    bool m_pressed = false; // a mouse button is down on the header
 };
 
 } // namespace

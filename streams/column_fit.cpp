@@ -1,4 +1,5 @@
 #include "streams/column_fit.h"
+#include "shell/column_keeper.h"
 
 #include <QAbstractItemModel>
 #include <QEvent>
@@ -112,22 +113,11 @@ void useElidingHeader(QTableView *table)
     table->setHorizontalHeader(header);
 }
 
-class ColumnFitter : public QObject
+class ColumnFitter : public ColumnKeeper
 {
 public:
-    explicit ColumnFitter(QTableView *table) : QObject(table), m_table(table)
+    explicit ColumnFitter(QTableView *table) : ColumnKeeper(table), m_table(table)
     {
-        table->viewport()->installEventFilter(this);
-        QHeaderView *header = table->horizontalHeader();
-        header->installEventFilter(this);
-        header->viewport()->installEventFilter(this);
-        connect(header, &QHeaderView::sectionResized, this, &ColumnFitter::onSectionResized);
-        connect(header, &QHeaderView::sectionHandleDoubleClicked, this, [this]() { m_sizedByHand = true; });
-        connect(table->model(), &QAbstractItemModel::headerDataChanged, this,
-                [this](Qt::Orientation orientation) {
-                    if (orientation == Qt::Horizontal)
-                        onHeadersChanged();
-                });
         // Rows arrive before their cells are set: the fit waits for the event loop, which also makes one
         // fit of a whole batch of rows, or of a depth frame that rewrites every cell. Rows dropped may
         // take the widest value with them, which gives the headers room again.
@@ -140,26 +130,11 @@ public:
                     if (changesWidth(roles))
                         fitSoon();
                 });
-        m_headers = headerTexts();
     }
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Resize && watched == m_table->viewport())
-            fit();
-        else if (event->type() == QEvent::MouseButtonPress &&
-                 watched == m_table->horizontalHeader()->viewport())
-            m_pressed = true;
-        else if (event->type() == QEvent::MouseButtonRelease &&
-                 watched == m_table->horizontalHeader()->viewport())
-            m_pressed = false;
-        // A new theme or font changes what a header needs though its text stays.
-        else if ((event->type() == QEvent::StyleChange || event->type() == QEvent::FontChange) &&
-                 watched == m_table->horizontalHeader())
-            fitSoon();
-        return false;
-    }
+    // The narrow pane shows the new width at once.
+    void resized() override { fit(); }
 
 private:
     // A new colour changes no width; a new text or font may.
@@ -175,51 +150,9 @@ private:
         return false;
     }
 
-    QStringList headerTexts() const
+    void fit() override
     {
-        QStringList texts;
-        const QAbstractItemModel *model = m_table->model();
-        for (int column = 0; column < model->columnCount(); ++column)
-            texts << model->headerData(column, Qt::Horizontal).toString();
-        return texts;
-    }
-
-    void onHeadersChanged()
-    {
-        // The book sets its headers again with every depth frame; only new texts count.
-        const QStringList texts = headerTexts();
-        if (texts == m_headers)
-            return;
-        m_headers = texts;
-        m_sizedByHand = false;
-        fitSoon();
-    }
-
-    void onSectionResized(int logicalIndex)
-    {
-        // Qt moves sections itself too (a new style brings a new default size), so only a section that
-        // moves while the header is held down was dragged; the last one follows any drag by stretching.
-        if (m_pressed && !m_fitting && logicalIndex + 1 < m_table->horizontalHeader()->count())
-            m_sizedByHand = true;
-    }
-
-    void fitSoon()
-    {
-        if (m_fitPending)
-            return;
-        m_fitPending = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this]() {
-                m_fitPending = false;
-                fit();
-            },
-            Qt::QueuedConnection);
-    }
-
-    void fit()
-    {
-        if (m_sizedByHand)
+        if (anySizedByHand())
             return;
         QHeaderView *header = m_table->horizontalHeader();
         QAbstractItemModel *model = m_table->model();
@@ -235,25 +168,20 @@ private:
                                   : 0);
         }
         const QList<int> widths = fitColumns(headerWidths, contentWidths, m_table->viewport()->width());
-        m_fitting = true;
-        // The stretched last section never shrinks below the size it was last given (Qt's 100 px at
-        // first), which would push its header out of the narrow table: it is sized too, as its floor.
-        for (int column = 0; column < widths.size(); ++column) {
-            if (!header->isSectionHidden(column))
-                header->resizeSection(column, widths.at(column));
-            const QVariant text = model->headerData(column, Qt::Horizontal);
-            if (model->headerData(column, Qt::Horizontal, Qt::ToolTipRole) != text)
-                model->setHeaderData(column, Qt::Horizontal, text, Qt::ToolTipRole);
-        }
-        m_fitting = false;
+        resizeOwnSections([&]() {
+            // The stretched last section never shrinks below the size it was last given (Qt's 100 px at
+            // first), which would push its header out of the narrow table: it is sized too, as its floor.
+            for (int column = 0; column < widths.size(); ++column) {
+                if (!header->isSectionHidden(column))
+                    header->resizeSection(column, widths.at(column));
+                const QVariant text = model->headerData(column, Qt::Horizontal);
+                if (model->headerData(column, Qt::Horizontal, Qt::ToolTipRole) != text)
+                    model->setHeaderData(column, Qt::Horizontal, text, Qt::ToolTipRole);
+            }
+        });
     }
 
     QTableView *m_table;
-    QStringList m_headers;
-    bool m_sizedByHand = false;
-    bool m_fitting = false;
-    bool m_pressed = false; // a mouse button is down on the header
-    bool m_fitPending = false;
 };
 } // namespace
 

@@ -1,64 +1,23 @@
 #include "shell/content_columns.h"
+#include "tests/support/shown_table.h"
 #include "tests/support/test_main.h"
 
 #include <QHeaderView>
 #include <QTableWidget>
 
 namespace {
-// A page table as the window builds one: the last column stretching, every column resizable, shown at a
-// width.
-struct ContentTable
+// A page table: time, type and a stretching note.
+struct ContentTable : ShownTable
 {
-    QTableWidget table{0, 3};
-
     explicit ContentTable(int width)
+        : ShownTable({QStringLiteral("Time"), QStringLiteral("Type"), QStringLiteral("Note")}, width,
+                     keepColumnsWideForContents)
     {
-        table.setHorizontalHeaderLabels(
-            {QStringLiteral("Time"), QStringLiteral("Type"), QStringLiteral("Note")});
-        table.horizontalHeader()->setStretchLastSection(true);
-        table.horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-        keepColumnsWideForContents(&table);
-        table.resize(width, 200);
-        table.show();
-        if (!QTest::qWaitForWindowExposed(&table))
-            qWarning("the table was never exposed");
-        settle();
     }
-
-    static void settle()
-    {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-    }
-
-    QHeaderView *header() const { return table.horizontalHeader(); }
 
     int contentsNeed(int column) const
     {
         return static_cast<const QAbstractItemView &>(table).sizeHintForColumn(column);
-    }
-
-    void addRow(const QStringList &cells)
-    {
-        const int row = table.rowCount();
-        table.insertRow(row);
-        // The first cell last: in a table sorted by it, writing it moves the row.
-        for (int column = int(cells.size()) - 1; column >= 0; --column)
-            table.setItem(row, column, new QTableWidgetItem(cells.at(column)));
-        settle();
-    }
-
-    // Drags the right edge of `column` by `dx` pixels, as a user does.
-    void drag(int column, int dx)
-    {
-        QWidget *grip = header()->viewport();
-        const int edge = header()->sectionViewportPosition(column) + header()->sectionSize(column) - 1;
-        const int y = header()->height() / 2;
-        QTest::mousePress(grip, Qt::LeftButton, Qt::NoModifier, QPoint(edge, y));
-        QTest::mouseMove(grip, QPoint(edge + dx / 2, y));
-        QTest::mouseMove(grip, QPoint(edge + dx, y));
-        QTest::mouseRelease(grip, Qt::LeftButton, Qt::NoModifier, QPoint(edge + dx, y));
-        settle();
     }
 };
 } // namespace
@@ -140,7 +99,9 @@ private Q_SLOTS:
                      qPrintable(QStringLiteral("%1 < %2")
                                     .arg(t.header()->sectionSize(column))
                                     .arg(t.contentsNeed(column))));
-        t.table.findItems(QStringLiteral("Fluxo de caixa"), Qt::MatchExactly).first()->setText(QStringLiteral("Withdrawal of the quarter's dividends"));
+        t.table.findItems(QStringLiteral("Fluxo de caixa"), Qt::MatchExactly)
+            .first()
+            ->setText(QStringLiteral("Withdrawal of the quarter's dividends"));
         t.settle();
         QVERIFY(t.header()->sectionSize(1) >= t.contentsNeed(1));
         // The last column still takes what is left.
@@ -155,7 +116,7 @@ private Q_SLOTS:
         ContentTable t(1000);
         t.addRow({QStringLiteral("2026-12-11 08:15:42"), QStringLiteral("Cash flow"), QString()});
         const int wide = t.header()->sectionSize(0);
-        t.drag(0, -60);
+        t.dragEdgeTo(0, t.header()->sectionSize(0) - 60);
         const int byHand = t.header()->sectionSize(0);
         QVERIFY(byHand < wide);
         t.addRow({QStringLiteral("2026-12-11 08:16:05"), QStringLiteral("Dividend"), QString()});

@@ -1,5 +1,6 @@
 #include "streams/column_fit.h"
 #include "tests/streams/column_checks.h"
+#include "tests/support/shown_table.h"
 #include "tests/support/test_main.h"
 
 #include <QHash>
@@ -11,39 +12,12 @@
 
 namespace {
 // A table as the book builds its sides: three columns, the last stretching, shown at a width.
-struct FittedTable
+struct FittedTable : ShownTable
 {
-    QTableWidget table{0, 3};
-
     explicit FittedTable(int width)
+        : ShownTable({QStringLiteral("Field"), QStringLiteral("Value"), QStringLiteral("Source")}, width,
+                     keepColumnsFitted)
     {
-        table.setHorizontalHeaderLabels(
-            {QStringLiteral("Field"), QStringLiteral("Value"), QStringLiteral("Source")});
-        table.horizontalHeader()->setStretchLastSection(true);
-        table.horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-        keepColumnsFitted(&table);
-        table.resize(width, 200);
-        table.show();
-        if (!QTest::qWaitForWindowExposed(&table))
-            qWarning("the table was never exposed");
-        settle();
-    }
-
-    static void settle()
-    {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-    }
-
-    QHeaderView *header() const { return table.horizontalHeader(); }
-
-    void addRow(const QStringList &cells)
-    {
-        const int row = table.rowCount();
-        table.insertRow(row);
-        for (int column = 0; column < cells.size(); ++column)
-            table.setItem(row, column, new QTableWidgetItem(cells.at(column)));
-        settle();
     }
 
     // Every header whole and inside the visible width.
@@ -265,14 +239,7 @@ private Q_SLOTS:
     {
         FittedTable f(250);
         // The first column's right edge dragged left, narrower than its header.
-        QWidget *grip = f.header()->viewport();
-        const int edge = f.header()->sectionViewportPosition(1);
-        const int y = f.header()->height() / 2;
-        QTest::mousePress(grip, Qt::LeftButton, Qt::NoModifier, QPoint(edge, y));
-        QTest::mouseMove(grip, QPoint(edge - 20, y));
-        QTest::mouseMove(grip, QPoint(f.header()->minimumSectionSize(), y));
-        QTest::mouseRelease(grip, Qt::LeftButton, Qt::NoModifier,
-                            QPoint(f.header()->minimumSectionSize(), y));
+        f.dragEdgeTo(0, f.header()->minimumSectionSize());
         const int byHand = f.header()->sectionSize(0);
         QVERIFY(byHand < f.header()->sectionSizeHint(0));
         f.addRow({QStringLiteral("Last"), QStringLiteral("36.71"), QStringLiteral("BrAPI")});
