@@ -25,7 +25,7 @@ struct FakeReply
     // Sent as Content-Length instead of the body's size. A length beyond the body leaves the rest never
     // sent: the connection is held open after the body, as for a hanging reply.
     qint64 announcedLength = -1;
-    bool chunked = false; // the body in chunks, with no length announced
+    bool chunked = false;    // the body in chunks, with no length announced
     int lastByteDelayMs = 0; // the reply's last byte comes this long after the rest
 
     static FakeReply json(const QByteArray &body, int status = 200);
