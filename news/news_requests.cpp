@@ -94,22 +94,34 @@ std::optional<QByteArray> readNewsReplyBody(QNetworkReply *reply)
 void awaitNewsReply(QNetworkReply *reply, QObject *receiver,
                     std::function<void(const std::optional<QByteArray> &)> done)
 {
+    // Set before the request leaves: Qt starts it in a later turn and takes the size along.
+    reply->setReadBufferSize(kNewsReadBufferBytes);
     QObject::connect(reply, &QNetworkReply::finished, receiver, [reply, done] {
         reply->deleteLater();
         done(readNewsReplyBody(reply));
     });
-    QObject::connect(reply, &QNetworkReply::downloadProgress, receiver,
-                     [reply, receiver, done](qint64 received, qint64) {
-                         if (received <= kMaxNewsBodyBytes)
-                             return;
-                         // From here on neither a later progress report nor the finish reaches `done`.
-                         QObject::disconnect(reply, nullptr, receiver, nullptr);
-                         QMetaObject::invokeMethod(
-                             receiver,
-                             [reply = QPointer<QNetworkReply>(reply), receiver, done] {
-                                 dropReply(reply, receiver);
-                                 done(std::nullopt);
-                             },
-                             Qt::QueuedConnection);
-                     });
+    const auto giveUp = [reply, receiver, done] {
+        // From here on neither a later signal of the reply nor its finish reaches `done`.
+        QObject::disconnect(reply, nullptr, receiver, nullptr);
+        QMetaObject::invokeMethod(
+            receiver,
+            [reply = QPointer<QNetworkReply>(reply), receiver, done] {
+                dropReply(reply, receiver);
+                done(std::nullopt);
+            },
+            Qt::QueuedConnection);
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, receiver, [reply, giveUp] {
+        bool known = false;
+        const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+        if (known && announced > kMaxNewsBodyBytes)
+            giveUp();
+    });
+    // Nothing reads the reply before it finishes, so what waits in its buffer is all it has brought.
+    // Every arrival is announced by readyRead; progress reports come at intervals instead, and the last
+    // one before the buffer fills may still be under the limit.
+    QObject::connect(reply, &QIODevice::readyRead, receiver, [reply, giveUp] {
+        if (reply->bytesAvailable() > kMaxNewsBodyBytes)
+            giveUp();
+    });
 }

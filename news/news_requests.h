@@ -18,6 +18,13 @@ inline const QByteArray kNewsUserAgent = QByteArrayLiteral("MURVEX_TERMINAL/0.1 
 // would let one feed take the window's memory.
 constexpr qint64 kMaxNewsBodyBytes = 4 * 1024 * 1024;
 
+// Qt's read buffer for a news reply: the limit and a margin. A body that fits comes in whole although
+// nothing reads it before it has finished; a longer one fills the buffer past the limit, which is what
+// tells it apart, and then waits there for the drop. Qt hands a body on in blocks (up to 128 KiB) and
+// leaves the buffer short of full by up to one block when the next does not fit, so the margin is
+// several blocks wide: with one block a chunked body could stall at the limit, neither too long nor done.
+constexpr qint64 kNewsReadBufferBytes = kMaxNewsBodyBytes + 512 * 1024;
+
 // What the site feed request is asked for.
 struct SiteNewsQuery
 {
@@ -52,9 +59,13 @@ std::optional<QByteArray> readNewsReplyBody(QNetworkReply *reply);
 // Hands what a news reply brought to `done`, once, and only while `receiver` lives: its body, or nothing
 // when the reply failed or its body passed kMaxNewsBodyBytes. The reply is deleted either way.
 //
-// A body past the limit is not read to its end: as soon as the reply reports more than the limit, its
-// signals are cut from `receiver`, and in a later turn (never inside the reply's own progress signal) it
-// is dropped as other given-up requests are (providers/reply_drop.h) and `done` is told it failed.
+// What is read is bounded, not only what is kept. A reply whose headers announce a length over the limit
+// is given up as soon as they arrive, before its body is read. Qt's read buffer for the reply is kept at
+// kNewsReadBufferBytes, so its network thread stops reading once that much waits to be read, however fast
+// the link; a body at the limit still fits and finishes, and one past it (a chunked body announces no
+// length) shows as more than the limit in the buffer. Either way the reply's signals are cut from
+// `receiver` at once, and in a later turn (never inside one of the reply's own signals) it is dropped as
+// other given-up requests are (providers/reply_drop.h) and `done` is told it failed.
 // abort() is not used: an error status (404, 500) already delivered or on its way would make it a second
 // error, which Qt reports on the console.
 void awaitNewsReply(QNetworkReply *reply, QObject *receiver,

@@ -4,6 +4,7 @@
 #include "tests/support/test_main.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QLabel>
 #include <QScrollBar>
@@ -313,6 +314,26 @@ private Q_SLOTS:
         QCOMPARE(refreshes.count(), 2);
         QCOMPARE(rowTexts(window.positionsTable, 0).at(3), QStringLiteral("28.0000"));
         QCOMPARE(rowTexts(window.positionsTable, 1).at(3), QStringLiteral("70.0000"));
+
+        // A stream spreads its quotes over turns of the event loop: every one of them that comes within
+        // the interval after a rebuild joins the next rebuild. The test relies on a few turns taking far
+        // less than the interval; a machine stalled for longer cannot tell, and skips.
+        QElapsedTimer burst;
+        burst.start();
+        for (const double price : {29.0, 30.0, 31.0}) {
+            window.updateQuoteRow("PETR4.SA", price, 1.0, "test", "1 ms", "ok");
+            QCoreApplication::processEvents();
+        }
+        window.updateQuoteRow("VALE3.SA", 71.0, 1.0, "test", "1 ms", "ok");
+        QCoreApplication::processEvents();
+        const int duringBurst = refreshes.count();
+        if (burst.elapsed() >= MainWindow::kQuoteRebuildIntervalMs)
+            QSKIP("the turns of the burst took longer than the throttle interval");
+        QCOMPARE(duringBurst, 2);
+        waitForPortfolioRefresh(window);
+        QCOMPARE(refreshes.count(), 3);
+        QCOMPARE(rowTexts(window.positionsTable, 0).at(3), QStringLiteral("31.0000"));
+        QCOMPARE(rowTexts(window.positionsTable, 1).at(3), QStringLiteral("71.0000"));
     }
 
     // A position is valued at the price its quote cell stores, not at the decimals the cell shows.

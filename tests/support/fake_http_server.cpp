@@ -165,6 +165,8 @@ bool FakeHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSocket
         return true;
     }
     writeReply(socket, reply);
+    if (reply.announcedLength > reply.body.size())
+        m_heldSockets.append(socket);
     return true;
 }
 
@@ -186,7 +188,23 @@ void FakeHttpServer::writeReply(QTcpSocket *socket, const FakeReply &reply)
     }
     if (!hasContentType)
         out += "Content-Type: application/octet-stream\r\n";
-    out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n\r\n";
-    out += reply.body;
+    if (reply.chunked) {
+        out += "Transfer-Encoding: chunked\r\n\r\n";
+        constexpr qsizetype kChunk = 1024 * 1024;
+        for (qsizetype at = 0; at < reply.body.size(); at += kChunk) {
+            const QByteArray chunk = reply.body.mid(at, kChunk);
+            out += QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n";
+        }
+        out += "0\r\n\r\n";
+    } else {
+        const qint64 length = reply.announcedLength >= 0 ? reply.announcedLength : reply.body.size();
+        out += "Content-Length: " + QByteArray::number(length) + "\r\n\r\n";
+        out += reply.body;
+    }
+    if (reply.lastByteDelayMs > 0 && !out.isEmpty()) {
+        const QByteArray last = out.right(1);
+        out.chop(1);
+        QTimer::singleShot(reply.lastByteDelayMs, socket, [socket, last] { socket->write(last); });
+    }
     socket->write(out);
 }

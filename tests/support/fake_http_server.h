@@ -22,6 +22,11 @@ struct FakeReply
     int delayMs = 0;   // answer after this long
     bool hang = false; // never answer: the client has to give up by itself
     bool drop = false; // close the connection without answering
+    // Sent as Content-Length instead of the body's size. A length beyond the body leaves the rest never
+    // sent: the connection is held open after the body, as for a hanging reply.
+    qint64 announcedLength = -1;
+    bool chunked = false;    // the body in chunks, with no length announced
+    int lastByteDelayMs = 0; // the reply's last byte comes this long after the rest
 
     static FakeReply json(const QByteArray &body, int status = 200);
     static FakeReply text(const QByteArray &body, int status = 200);
