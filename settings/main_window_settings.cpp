@@ -3,7 +3,6 @@
 #include "settings/json_file.h"
 #include "settings/local_settings_file.h"
 #include "shell/main_window.h"
-#include "shell/widget_kit.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -206,7 +205,6 @@ void MainWindow::applyColumnVisibilityConfig()
     for (int column = 0; column < quoteTable->columnCount(); ++column)
         quoteTable->setColumnHidden(column, settings.hiddenColumns.contains(column));
     quoteTable->setColumnHidden(0, false);
-    widenSectionsToLabels(quoteTable->horizontalHeader());
 }
 
 void MainWindow::showColumnMenu(const QPoint &pos)
@@ -236,7 +234,6 @@ void MainWindow::applyColumnVisibilityChoice(int column, bool visible)
         return;
     }
     quoteTable->setColumnHidden(column, !visible);
-    widenSectionsToLabels(quoteTable->horizontalHeader());
     if (visible)
         settings.hiddenColumns.remove(column);
     else

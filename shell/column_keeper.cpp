@@ -84,8 +84,11 @@ void ColumnKeeper::onHeaderDataChanged()
     headersChanged();
 }
 
-void ColumnKeeper::onSectionResized(int logicalIndex)
+void ColumnKeeper::onSectionResized(int logicalIndex, int oldSize, int newSize)
 {
+    // A hidden section comes back at the size it had, which its texts may have outgrown meanwhile.
+    if (oldSize == 0 && newSize > 0)
+        fitSoon();
     // Qt resizes sections itself too (a new style brings a new default size, and the stretching last
     // one follows every drag), so only a section that moves while the header is held down, and not by
     // the keeper's own fit, was dragged.

@@ -7,9 +7,9 @@
 class QTableView;
 
 // What every keeper of a table's column widths watches, so that each needs only its own rule of widths
-// (`fit`): the header's texts, a user's drag of a section, a new style or font, and a new width of the
-// table. Fits are queued, one per turn of the event loop, however many changes a turn brings. Lives as
-// a child of the table.
+// (`fit`): the header's texts, a user's drag of a section, a hidden section shown again, a new style or
+// font, and a new width of the table. Fits are queued, one per turn of the event loop, however many changes a
+// turn brings. Lives as a child of the table.
 class ColumnKeeper : public QObject
 {
 public:
@@ -44,7 +44,7 @@ protected:
 private:
     QStringList headerTexts() const;
     void onHeaderDataChanged();
-    void onSectionResized(int logicalIndex);
+    void onSectionResized(int logicalIndex, int oldSize, int newSize);
 
     QTableView *m_table;
     // Told apart by address only: the table may be half destroyed when they last report.

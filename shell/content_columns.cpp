@@ -17,11 +17,13 @@ QList<int> widenedColumnWidths(const QList<int> &current, const QList<int> &head
     QList<int> widths = current;
     const int cap = std::max(available, 0) / 2;
     const int last = int(std::min(current.size(), headers.size())) - 1;
-    for (int column = 0; column < last; ++column) {
+    for (int column = 0; column <= last; ++column) {
         const int header = headers.at(column);
         if (header < 0)
             continue;
-        const int content = column < contents.size() ? std::min(std::max(contents.at(column), 0), cap) : 0;
+        // The stretching last column takes what the others leave, its label at least.
+        const int content =
+            column < last && column < contents.size() ? std::min(std::max(contents.at(column), 0), cap) : 0;
         widths[column] = std::max({current.at(column), header, content});
     }
     return widths;
@@ -29,9 +31,6 @@ QList<int> widenedColumnWidths(const QList<int> &current, const QList<int> &head
 
 namespace {
 
-// A rebuild writes cells one at a time; a range wider than this (a whole table's worth) is measured per
-// column instead, through the view's own answer.
-constexpr int kCellsMeasuredOneByOne = 256;
 // After a sort moved rows, the sort column's cells are looked at again, as far as the view itself
 // measures a column.
 constexpr int kRowsScannedAfterASort = 1000;
@@ -41,7 +40,7 @@ constexpr char16_t kLastLatinCharacter = 0x024f;
 class ContentColumns : public ColumnKeeper
 {
 public:
-    explicit ContentColumns(QTableView *table) : ColumnKeeper(table), m_table(table)
+    explicit ContentColumns(QTableView *table) : ColumnKeeper(table)
     {
         const QAbstractItemModel *model = table->model();
         connect(model, &QAbstractItemModel::dataChanged, this, &ContentColumns::onDataChanged);
@@ -54,11 +53,6 @@ public:
     }
 
 protected:
-    void headersChanged() override
-    {
-        m_headerNeeds.clear();
-        fitSoon();
-    }
     // The style's padding and font change what every cell needs.
     void restyled() override { measureAllSoon(); }
     // A resize needs no measure: only the cap on one column's contents follows the table's width.
@@ -72,9 +66,9 @@ private:
     {
         const QVariant font = index.data(Qt::FontRole);
         if (font.isValid())
-            return QFontMetrics(qvariant_cast<QFont>(font).resolve(m_table->font())).horizontalAdvance(text);
+            return QFontMetrics(qvariant_cast<QFont>(font).resolve(table()->font())).horizontalAdvance(text);
         if (!m_metrics)
-            m_metrics.emplace(m_table->font());
+            m_metrics.emplace(table()->font());
         int width = 0;
         for (const QChar character : text) {
             if (character.unicode() > kLastLatinCharacter)
@@ -105,7 +99,7 @@ private:
         const auto padding = m_paddings.constFind(column);
         if (plain && padding != m_paddings.cend() && advance + *padding <= need)
             return false;
-        const int width = m_table->sizeHintForIndex(index).width() + (m_table->showGrid() ? 1 : 0);
+        const int width = table()->sizeHintForIndex(index).width() + (table()->showGrid() ? 1 : 0);
         if (plain)
             m_paddings.insert(column, std::max(m_paddings.value(column, width - advance), width - advance));
         if (width <= need)
@@ -120,14 +114,7 @@ private:
     {
         if (!topLeft.isValid() || !bottomRight.isValid())
             return;
-        const int rows = bottomRight.row() - topLeft.row() + 1;
-        const int columns = bottomRight.column() - topLeft.column() + 1;
-        if (qint64(rows) * columns > kCellsMeasuredOneByOne) {
-            for (int column = topLeft.column(); column <= bottomRight.column(); ++column)
-                measureSoon(column);
-            return;
-        }
-        const QAbstractItemModel *model = m_table->model();
+        const QAbstractItemModel *model = table()->model();
         bool wider = false;
         for (int row = topLeft.row(); row <= bottomRight.row(); ++row)
             for (int column = topLeft.column(); column <= bottomRight.column(); ++column)
@@ -138,10 +125,10 @@ private:
 
     void onLayoutChanged()
     {
-        const int column = m_table->horizontalHeader()->sortIndicatorSection();
-        if (!m_table->isSortingEnabled() || column < 0)
+        const int column = table()->horizontalHeader()->sortIndicatorSection();
+        if (!table()->isSortingEnabled() || column < 0)
             return;
-        const QAbstractItemModel *model = m_table->model();
+        const QAbstractItemModel *model = table()->model();
         const int rows = std::min(model->rowCount(), kRowsScannedAfterASort);
         bool wider = false;
         for (int row = 0; row < rows; ++row)
@@ -150,16 +137,9 @@ private:
             fitSoon();
     }
 
-    void measureSoon(int column)
-    {
-        m_measure.insert(column);
-        fitSoon();
-    }
-
     void measureAllSoon()
     {
         m_measureAll = true;
-        m_headerNeeds.clear();
         m_metrics.reset();
         m_characterWidths.clear();
         fitSoon();
@@ -167,9 +147,10 @@ private:
 
     void fit() override
     {
-        QHeaderView *header = m_table->horizontalHeader();
+        QTableView *view = table();
+        QHeaderView *header = view->horizontalHeader();
         const int count = header->count();
-        m_table->ensurePolished();
+        view->ensurePolished();
         header->ensurePolished();
         if (m_measureAll) {
             m_needs.clear();
@@ -179,23 +160,17 @@ private:
         QList<int> headers;
         QList<int> contents;
         for (int column = 0; column < count; ++column) {
-            if (m_measureAll || m_measure.contains(column))
+            if (m_measureAll)
                 // Through the base class, where the view's own answer is public.
-                m_needs.insert(
-                    column,
-                    std::max(m_needs.value(column),
-                             static_cast<const QAbstractItemView *>(m_table)->sizeHintForColumn(column)));
+                m_needs.insert(column,
+                               static_cast<const QAbstractItemView *>(view)->sizeHintForColumn(column));
             current << header->sectionSize(column);
             const bool keep = header->isSectionHidden(column) || sizedByHand(column);
-            if (!keep && !m_headerNeeds.contains(column))
-                m_headerNeeds.insert(column, header->sectionSizeHint(column));
-            headers << (keep ? -1 : m_headerNeeds.value(column));
+            headers << (keep ? -1 : header->sectionSizeHint(column));
             contents << m_needs.value(column);
         }
         m_measureAll = false;
-        m_measure.clear();
-        const QList<int> widths =
-            widenedColumnWidths(current, headers, contents, m_table->viewport()->width());
+        const QList<int> widths = widenedColumnWidths(current, headers, contents, view->viewport()->width());
         resizeOwnSections([&]() {
             for (int column = 0; column < count; ++column)
                 if (widths.at(column) != current.at(column))
@@ -203,13 +178,10 @@ private:
         });
     }
 
-    QTableView *m_table;
-    QHash<int, int> m_headerNeeds;         // per column, until the texts or the style change
     QHash<int, int> m_paddings;            // per column, what the style adds to a plain text's width
     std::optional<QFontMetrics> m_metrics; // of the table's font, until the style or font changes
     QHash<char16_t, int> m_characterWidths;
     QHash<int, int> m_needs; // the widest cell seen per column since the last full measure
-    QSet<int> m_measure;     // columns to measure whole at the next fit
     bool m_measureAll = false;
 };
 

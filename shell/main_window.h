@@ -96,8 +96,8 @@ public:
     void moveToNextMonitor();
     MonitorList currentMonitors() const;
     void updateThemedWidgets();
-    // Texts grow with the language and the theme's fonts and padding: after either changes, each page's
-    // column is widened to its header label and each button and box to its text.
+    // Texts grow with the language and the theme's fonts and padding: after either changes, each box and
+    // button is widened to its text (the page tables' columns follow their labels by themselves).
     void fitControlsToTexts();
 
     // ---- shell/: signal wiring, timers, the data start -------------------------------------------

@@ -2,7 +2,6 @@
 #include "shell/widget_kit.h"
 
 #include <QComboBox>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -16,11 +15,6 @@ constexpr int kChartToolMinimumWidth = 58;
 
 void MainWindow::fitControlsToTexts()
 {
-    for (QTableWidget *table : {quoteTable, alertHistoryTable, gainersTable, losersTable, screenerTable,
-                                newsTable, positionsTable, transactionsTable})
-        if (table)
-            widenSectionsToLabels(table->horizontalHeader());
-
     // A combo measured once, at its first show, cuts the longer items of the other language.
     for (QComboBox *combo : {chartModeCombo, chartTimeframeCombo, moversScopeCombo, moversIntervalCombo,
                              moversSectorCombo, screenerScopeCombo, screenerAssetCombo, newsSourceCombo,

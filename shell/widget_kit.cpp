@@ -80,20 +80,6 @@ int tableHeightForRows(const QTableView *table, int rows)
            rows * table->verticalHeader()->defaultSectionSize();
 }
 
-void widenSectionsToLabels(QHeaderView *header)
-{
-    if (!header)
-        return;
-    header->ensurePolished();
-    for (int section = 0; section < header->count(); ++section) {
-        if (header->isSectionHidden(section))
-            continue;
-        const int needed = header->sectionSizeHint(section);
-        if (header->sectionSize(section) < needed)
-            header->resizeSection(section, needed);
-    }
-}
-
 void holdWidthForText(QWidget *control, int floor)
 {
     if (!control)

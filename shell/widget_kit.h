@@ -27,7 +27,6 @@ void refillKeyedCombo(QComboBox *combo, const QList<KeyedItem> &items, const QSt
 // alternating rows, sortable.
 void applyStandardTableSettings(QTableWidget *table);
 
-class QHeaderView;
 class QTableView;
 class QWidget;
 
@@ -35,12 +34,6 @@ class QWidget;
 // frame, as the current style sizes them. A horizontal scroll bar, when the columns are wider than the
 // table, takes its height from the rows: reserving it always would cost every small window a row.
 int tableHeightForRows(const QTableView *table, int rows);
-
-// Widens each shown section of `header` that is narrower than its label needs (as the header measures
-// it: its font, the style's padding), and leaves a section the user made wider as it is. A label grows
-// with the language and the theme, so callers run it again after either changes; a hidden section is
-// skipped and measured when it is shown.
-void widenSectionsToLabels(QHeaderView *header);
 
 // Holds a control at least as wide as its size hint (text, icon and the style's padding) and at least
 // `floor`. A plain minimum width would let a tight layout squeeze a longer text and cut it. A style sheet

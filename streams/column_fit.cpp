@@ -116,7 +116,7 @@ void useElidingHeader(QTableView *table)
 class ColumnFitter : public ColumnKeeper
 {
 public:
-    explicit ColumnFitter(QTableView *table) : ColumnKeeper(table), m_table(table)
+    explicit ColumnFitter(QTableView *table) : ColumnKeeper(table)
     {
         // Rows arrive before their cells are set: the fit waits for the event loop, which also makes one
         // fit of a whole batch of rows, or of a depth frame that rewrites every cell. Rows dropped may
@@ -154,8 +154,9 @@ private:
     {
         if (anySizedByHand())
             return;
-        QHeaderView *header = m_table->horizontalHeader();
-        QAbstractItemModel *model = m_table->model();
+        QTableView *view = table();
+        QHeaderView *header = view->horizontalHeader();
+        QAbstractItemModel *model = view->model();
         const int count = header->count();
         QList<int> headerWidths;
         QList<int> contentWidths;
@@ -164,10 +165,10 @@ private:
             // Through the base class, where the view's own answer is public. An empty table has no
             // values, whatever width its grid line asks for.
             contentWidths << (model->rowCount() > 0
-                                  ? static_cast<const QAbstractItemView *>(m_table)->sizeHintForColumn(column)
+                                  ? static_cast<const QAbstractItemView *>(view)->sizeHintForColumn(column)
                                   : 0);
         }
-        const QList<int> widths = fitColumns(headerWidths, contentWidths, m_table->viewport()->width());
+        const QList<int> widths = fitColumns(headerWidths, contentWidths, view->viewport()->width());
         resizeOwnSections([&]() {
             // The stretched last section never shrinks below the size it was last given (Qt's 100 px at
             // first), which would push its header out of the narrow table: it is sized too, as its floor.
@@ -180,8 +181,6 @@ private:
             }
         });
     }
-
-    QTableView *m_table;
 };
 } // namespace
 

@@ -16,6 +16,8 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
+#include <memory>
+
 namespace {
 // Makes every tab page that holds `widget` the current one, so that it is laid out as a user sees it.
 void bringToFront(QWidget *widget)
@@ -112,9 +114,16 @@ void addThemeAndLanguageRows()
                     << theme << language << whileShown;
 }
 
-ShownWindow::Choice choiceOf(bool switchWhileShown)
+// The shown window of the test row: its theme and language, chosen before the window first shows or
+// from the menu once it is shown.
+std::unique_ptr<ShownWindow> rowWindow()
 {
-    return switchWhileShown ? ShownWindow::Choice::WhileShown : ShownWindow::Choice::BeforeShow;
+    QFETCH(QString, theme);
+    QFETCH(QString, language);
+    QFETCH(bool, switchWhileShown);
+    return std::make_unique<ShownWindow>(theme, language,
+                                         switchWhileShown ? ShownWindow::Choice::WhileShown
+                                                          : ShownWindow::Choice::BeforeShow);
 }
 } // namespace
 
@@ -128,11 +137,8 @@ private Q_SLOTS:
     // "Fechamento", "Preço médio", "Market Value": every header of the pages reads whole.
     void headersShowTheirLabels()
     {
-        QFETCH(QString, theme);
-        QFETCH(QString, language);
-        QFETCH(bool, switchWhileShown);
-        ShownWindow shown(theme, language, choiceOf(switchWhileShown));
-        MainWindow &window = shown.window;
+        const std::unique_ptr<ShownWindow> shown = rowWindow();
+        MainWindow &window = shown->window;
         QCOMPARE(window.size(), QSize(1320, 820));
         for (const auto &[name, table] : pageTables(window)) {
             bringToFront(table);
@@ -146,13 +152,10 @@ private Q_SLOTS:
     // while the stretching last one holds the table's spare room.
     void cellsShowTheirValues()
     {
-        QFETCH(QString, theme);
-        QFETCH(QString, language);
-        QFETCH(bool, switchWhileShown);
-        ShownWindow shown(theme, language, choiceOf(switchWhileShown));
-        MainWindow &window = shown.window;
+        const std::unique_ptr<ShownWindow> shown = rowWindow();
+        MainWindow &window = shown->window;
         fillPageTables(window);
-        shown.settle();
+        shown->settle();
         for (const auto &[name, table] : pageTables(window)) {
             bringToFront(table);
             QTRY_VERIFY2(cutValues(table, name).isEmpty(), qPrintable(cutValues(table, name).join("; ")));
@@ -173,12 +176,12 @@ private Q_SLOTS:
         window.applyColumnVisibilityChoice(5, false);
         header->resizeSection(4, 40); // narrowed by hand below its label
         window.setLanguage(QStringLiteral("pt_BR"));
+        QTRY_VERIFY(header->sectionSize(4) >= header->sectionSizeHint(4));
         QCOMPARE(header->sectionSize(1), 333);
-        QVERIFY(header->sectionSize(4) >= header->sectionSizeHint(4));
         window.applyColumnVisibilityChoice(5, true);
         QCOMPARE(window.quoteTable->horizontalHeaderItem(5)->text(), QStringLiteral("Fechamento"));
-        QVERIFY2(cutHeaders(window.quoteTable, "quotes").isEmpty(),
-                 qPrintable(cutHeaders(window.quoteTable, "quotes").join("; ")));
+        QTRY_VERIFY2(cutHeaders(window.quoteTable, "quotes").isEmpty(),
+                     qPrintable(cutHeaders(window.quoteTable, "quotes").join("; ")));
     }
 
     void boxesAndToolsShowTheirTexts_data() { addThemeAndLanguageRows(); }
@@ -187,11 +190,8 @@ private Q_SLOTS:
     // chosen, and each chart tool its whole label.
     void boxesAndToolsShowTheirTexts()
     {
-        QFETCH(QString, theme);
-        QFETCH(QString, language);
-        QFETCH(bool, switchWhileShown);
-        ShownWindow shown(theme, language, choiceOf(switchWhileShown));
-        MainWindow &window = shown.window;
+        const std::unique_ptr<ShownWindow> shown = rowWindow();
+        MainWindow &window = shown->window;
         QCOMPARE(window.size(), QSize(1320, 820));
         for (const auto &[name, combo] : pageCombos(window)) {
             bringToFront(combo);
@@ -219,11 +219,8 @@ private Q_SLOTS:
     // the room the default window leaves the three panes.
     void defaultWindowShowsHistoryRowsAndAChart()
     {
-        QFETCH(QString, theme);
-        QFETCH(QString, language);
-        QFETCH(bool, switchWhileShown);
-        ShownWindow shown(theme, language, choiceOf(switchWhileShown));
-        MainWindow &window = shown.window;
+        const std::unique_ptr<ShownWindow> shown = rowWindow();
+        MainWindow &window = shown->window;
         QCOMPARE(window.size(), QSize(1320, 820));
         window.bottomTabs->setCurrentIndex(1);
         const int threeRows = 3 * window.alertHistoryTable->verticalHeader()->defaultSectionSize();
