@@ -43,6 +43,44 @@ private Q_SLOTS:
         QLocale::setDefault(saved);
     }
 
+    void priceText_data()
+    {
+        QTest::addColumn<double>("price");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<QString>("expected");
+        const double inf = std::numeric_limits<double>::infinity();
+        // From 1 up the text is the one the terminal always showed.
+        QTest::newRow("equity") << 36.71 << 4 << "36.7100";
+        QTest::newRow("just below a thousand") << 999.5 << 4 << "999.5000";
+        QTest::newRow("a thousand and up") << 104532.18 << 2 << "104532.18";
+        QTest::newRow("chart label") << 36.71 << 2 << "36.71";
+        QTest::newRow("one") << 1.0 << 4 << "1.0000";
+        // Below 1: four significant digits, at most 8 decimals.
+        QTest::newRow("half") << 0.5 << 4 << "0.5000";
+        QTest::newRow("half on the chart") << 0.5 << 2 << "0.5000";
+        QTest::newRow("cents") << 0.01234 << 4 << "0.01234";
+        QTest::newRow("exact power of ten") << 0.001 << 4 << "0.001000";
+        QTest::newRow("shib") << 0.00001234 << 4 << "0.00001234";
+        QTest::newRow("shib on the chart") << 0.0000123 << 2 << "0.00001230";
+        QTest::newRow("rounds up to the next digit") << 0.0009996 << 4 << "0.001000";
+        QTest::newRow("finer than the finest tick") << 0.000000001234 << 4 << "0.00000000";
+        // Zero, negative and non-finite prices keep their old texts.
+        QTest::newRow("zero") << 0.0 << 4 << "0.0000";
+        QTest::newRow("negative") << -0.00001234 << 4 << "-0.0000";
+        QTest::newRow("infinite") << inf << 4 << "inf";
+        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 2 << "nan";
+    }
+
+    void priceText()
+    {
+        QFETCH(double, price);
+        QFETCH(int, decimals);
+        QFETCH(QString, expected);
+        QCOMPARE(formatPriceFixed(price, decimals), expected);
+        if (decimals == 4 || price >= 1000.0)
+            QCOMPARE(formatPrice(price), expected);
+    }
+
     void eventLogLineKeepsPlaceholders()
     {
         QCOMPARE(eventLogLine(QStringLiteral("09:05:01"), QStringLiteral("price %1 hit %2")),
