@@ -88,8 +88,14 @@ QDate candleDate(qint64 time, const QTimeZone &zone)
     return QDateTime::fromSecsSinceEpoch(candleSeconds(time), zone).date();
 }
 
+bool timeframeBarSpansDay(const QString &timeframe)
+{
+    const QString interval = chartIntervalAndRange(timeframe).first;
+    return interval == QLatin1String("1d") || interval == QLatin1String("1mo");
+}
+
 void recordQuoteSample(CandleList &candles, double open, double high, double low, double price, double volume,
-                       qint64 nowSeconds)
+                       qint64 nowSeconds, bool lastBarSpansDay)
 {
     if (!isPositivePrice(price))
         return;
@@ -115,8 +121,8 @@ void recordQuoteSample(CandleList &candles, double open, double high, double low
     }
 
     Candle &last = candles.last();
-    last.high = finiteMax(last.high, std::max(high, price));
-    last.low = finiteMin(last.low, std::min(low, price));
+    last.high = finiteMax(last.high, lastBarSpansDay ? std::max(high, price) : price);
+    last.low = finiteMin(last.low, lastBarSpansDay ? std::min(low, price) : price);
     last.close = price;
     // A quote's volume is the day's (or 24 hours'): it belongs in the one candle the samples built,
     // never in the last bar of a history, where it would swamp VWAP and the volume pane.

@@ -28,13 +28,21 @@ QString binanceKlineInterval(const QString &timeframe);
 // `zone`.
 QDate candleDate(qint64 time, const QTimeZone &zone = QTimeZone::systemTimeZone());
 
+// Whether one bar of a timeframe word spans at least a whole day: true for the words whose history is
+// asked for in daily or monthly bars (unknown words included, which get monthly ones).
+bool timeframeBarSpansDay(const QString &timeframe);
+
 // Folds one live quote into a series. Does nothing unless `price` is finite and above 0. Missing
 // (non-finite or non-positive) open, high and low are filled from the price; a missing or negative
-// volume counts as 0. An empty series gets its first candle stamped `nowSeconds`; otherwise only the
-// last candle's high, low and close change, and its volume only when the series is that one sampled
-// candle (a history's last bar keeps its own volume): a sample never starts a new candle.
+// volume counts as 0. An empty series gets its first candle stamped `nowSeconds`, spanning the quote's
+// range; otherwise only the last candle's high, low and close change, and its volume only when the
+// series is that one sampled candle (a history's last bar keeps its own volume): a sample never starts
+// a new candle.
+// A quote's high and low are the day's (or 24 hours'), so they widen the last candle only when
+// `lastBarSpansDay`; an intraday bar is stretched by the price alone, or one minute's candle would
+// take the whole day's wick.
 void recordQuoteSample(CandleList &candles, double open, double high, double low, double price, double volume,
-                       qint64 nowSeconds);
+                       qint64 nowSeconds, bool lastBarSpansDay);
 
 // Moves the last candle's close to `price`, widening its high and low; an empty series gets a flat
 // candle stamped `nowSeconds` with no volume. A price that is not finite and above 0 is ignored.

@@ -25,50 +25,51 @@ private Q_SLOTS:
         QTest::addColumn<QString>("interval");
         QTest::addColumn<QString>("range");
         QTest::addColumn<QString>("binance");
+        QTest::addColumn<bool>("spansDay"); // a quote's day range belongs in the last bar
         QTest::newRow("1m") << "1m"
                             << "1m"
                             << "1d"
-                            << "1m";
+                            << "1m" << false;
         QTest::newRow("5m") << "5m"
                             << "5m"
                             << "5d"
-                            << "5m";
+                            << "5m" << false;
         QTest::newRow("15m") << "15m"
                              << "15m"
                              << "5d"
-                             << "15m";
+                             << "15m" << false;
         QTest::newRow("30m") << "30m"
                              << "30m"
                              << "1mo"
-                             << "30m";
+                             << "30m" << false;
         QTest::newRow("1h") << "1h"
                             << "1h"
                             << "3mo"
-                            << "1h";
+                            << "1h" << false;
         QTest::newRow("4h asks for hours, Binance for 4h") << "4h"
                                                            << "1h"
                                                            << "3mo"
-                                                           << "4h";
+                                                           << "4h" << false;
         QTest::newRow("1d") << "1d"
                             << "1d"
                             << "1y"
-                            << "1d";
+                            << "1d" << true;
         QTest::newRow("1mo is 1M on Binance") << "1mo"
                                               << "1mo"
                                               << "5y"
-                                              << "1M";
+                                              << "1M" << true;
         QTest::newRow("unknown word") << "2h"
                                       << "1mo"
                                       << "5y"
-                                      << "2h";
+                                      << "2h" << true;
         QTest::newRow("case matters") << "4H"
                                       << "1mo"
                                       << "5y"
-                                      << "4H";
+                                      << "4H" << true;
         QTest::newRow("empty") << ""
                                << "1mo"
                                << "5y"
-                               << "";
+                               << "" << true;
     }
 
     void intervalAndRange()
@@ -81,6 +82,8 @@ private Q_SLOTS:
         QCOMPARE(pair.first, interval);
         QCOMPARE(pair.second, range);
         QCOMPARE(binanceKlineInterval(timeframe), binance);
+        QFETCH(bool, spansDay);
+        QCOMPARE(timeframeBarSpansDay(timeframe), spansDay);
     }
 
     void quoteSample_data()
@@ -88,45 +91,64 @@ private Q_SLOTS:
         QTest::addColumn<CandleList>("before");
         QTest::addColumn<QList<double>>("sample"); // open, high, low, price, volume
         QTest::addColumn<CandleList>("after");
+        QTest::addColumn<bool>("lastBarSpansDay");
 
         QTest::newRow("first candle from price alone, negative volume dropped")
             << CandleList{} << QList<double>{0, 0, 0, 10, -5}
-            << CandleList{makeCandle(kNow, 10, 10, 10, 10, 0)};
+            << CandleList{makeCandle(kNow, 10, 10, 10, 10, 0)} << true;
         QTest::newRow("first candle keeps the sample's prices")
             << CandleList{} << QList<double>{9, 11, 8, 10, 100}
-            << CandleList{makeCandle(kNow, 9, 11, 8, 10, 100)};
+            << CandleList{makeCandle(kNow, 9, 11, 8, 10, 100)} << true;
         QTest::newRow("first candle widened to the price")
             << CandleList{} << QList<double>{9, 9.5, 9.25, 10, 0}
-            << CandleList{makeCandle(kNow, 9, 10, 9, 10, 0)};
+            << CandleList{makeCandle(kNow, 9, 10, 9, 10, 0)} << true;
         QTest::newRow("missing high and low come from open and price")
             << CandleList{} << QList<double>{12, 0, -1, 10, 0}
-            << CandleList{makeCandle(kNow, 12, 12, 10, 10, 0)};
+            << CandleList{makeCandle(kNow, 12, 12, 10, 10, 0)} << true;
         QTest::newRow("non-finite open, high, low and volume")
             << CandleList{} << QList<double>{kNaN, kInf, kNaN, 10, kNaN}
-            << CandleList{makeCandle(kNow, 10, 10, 10, 10, 0)};
-        QTest::newRow("zero price ignored") << CandleList{} << QList<double>{1, 1, 1, 0, 5} << CandleList{};
+            << CandleList{makeCandle(kNow, 10, 10, 10, 10, 0)} << true;
+        QTest::newRow("zero price ignored") << CandleList{} << QList<double>{1, 1, 1, 0, 5} << CandleList{} << true;
         QTest::newRow("negative price ignored")
-            << CandleList{kLast} << QList<double>{1, 1, 1, -2, 5} << CandleList{kLast};
+            << CandleList{kLast} << QList<double>{1, 1, 1, -2, 5} << CandleList{kLast} << true;
         QTest::newRow("NaN price ignored")
-            << CandleList{kLast} << QList<double>{1, 1, 1, kNaN, 5} << CandleList{kLast};
+            << CandleList{kLast} << QList<double>{1, 1, 1, kNaN, 5} << CandleList{kLast} << true;
         QTest::newRow("infinite price ignored")
-            << CandleList{} << QList<double>{1, 1, 1, kInf, 5} << CandleList{};
+            << CandleList{} << QList<double>{1, 1, 1, kInf, 5} << CandleList{} << true;
         QTest::newRow("zero volume keeps the last volume, time and open")
             << CandleList{kLast} << QList<double>{5.5, 7, 4.5, 6.5, 0}
-            << CandleList{makeCandle(100, 5, 7, 4, 6.5, 50)};
+            << CandleList{makeCandle(100, 5, 7, 4, 6.5, 50)} << true;
         QTest::newRow("a volume replaces the last volume")
             << CandleList{kLast} << QList<double>{5.5, 5.5, 3, 4.5, 80}
-            << CandleList{makeCandle(100, 5, 6, 3, 4.5, 80)};
+            << CandleList{makeCandle(100, 5, 6, 3, 4.5, 80)} << true;
         QTest::newRow("price beyond the sample's own high widens the candle")
             << CandleList{kLast} << QList<double>{0, 0, 0, 9, 0}
-            << CandleList{makeCandle(100, 5, 9, 4, 9, 50)};
+            << CandleList{makeCandle(100, 5, 9, 4, 9, 50)} << true;
         // A day's volume does not belong in the last bar of a history.
         QTest::newRow("only the last candle changes, its volume kept")
             << CandleList{makeCandle(40, 1, 2, 1, 2, 7), kLast} << QList<double>{0, 0, 0, 3, 1000}
-            << CandleList{makeCandle(40, 1, 2, 1, 2, 7), makeCandle(100, 5, 6, 3, 3, 50)};
+            << CandleList{makeCandle(40, 1, 2, 1, 2, 7), makeCandle(100, 5, 6, 3, 3, 50)} << true;
         QTest::newRow("a last candle without high or low takes the sample's")
             << CandleList{makeCandle(100, 5, kNaN, kNaN, 5, 0)} << QList<double>{0, 0, 0, 6, 0}
-            << CandleList{makeCandle(100, 5, 6, 6, 6, 0)};
+            << CandleList{makeCandle(100, 5, 6, 6, 6, 0)} << true;
+    
+        // An intraday bar keeps its own range: the quote's day high and low stay out, the price alone
+        // stretches it.
+        QTest::newRow("intraday bar: day range kept out")
+            << CandleList{kLast} << QList<double>{5, 68, 1, 5.5, 0}
+            << CandleList{makeCandle(100, 5, 6, 4, 5.5, 50)} << false;
+        QTest::newRow("intraday bar: price above the high stretches it")
+            << CandleList{kLast} << QList<double>{5, 68, 1, 6.5, 0}
+            << CandleList{makeCandle(100, 5, 6.5, 4, 6.5, 50)} << false;
+        QTest::newRow("intraday bar: price below the low stretches it")
+            << CandleList{kLast} << QList<double>{5, 68, 1, 3.5, 0}
+            << CandleList{makeCandle(100, 5, 6, 3.5, 3.5, 50)} << false;
+        QTest::newRow("intraday bar without high or low takes the price")
+            << CandleList{makeCandle(100, 5, kNaN, kNaN, 5, 0)} << QList<double>{5, 68, 1, 6, 0}
+            << CandleList{makeCandle(100, 5, 6, 6, 6, 0)} << false;
+        QTest::newRow("the first candle spans the quote's range whatever the timeframe")
+            << CandleList{} << QList<double>{9, 11, 8, 10, 100}
+            << CandleList{makeCandle(kNow, 9, 11, 8, 10, 100)} << false;
     }
 
     void quoteSample()
@@ -134,9 +156,10 @@ private Q_SLOTS:
         QFETCH(CandleList, before);
         QFETCH(QList<double>, sample);
         QFETCH(CandleList, after);
+        QFETCH(bool, lastBarSpansDay);
         CandleList candles = before;
         recordQuoteSample(candles, sample.at(0), sample.at(1), sample.at(2), sample.at(3), sample.at(4),
-                          kNow);
+                          kNow, lastBarSpansDay);
         MVX_COMPARE_CANDLES(candles, after);
     }
 
@@ -144,7 +167,7 @@ private Q_SLOTS:
     {
         CandleList candles{kLast};
         for (int i = 1; i <= 5; ++i)
-            recordQuoteSample(candles, 0, 0, 0, 5.0 + i, 0, kNow + i * 86400);
+            recordQuoteSample(candles, 0, 0, 0, 5.0 + i, 0, kNow + i * 86400, true);
         MVX_COMPARE_CANDLES(candles, (CandleList{makeCandle(100, 5, 10, 4, 10, 50)}));
     }
 

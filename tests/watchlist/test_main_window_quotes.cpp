@@ -367,6 +367,57 @@ private Q_SLOTS:
         QCOMPARE(cell(window, QStringLiteral("NVDA"), QuoteColumnStatus), QStringLiteral("pending"));
     }
 
+    // A quote's high and low are the day's (24 hours' for a crypto pair): they widen a bar that spans
+    // the day, never a minute's.
+    void quoteDayRangeOnlyWidensADayBar_data()
+    {
+        QTest::addColumn<QString>("heldTimeframe"); // empty: the series the quotes built
+        QTest::addColumn<double>("price");
+        QTest::addColumn<double>("high");
+        QTest::addColumn<double>("low");
+        QTest::newRow("1m keeps its range") << "1m" << 66300.0 << 66322.08 << 66290.5;
+        QTest::newRow("1m stretched by the price above") << "1m" << 66400.0 << 66400.0 << 66290.5;
+        QTest::newRow("1m stretched by the price below") << "1m" << 66200.0 << 66322.08 << 66200.0;
+        QTest::newRow("4h keeps its range") << "4h" << 66300.0 << 66322.08 << 66290.5;
+        QTest::newRow("1d takes the day's range") << "1d" << 66300.0 << 68000.0 << 65100.0;
+        QTest::newRow("1mo takes the day's range") << "1mo" << 66300.0 << 68000.0 << 65100.0;
+        QTest::newRow("the quotes' own bar takes the day's range") << "" << 66300.0 << 68000.0 << 65100.0;
+    }
+
+    void quoteDayRangeOnlyWidensADayBar()
+    {
+        QFETCH(QString, heldTimeframe);
+        QFETCH(double, price);
+        QFETCH(double, high);
+        QFETCH(double, low);
+        TempHome home;
+        MainWindow window;
+        clearSeededRows(window);
+        const QString symbol = QStringLiteral("BTCUSDT");
+        addRow(window, symbol);
+        const Candle last{kBucketStart + 60, 66300.0, 66322.08, 66290.5, 66310.0, 12.5};
+        if (!heldTimeframe.isEmpty()) {
+            window.candlesBySymbol.insert(symbol, CandleList{{kBucketStart, 66250.0, 66301.0, 66240.0, 66300.0, 9.0},
+                                                             last});
+            window.candleTimeframeBySymbol.insert(symbol, heldTimeframe);
+        } else {
+            window.candlesBySymbol.insert(symbol, CandleList{last});
+        }
+        Quote quote = makeQuote(symbol, price, 1.2);
+        quote.high = 68000.0;
+        quote.low = 65100.0;
+        quote.volume = 25000.0;
+        window.applyQuote(symbol, QStringLiteral("binance"), quote, 5);
+
+        const Candle bar = window.candlesBySymbol.value(symbol).constLast();
+        QCOMPARE(bar.high, high);
+        QCOMPARE(bar.low, low);
+        QCOMPARE(bar.close, price);
+        QCOMPARE(bar.open, last.open);
+        QCOMPARE(cell(window, symbol, QuoteColumnHigh), formatQuotePrice(high));
+        QCOMPARE(cell(window, symbol, QuoteColumnLow), formatQuotePrice(low));
+    }
+
     // A symbol without a row (removed, or never added) keeps nothing: not even candles, which would
     // otherwise come back with the row when the symbol is added again.
     void quoteWithoutRowWritesNothing()
