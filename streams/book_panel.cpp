@@ -1,4 +1,5 @@
 #include "app/startup_log.h"
+#include "shell/formats.h"
 #include "shell/main_window.h"
 #include "streams/column_fit.h"
 
@@ -221,7 +222,7 @@ QString MainWindow::formatBookPrice(double price)
 {
     if (!std::isfinite(price) || price <= 0.0)
         return QStringLiteral("--");
-    return QString::number(price, 'f', price >= 1000.0 ? 2 : 4);
+    return formatPrice(price);
 }
 
 void MainWindow::updateBookSummary(double bestBid, double bestAsk, double bidVolume, double askVolume)

@@ -95,6 +95,12 @@ private Q_SLOTS:
         QTest::newRow("infinite") << kInf << "--";
         QTest::newRow("a thousand") << 1000.0 << "1000.00";
         QTest::newRow("below a thousand") << 999.5 << "999.5000";
+        QTest::newRow("below one") << 0.5 << "0.5000";
+        // Below 1 a price keeps four significant digits, up to 8 decimals, so a sub-cent coin, and
+        // the spread between two of its prices, never read as zero.
+        QTest::newRow("a cent") << 0.01 << "0.01000";
+        QTest::newRow("sub-cent") << 0.00001234 << "0.00001234";
+        QTest::newRow("sub-cent spread") << 0.00001237 - 0.00001234 << "0.00000003";
     }
 
     void bookPrice()
