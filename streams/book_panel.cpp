@@ -1,13 +1,15 @@
 #include "app/startup_log.h"
+#include "shell/formats.h"
 #include "shell/main_window.h"
 #include "streams/column_fit.h"
 
 #include <QAbstractItemView>
 #include <QColor>
 #include <QDoubleSpinBox>
+#include <QEvent>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -27,6 +29,63 @@ struct BookPreset
 };
 const BookPreset kBookPresets[] = {
     {"raw", "Raw"}, {"tight", "Tight"}, {"normal", "Normal"}, {"wide", "Wide"}};
+
+// What a card's style sheet puts around its text on each side: a 1 px border and 3 px of padding.
+constexpr int kCardBorder = 1;
+constexpr int kCardPadding = 3;
+
+// Puts the book's cards in one row when every card, at an equal share of the row, has room for the
+// widest value it is meant to show (a ten-character price: a sub-cent coin's eight decimals, or two
+// decimals on a seven-digit price; no caption or imbalance is longer), and otherwise in two rows, BID
+// and ASK above SPR and IMB. Only the row's width decides, never the values shown, and the columns
+// share the width equally, so a value that grows or shrinks moves no card.
+class BookCardArranger : public QObject
+{
+public:
+    BookCardArranger(QWidget *row, QGridLayout *grid, const QList<QLabel *> &cards)
+        : QObject(row), row(row), grid(grid), cards(cards)
+    {
+        row->installEventFilter(this);
+        arrange();
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // A new width, or a new card font (a restyle asks the row for a new layout).
+        if (watched == row && (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest))
+            arrange();
+        return false;
+    }
+
+private:
+    int columnsFor(int width) const
+    {
+        const QFontMetrics metrics(cards.constFirst()->font());
+        const int card =
+            metrics.horizontalAdvance(QStringLiteral("0000000000")) + 2 * (kCardBorder + kCardPadding);
+        const int count = static_cast<int>(cards.size());
+        return count * card + (count - 1) * grid->horizontalSpacing() <= width ? count : (count + 1) / 2;
+    }
+
+    void arrange()
+    {
+        const int columns = columnsFor(row->width());
+        if (columns == arrangedColumns)
+            return;
+        arrangedColumns = columns;
+        for (QLabel *card : cards)
+            grid->removeWidget(card);
+        for (int index = 0; index < cards.size(); ++index)
+            grid->addWidget(cards.at(index), index / columns, index % columns);
+        for (int column = 0; column < cards.size(); ++column)
+            grid->setColumnStretch(column, column < columns ? 1 : 0);
+    }
+
+    QWidget *row;
+    QGridLayout *grid;
+    QList<QLabel *> cards;
+    int arrangedColumns = 0;
+};
 } // namespace
 
 QWidget *MainWindow::buildBookPanel(QWidget *root)
@@ -44,15 +103,13 @@ QWidget *MainWindow::buildBookPanel(QWidget *root)
     panelLayout->setSpacing(6);
 
     auto *metricRow = new QWidget(bookPanel);
-    auto *metricLayout = new QHBoxLayout(metricRow);
+    auto *metricLayout = new QGridLayout(metricRow);
     metricLayout->setContentsMargins(0, 0, 0, 0);
     metricLayout->setSpacing(4);
     bookMetricCards.clear();
-    for (const char *caption : {"BID", "ASK", "SPR", "IMB"}) {
-        QLabel *card = createMetricCard(metricRow, QString::fromLatin1(caption));
-        bookMetricCards.append(card);
-        metricLayout->addWidget(card, 0);
-    }
+    for (const char *caption : {"BID", "ASK", "SPR", "IMB"})
+        bookMetricCards.append(createMetricCard(metricRow, QString::fromLatin1(caption)));
+    new BookCardArranger(metricRow, metricLayout, bookMetricCards);
 
     auto *presetRow = new QWidget(bookPanel);
     auto *presetGrid = new QGridLayout(presetRow);
@@ -184,6 +241,7 @@ void MainWindow::styleMetricCard(QLabel *card, const QString &caption, const QSt
     const QString text = caption + QLatin1Char('\n') + value;
     if (card->text() != text)
         card->setText(text);
+    // The book's card arranger counts on this border and padding (kCardBorder, kCardPadding).
     const QString sheet =
         QStringLiteral("QLabel#bookMetric {background:%1;border:1px solid %2;color:%3;padding:3px;}")
             .arg(light ? QStringLiteral("#ffffff") : QStringLiteral("#1a140d"),
@@ -221,7 +279,7 @@ QString MainWindow::formatBookPrice(double price)
 {
     if (!std::isfinite(price) || price <= 0.0)
         return QStringLiteral("--");
-    return QString::number(price, 'f', price >= 1000.0 ? 2 : 4);
+    return formatPrice(price);
 }
 
 void MainWindow::updateBookSummary(double bestBid, double bestAsk, double bidVolume, double askVolume)

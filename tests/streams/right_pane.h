@@ -57,18 +57,45 @@ inline QString shibDepthFrame()
         "],\"asks\":[" + asks + "]}}");
 }
 
+// A depth frame of ten levels a side for a crypto pair, each side a tick apart from its best price
+// outward, every bid of one size and every ask of another (so the book's imbalance is set by the two).
+inline QString depthFrame(const QString &symbol, double bestBid, double bestAsk, double tick, double bidSize,
+                          double askSize)
+{
+    QByteArray bids;
+    QByteArray asks;
+    for (int level = 0; level < 10; ++level) {
+        const QByteArray comma = level ? "," : "";
+        bids += comma + "[\"" + QByteArray::number(bestBid - level * tick, 'f', 8) + "\",\"" +
+                QByteArray::number(bidSize, 'f', 8) + "\"]";
+        asks += comma + "[\"" + QByteArray::number(bestAsk + level * tick, 'f', 8) + "\",\"" +
+                QByteArray::number(askSize, 'f', 8) + "\"]";
+    }
+    return QString::fromUtf8("{\"stream\":\"" + symbol.toLower().toUtf8() +
+                             "@depth20@100ms\",\"data\":{\"lastUpdateId\":1,\"bids\":[" + bids +
+                             "],\"asks\":[" + asks + "]}}");
+}
+
+// Selects a crypto pair, adding it to the watchlist when it has no row, shows the book and feeds its
+// depth stream's handler one frame; true when the book went live with ten rows a side.
+inline bool showDepth(ShownWindow &shown, const QString &symbol, const QString &frame)
+{
+    MainWindow &window = shown.window;
+    if (window.findSymbolRow(symbol) < 0)
+        window.addWatchlistRow(symbol, QStringLiteral("Crypto"), QStringLiteral("Binance"),
+                               QStringLiteral("pending"), false);
+    window.quoteTable->setCurrentCell(window.findSymbolRow(symbol), 0);
+    window.rightTabs->setCurrentIndex(0);
+    shown.settle();
+    window.onBinanceDepth(frame);
+    shown.settle();
+    return window.bookLive && window.askTable->rowCount() == 10 && window.bidTable->rowCount() == 10;
+}
+
 // Adds SHIBUSDT to the watchlist, selects it and feeds its depth stream's handler one full frame.
 inline bool showShibDepth(ShownWindow &shown)
 {
-    MainWindow &window = shown.window;
-    window.addWatchlistRow(QStringLiteral("SHIBUSDT"), QStringLiteral("Crypto"), QStringLiteral("Binance"),
-                           QStringLiteral("pending"), false);
-    window.quoteTable->setCurrentCell(window.findSymbolRow(QStringLiteral("SHIBUSDT")), 0);
-    window.rightTabs->setCurrentIndex(0);
-    shown.settle();
-    window.onBinanceDepth(shibDepthFrame());
-    shown.settle();
-    return window.bookLive && window.bidTable->rowCount() == 10;
+    return showDepth(shown, QStringLiteral("SHIBUSDT"), shibDepthFrame());
 }
 
 // Selects PETR4.SA (of the starting watchlist) and gives it a quote, which the book shows as its

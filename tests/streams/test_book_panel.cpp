@@ -4,8 +4,12 @@
 #include "tests/support/test_main.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
+#include <QSet>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
 
@@ -29,6 +33,70 @@ QStringList cardTexts(const MainWindow &window)
     for (const QLabel *card : window.bookMetricCards)
         out << card->text();
     return out;
+}
+
+// Where a card draws its text: inside its frame, border and padding (a style sheet's box included).
+QRect cardRoom(const QLabel *card)
+{
+    const int margin = card->margin();
+    return card->contentsRect().adjusted(margin, margin, -margin, -margin);
+}
+
+// The font the code asks for a card: the system's fixed font, 9 pt, bold.
+QFont askedCardFont()
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSize(9);
+    font.setBold(true);
+    return font;
+}
+
+// What a card's caption and value need: in the font the card draws with, which the theme's size for
+// every widget may have made larger than the one asked for, and in the one asked for.
+QSize cardTextSize(const QLabel *card)
+{
+    return QFontMetrics(card->font())
+        .size(0, card->text())
+        .expandedTo(QFontMetrics(askedCardFont()).size(0, card->text()));
+}
+
+// The first card whose caption or value its own font cannot show whole inside it, described; empty
+// when every card shows both whole.
+QString cutCard(const MainWindow &window)
+{
+    for (const QLabel *card : window.bookMetricCards) {
+        const QSize needed = cardTextSize(card);
+        const QRect room = cardRoom(card);
+        if (!card->isVisible() || needed.width() > room.width() || needed.height() > room.height())
+            return QStringLiteral("\"%1\": %2 x %3 px of text in %4 x %5 px")
+                .arg(QString(card->text()).replace(QLatin1Char('\n'), QLatin1String(" / ")))
+                .arg(needed.width())
+                .arg(needed.height())
+                .arg(room.width())
+                .arg(room.height());
+    }
+    return QString();
+}
+
+// Each card's place in the book panel, in the order the cards were made.
+QList<QRect> cardPlaces(const MainWindow &window)
+{
+    QList<QRect> out;
+    for (const QLabel *card : window.bookMetricCards)
+        out << ShownWindow::rectIn(card, window.askCaptionLabel->parentWidget());
+    return out;
+}
+
+// The rows of a table that its viewport shows from top to bottom.
+int wholeRows(const QTableWidget *table)
+{
+    int count = 0;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        const int top = table->rowViewportPosition(row);
+        if (top >= 0 && top + table->rowHeight(row) <= table->viewport()->height())
+            ++count;
+    }
+    return count;
 }
 } // namespace
 
@@ -95,6 +163,12 @@ private Q_SLOTS:
         QTest::newRow("infinite") << kInf << "--";
         QTest::newRow("a thousand") << 1000.0 << "1000.00";
         QTest::newRow("below a thousand") << 999.5 << "999.5000";
+        QTest::newRow("below one") << 0.5 << "0.5000";
+        // Below 1 a price keeps four significant digits, up to 8 decimals, so a sub-cent coin, and
+        // the spread between two of its prices, never read as zero.
+        QTest::newRow("a cent") << 0.01 << "0.01000";
+        QTest::newRow("sub-cent") << 0.00001234 << "0.00001234";
+        QTest::newRow("sub-cent spread") << 0.00001237 - 0.00001234 << "0.00000003";
     }
 
     void bookPrice()
@@ -278,6 +352,122 @@ private Q_SLOTS:
                                         .arg(table->horizontalHeader()->sectionViewportPosition(column))
                                         .arg(table->horizontalHeader()->sectionSize(column))
                                         .arg(table->viewport()->width())));
+        }
+    }
+
+    void cardsWholeAndSteady_data()
+    {
+        QTest::addColumn<QString>("theme");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<int>("pane"); // the right pane's width; 0: as the window starts
+        QTest::addColumn<int>("rows"); // rows of cards; 0: whichever the font allows
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<double>("bid");
+        QTest::addColumn<double>("ask");
+        QTest::addColumn<double>("tick");
+        QTest::addColumn<QStringList>("prices"); // bid, ask, spread
+        const QStringList sixDigits{"104532.18", "104532.19", "0.01000"};
+        const QStringList subCent{"0.00001234", "0.00001237", "0.00000003"};
+        // The starting pane holds two cards a row, never four.
+        for (const char *theme : {"coffee_dark", "mvx_light"}) {
+            for (const char *language : {"en", "pt_BR"}) {
+                QTest::addRow("%s %s six-digit price", theme, language)
+                    << theme << language << 0 << 2 << "BTCUSDT" << 104532.18 << 104532.19 << 0.01
+                    << sixDigits;
+                QTest::addRow("%s %s sub-cent price", theme, language)
+                    << theme << language << 0 << 2 << "SHIBUSDT" << 0.00001234 << 0.00001237 << 0.00000001
+                    << subCent;
+            }
+        }
+        // Widened by hand, around the width where four cards start to fit, up to one that fits them.
+        for (int pane : {320, 360, 400, 460})
+            QTest::addRow("pane %d sub-cent price", pane)
+                << "coffee_dark"
+                << "pt_BR" << pane << 0 << "SHIBUSDT" << 0.00001234 << 0.00001237 << 0.00000001 << subCent;
+        QTest::addRow("pane 700 six-digit price")
+            << "coffee_dark"
+            << "en" << 700 << 1 << "BTCUSDT" << 104532.18 << 104532.19 << 0.01 << sixDigits;
+    }
+
+    // Every card shows its caption and value whole in the card's font, the cards keep their order, a
+    // value that changes length moves no card, and both side tables keep room for three rows.
+    void cardsWholeAndSteady()
+    {
+        QFETCH(QString, theme);
+        QFETCH(QString, language);
+        QFETCH(int, pane);
+        QFETCH(int, rows);
+        QFETCH(QString, symbol);
+        QFETCH(double, bid);
+        QFETCH(double, ask);
+        QFETCH(double, tick);
+        QFETCH(QStringList, prices);
+        ShownWindow shown(theme, language);
+        MainWindow &window = shown.window;
+        QCOMPARE(window.size(), QSize(1320, 820));
+        if (pane > 0) {
+            const QList<int> sizes = window.workspaceSplitter->sizes();
+            window.workspaceSplitter->setSizes({sizes.at(0) + sizes.at(1) - pane, pane});
+            shown.settle();
+            QCOMPARE(window.rightTabs->width(), pane);
+        }
+        const QStringList captions = language == QLatin1String("pt_BR")
+                                         ? QStringList{"COMPRA", "VENDA", "SPR", "DESB"}
+                                         : QStringList{"BID", "ASK", "SPR", "IMB"};
+        const auto expected = [&](const QString &imbalance) {
+            return QStringList{captions.at(0) + '\n' + prices.at(0), captions.at(1) + '\n' + prices.at(1),
+                               captions.at(2) + '\n' + prices.at(2), captions.at(3) + '\n' + imbalance};
+        };
+        QWidget *panel = window.askCaptionLabel->parentWidget();
+
+        // Bid sizes of 0.679 against asks of 1.321 make the longest imbalance a book usually shows.
+        QVERIFY(
+            RightPane::showDepth(shown, symbol, RightPane::depthFrame(symbol, bid, ask, tick, 0.679, 1.321)));
+        QCOMPARE(cardTexts(window), expected(QStringLiteral("-32.1%")));
+        QVERIFY2(cutCard(window).isEmpty(), qPrintable(cutCard(window)));
+        const QList<QRect> places = cardPlaces(window);
+        QSet<int> tops;
+        for (int card = 0; card < places.size(); ++card) {
+            QVERIFY2(panel->rect().contains(places.at(card)), qPrintable(captions.at(card)));
+            tops << places.at(card).top();
+            // Read left to right, top to bottom, the cards keep their order.
+            if (card > 0) {
+                const QRect before = places.at(card - 1);
+                const QRect after = places.at(card);
+                QVERIFY2(after.top() > before.top() ||
+                             (after.top() == before.top() && after.left() > before.right()),
+                         qPrintable(captions.at(card)));
+            }
+        }
+        if (rows > 0)
+            QCOMPARE(tops.size(), rows);
+        // Whole by room, not by a smaller or thinner font.
+        for (const QLabel *card : window.bookMetricCards) {
+            QCOMPARE(card->font().family(), askedCardFont().family());
+            QVERIFY(card->font().bold());
+            QVERIFY(QFontInfo(card->font()).pixelSize() >= QFontInfo(askedCardFont()).pixelSize());
+        }
+        QStringList widths;
+        for (const QLabel *card : window.bookMetricCards)
+            widths << QStringLiteral("%1 %2 px (room %3, text %4)")
+                          .arg(card->text().section(QLatin1Char('\n'), 0, 0))
+                          .arg(card->width())
+                          .arg(cardRoom(card).width())
+                          .arg(cardTextSize(card).width());
+        qInfo("pane %d px, cards in %d px font: %s; whole rows %d asks, %d bids", window.rightTabs->width(),
+              QFontInfo(window.bookMetricCards.at(0)->font()).pixelSize(),
+              qPrintable(widths.join(QStringLiteral(", "))), wholeRows(window.askTable),
+              wholeRows(window.bidTable));
+
+        window.onBinanceDepth(RightPane::depthFrame(symbol, bid, ask, tick, 1.05, 0.95));
+        shown.settle();
+        QCOMPARE(cardTexts(window), expected(QStringLiteral("5.0%")));
+        QVERIFY2(cutCard(window).isEmpty(), qPrintable(cutCard(window)));
+        QCOMPARE(cardPlaces(window), places);
+
+        for (const QTableWidget *table : {window.askTable, window.bidTable}) {
+            QVERIFY(panel->rect().contains(ShownWindow::rectIn(table, panel)));
+            QVERIFY2(wholeRows(table) >= 3, qPrintable(QString::number(wholeRows(table))));
         }
     }
 

@@ -262,7 +262,7 @@ private Q_SLOTS:
         QCOMPARE(StreamWindow::column(f.window.askTable, 2), (QStringList{"2.0000", "10.0000"}));
         QCOMPARE(StreamWindow::colours(f.window.askTable, 1), (QStringList{"#f45d5d", "#f45d5d"}));
         QCOMPARE(StreamWindow::colours(f.window.bidTable, 2), (QStringList{"#20c878"}));
-        QCOMPARE(f.cards(), (QStringList{"BID\n187.2400", "ASK\n187.2500", "SPR\n0.0100", "IMB\n-33.3%"}));
+        QCOMPARE(f.cards(), (QStringList{"BID\n187.2400", "ASK\n187.2500", "SPR\n0.01000", "IMB\n-33.3%"}));
     }
 
     void cryptoDepth_data()
@@ -334,10 +334,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("bidRows");
         QTest::newRow("stream depth20")
             << "binance/ws_combined_depth20_100ms_btcusdt_live_from_code_comment.json"
-            << QStringList{"BID\n35496.06", "ASK\n35496.07", "SPR\n0.0100", "IMB\n34.7%"} << "35496.06"
+            << QStringList{"BID\n35496.06", "ASK\n35496.07", "SPR\n0.01000", "IMB\n34.7%"} << "35496.06"
             << "35496.07" << 10;
         QTest::newRow("rest depth") << "binance/rest_depth_BTCUSDT_testnet_recorded_top10_TRIMMED.json"
-                                    << QStringList{"BID\n65861.65", "ASK\n65861.66", "SPR\n0.0100",
+                                    << QStringList{"BID\n65861.65", "ASK\n65861.66", "SPR\n0.01000",
                                                    "IMB\n-16.0%"}
                                     << "65861.65"
                                     << "65861.66" << 10;
@@ -390,7 +390,7 @@ private Q_SLOTS:
             << "PETR4.SA" << 0.0 << 0.0 << 0.0 << QStringList{"BID\n--", "ASK\n--", "SPR\n--", "IMB\n--"}
             << "QUOTE SNAPSHOT  PETR4.SA  delayed";
         QTest::newRow("forex") << "EURUSD=X" << 1.0850 << -0.2 << 1.0800
-                               << QStringList{"BID\n1.0800", "ASK\n1.0850", "SPR\n0.0050", "IMB\n--"}
+                               << QStringList{"BID\n1.0800", "ASK\n1.0850", "SPR\n0.005000", "IMB\n--"}
                                << "QUOTE SNAPSHOT  EURUSD=X  delayed";
     }
 
