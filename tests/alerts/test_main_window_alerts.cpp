@@ -218,6 +218,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("column"); // -1: no sort column
         QTest::addColumn<int>("order");
         QTest::addColumn<bool>("rebuild");
+        // The table narrower than its columns and scrolled sideways into their middle, away from both
+        // the first and the last column.
+        QTest::addColumn<bool>("scrolledAcross");
         const QList<std::tuple<const char *, int, Qt::SortOrder>> sorts = {
             {"time, newest first", 0, Qt::DescendingOrder},
             {"time, oldest first", 0, Qt::AscendingOrder},
@@ -225,8 +228,10 @@ private Q_SLOTS:
             {"unsorted", -1, Qt::AscendingOrder}};
         for (const auto &[name, column, order] : sorts)
             for (bool rebuild : {false, true})
-                QTest::addRow("%s, %s", name, rebuild ? "rebuilt" : "appended")
-                    << column << int(order) << rebuild;
+                for (bool across : {false, true})
+                    QTest::addRow("%s, %s%s", name, rebuild ? "rebuilt" : "appended",
+                                  across ? ", scrolled sideways" : "")
+                        << column << int(order) << rebuild << across;
     }
 
     void theNewestEventIsInView()
@@ -234,12 +239,15 @@ private Q_SLOTS:
         QFETCH(int, column);
         QFETCH(int, order);
         QFETCH(bool, rebuild);
+        QFETCH(bool, scrolledAcross);
         AlertWindow f;
         f.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.window));
         f.window.bottomTabs->setCurrentWidget(f.window.alertHistoryTable);
         QTableWidget *table = f.window.alertHistoryTable;
         table->setFixedHeight(table->minimumHeight()); // a few rows in view, as at the default size
+        if (scrolledAcross)
+            table->setFixedWidth(260);
         table->horizontalHeader()->setSortIndicator(column, Qt::SortOrder(order));
         QJsonArray older;
         for (int minute = 10; minute < 40; ++minute) {
@@ -249,6 +257,18 @@ private Q_SLOTS:
         }
         f.window.loadAlertHistory(older);
         f.window.refreshAlertHistoryTable();
+        QScrollBar *sideways = table->horizontalScrollBar();
+        int across = sideways->value();
+        if (scrolledAcross) {
+            QCoreApplication::processEvents();
+            QVERIFY(sideways->maximum() >= 2);
+            across = sideways->maximum() / 2;
+            sideways->setValue(across);
+            const int last = table->columnCount() - 1;
+            QVERIFY(table->columnViewportPosition(0) < 0);
+            QVERIFY(table->columnViewportPosition(last) + table->columnWidth(last) >
+                    table->viewport()->width());
+        }
         if (rebuild) {
             QJsonObject newest = historyEntry("Triggered", "MM", 12, 12, "Hit");
             newest["timestamp"] = QStringLiteral("2026-12-11 08:45:00");
@@ -268,6 +288,7 @@ private Q_SLOTS:
                                 .arg(found.first()->row())
                                 .arg(shown.y())
                                 .arg(table->viewport()->height())));
+        QCOMPARE(sideways->value(), across);
     }
 
     // Rows appended one by one stand where a rebuild of the whole table puts them, in any sort.

@@ -105,37 +105,63 @@ private Q_SLOTS:
     }
 
     // A cell written again, or the table's font grown, widens its column: a cell is first judged by the
-    // widths of its characters, so as many characters of wider glyphs must still count.
+    // widths of its characters, so as many characters of wider glyphs must still count, and so must a
+    // cell's own font (the quote table's bold symbol). A column hidden while its values widened comes
+    // back as wide as they are.
     void aRewrittenCellOrABiggerFontWidensItsColumn_data()
     {
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("then");
-        QTest::addColumn<bool>("biggerFont");
+        QTest::addColumn<QString>("biggerFont"); // none, of the table or of the cell
+        QTest::addColumn<bool>("hiddenMeanwhile");
         QTest::newRow("a longer text") << "Cash flow"
-                                       << "Withdrawal of the quarter's dividends" << false;
+                                       << "Withdrawal of the quarter's dividends"
+                                       << "none" << false;
         QTest::newRow("as many characters, wider ones") << "1111111111"
-                                                        << "WWWWWWWWWW" << false;
+                                                        << "WWWWWWWWWW"
+                                                        << "none" << false;
         QTest::newRow("a text beyond Latin")
-            << "Dividend" << QString::fromUtf8("Дивиденды за квартал") << false;
+            << "Dividend" << QString::fromUtf8("Дивиденды за квартал") << "none" << false;
         QTest::newRow("the same text in a bigger font") << "Fluxo de caixa"
-                                                        << "Fluxo de caixa" << true;
+                                                        << "Fluxo de caixa"
+                                                        << "table" << false;
+        QTest::newRow("the same text in the cell's own bold, bigger font") << "Fluxo de caixa"
+                                                                           << "Fluxo de caixa"
+                                                                           << "cell" << false;
+        QTest::newRow("a longer text while the column is hidden") << "Cash flow"
+                                                                  << "Withdrawal of the quarter's dividends"
+                                                                  << "none" << true;
     }
 
     void aRewrittenCellOrABiggerFontWidensItsColumn()
     {
         QFETCH(QString, first);
         QFETCH(QString, then);
-        QFETCH(bool, biggerFont);
+        QFETCH(QString, biggerFont);
+        QFETCH(bool, hiddenMeanwhile);
         ContentTable t(1000);
         t.addRow({QStringLiteral("08:15"), first, QString()});
         const int before = t.header()->sectionSize(1);
+        if (hiddenMeanwhile) {
+            t.table.setColumnHidden(1, true);
+            t.settle();
+        }
         t.table.item(0, 1)->setText(then);
-        if (biggerFont) {
+        if (biggerFont != QLatin1String("none")) {
             QFont font = t.table.font();
             font.setPixelSize(font.pixelSize() > 0 ? font.pixelSize() * 2 : 26);
-            t.table.setFont(font);
+            if (biggerFont == QLatin1String("cell")) {
+                font.setBold(true);
+                t.table.item(0, 1)->setFont(font);
+            } else {
+                t.table.setFont(font);
+            }
         }
         t.settle();
+        if (hiddenMeanwhile) {
+            t.table.setColumnHidden(1, false);
+            t.settle();
+        }
         QVERIFY2(t.header()->sectionSize(1) > before,
                  qPrintable(QStringLiteral("%1, was %2").arg(t.header()->sectionSize(1)).arg(before)));
         QVERIFY2(

@@ -21,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QStyle>
@@ -554,6 +555,78 @@ private Q_SLOTS:
         QVERIFY2(downArrow >= 8, qPrintable(QString::number(downArrow)));
     }
 
+    // Selected text in a number box (an alert's target, a cash amount, the book's step) is marked in the
+    // theme's selection colours, as in a line edit, and not in the platform's blue.
+    void selectedTextTakesTheThemesSelectionColours_data()
+    {
+        QTest::addColumn<QString>("theme");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("background");
+        QTest::addColumn<QString>("text");
+        for (const bool light : {false, true}) {
+            const QString theme = light ? QStringLiteral("mvx_light") : QStringLiteral("coffee_dark");
+            const QString background = light ? QStringLiteral("#006cb4") : QStringLiteral("#ff9900");
+            const QString text = light ? QStringLiteral("#ffffff") : QStringLiteral("#1a0f08");
+            for (const char *box : {"line edit", "decimal number", "whole number"})
+                QTest::addRow("%s, %s", light ? "light" : "dark", box) << theme << box << background << text;
+        }
+    }
+
+    void selectedTextTakesTheThemesSelectionColours()
+    {
+        QFETCH(QString, theme);
+        QFETCH(QString, box);
+        QFETCH(QString, background);
+        QFETCH(QString, text);
+        TempHome home;
+        MainWindow window;
+        window.setTheme(theme);
+        QDialog dialog(&window);
+        auto *layout = new QVBoxLayout(&dialog);
+        QWidget *field = nullptr;
+        QLineEdit *edit = nullptr;
+        if (box == QLatin1String("line edit")) {
+            edit = new QLineEdit(QStringLiteral("104000.50"), &dialog);
+            field = edit;
+        } else if (box == QLatin1String("decimal number")) {
+            auto *decimal = new QDoubleSpinBox(&dialog);
+            decimal->setRange(0.0, 1000000.0);
+            decimal->setValue(104000.5);
+            field = decimal;
+        } else {
+            auto *whole = new QSpinBox(&dialog);
+            whole->setRange(0, 1000000);
+            whole->setValue(104000);
+            field = whole;
+        }
+        if (!edit)
+            edit = field->findChild<QLineEdit *>();
+        QVERIFY(edit);
+        field->setMinimumWidth(180);
+        layout->addWidget(field);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.activateWindow();
+        field->setFocus();
+        edit->selectAll();
+        QVERIFY(edit->hasSelectedText());
+
+        const QImage shot = field->grab().toImage();
+        const QRect textArea = edit->geometry();
+        const int marked = pixelsIn(shot, textArea, QColor(background));
+        QVERIFY2(marked >= 60, qPrintable(QString::number(marked)));
+        // The letters inside the marked band, in the selection's text colour.
+        const QRect band = boundsOf(shot, textArea, QColor(background));
+        int letters = 0;
+        for (int y = band.top(); y <= band.bottom(); ++y) {
+            for (int x = band.left(); x <= band.right(); ++x) {
+                if (colourDistance(shot.pixelColor(x, y), QColor(text)) <= 24)
+                    ++letters;
+            }
+        }
+        QVERIFY2(letters >= 20, qPrintable(QString::number(letters)));
+    }
+
     // A box's drop-down shows the sheet's arrow and no platform bevel: in the light theme the bevel drew
     // a dark line down the box's right edge and along its foot, in the dark theme a faint one. The bevel
     // sat in the drop-down's outer two pixels, so those are measured strictly.
@@ -751,16 +824,22 @@ private Q_SLOTS:
     }
 
     // Every scroll bar is flat and drawn in the sheet's colours: a track and a handle, nothing of the
-    // platform's bevel (whose white edges showed on the dark theme).
+    // platform's bevel (whose white edges showed on the dark theme). The square where two bars meet is
+    // their track.
     void scrollBarsAreTheSheets_data()
     {
         QTest::addColumn<QString>("theme");
         QTest::addColumn<QString>("place");
         QTest::addColumn<QColor>("track");
         QTest::addColumn<QColor>("handle");
-        const QStringList places = {QStringLiteral("quote table, down"),
-                                    QStringLiteral("quote table, across"), QStringLiteral("event console"),
-                                    QStringLiteral("box list"), QStringLiteral("symbol suggestions")};
+        const QStringList places = {
+            QStringLiteral("quote table, down"),
+            QStringLiteral("quote table, across"),
+            QStringLiteral("quote table, where the bars meet"),
+            QStringLiteral("scroll area of no colours of its own, where the bars meet"),
+            QStringLiteral("event console"),
+            QStringLiteral("box list"),
+            QStringLiteral("symbol suggestions")};
         for (const bool light : {false, true}) {
             const QColor track(light ? "#f5f9ff" : "#0d0906");
             const QColor handle = over(light ? QColor(0, 108, 180, qRound(0.28 * 255))
@@ -783,11 +862,25 @@ private Q_SLOTS:
         ShownWindow shown(theme, QStringLiteral("en"));
         MainWindow &window = shown.window;
         QScrollBar *bar = nullptr;
+        QAbstractScrollArea *area = nullptr; // where two bars meet
         std::function<void()> close = []() {};
         if (place.startsWith(QLatin1String("quote table"))) {
             window.quoteTable->setRowCount(60);
             bar = place.endsWith(QLatin1String("down")) ? window.quoteTable->verticalScrollBar()
                                                         : window.quoteTable->horizontalScrollBar();
+            area = window.quoteTable;
+        } else if (place.startsWith(QLatin1String("scroll area"))) {
+            // The tables' own background is the track's colour: an area without one shows that the
+            // sheet, not the area, draws the corner.
+            auto *scrolled = new QScrollArea(window.centralWidget());
+            auto *inside = new QWidget;
+            inside->setFixedSize(800, 800);
+            scrolled->setWidget(inside);
+            scrolled->setGeometry(0, 0, 200, 160);
+            scrolled->show();
+            scrolled->raise();
+            bar = scrolled->horizontalScrollBar();
+            area = scrolled;
         } else if (place == QLatin1String("event console")) {
             for (int line = 0; line < 80; ++line)
                 window.eventConsole->appendPlainText(QStringLiteral("line %1").arg(line));
@@ -811,6 +904,29 @@ private Q_SLOTS:
         }
         shown.settle();
         QVERIFY(bar->isVisible());
+        if (place.endsWith(QLatin1String("where the bars meet"))) {
+            const QScrollBar *down = area->verticalScrollBar();
+            QVERIFY(down->isVisible());
+            const QRect corner(
+                QPoint(down->mapTo(area, QPoint(0, 0)).x(), bar->mapTo(area, QPoint(0, 0)).y()),
+                QSize(down->width(), bar->height()));
+            const QImage shot = area->grab().toImage();
+            // Strictly: the window's own background is but a shade off the dark track.
+            QStringList strays;
+            const QRect square = inGrab(shot, corner);
+            QVERIFY(shot.rect().contains(square));
+            for (int y = square.top(); y <= square.bottom(); ++y) {
+                for (int x = square.left(); x <= square.right(); ++x) {
+                    if (colourDistance(shot.pixelColor(x, y), track) > 1)
+                        strays << shot.pixelColor(x, y).name();
+                }
+            }
+            QVERIFY2(strays.isEmpty(), qPrintable(QStringLiteral("%1 of %2 pixels, first %3")
+                                                      .arg(strays.size())
+                                                      .arg(square.width() * square.height())
+                                                      .arg(strays.value(0))));
+            return;
+        }
         const QImage shot = bar->grab().toImage();
         close();
 

@@ -76,6 +76,10 @@ private Q_SLOTS:
         // the third would need 50 of the 40 then left. Only the two that cannot fit are cut.
         QTest::newRow("wide enough for some headers and not others")
             << QList<int>{100, 40, 60} << QList<int>{20, 30, 10} << 110 << QList<int>{60, 40, 10};
+        // 40 px over the values, just what the first header asks: it takes them whole, though the
+        // second would fit whole in them too.
+        QTest::newRow("a header that exactly fills the room left is whole")
+            << QList<int>{60, 40, 30} << QList<int>{20, 30, 30} << 120 << QList<int>{60, 30, 30};
         // The tape after Layout > Balanced: time, price and size whole, the side's header cut.
         QTest::newRow("wide values take the room of the last header")
             << QList<int>{55, 56, 50, 107} << QList<int>{66, 78, 61, 32} << 277 << QList<int>{66, 78, 61, 72};
@@ -235,15 +239,36 @@ private Q_SLOTS:
         QVERIFY(cut);
     }
 
+    // A column dragged narrower than its header, or double-clicked to its contents on a table too
+    // narrow for them, keeps that size through new rows and widths until the header texts change.
+    void aColumnSizedByHandStaysUntilNewHeaders_data()
+    {
+        QTest::addColumn<bool>("doubleClicked");
+        QTest::newRow("dragged narrower") << false;
+        QTest::newRow("double-clicked wider") << true;
+    }
+
     void aColumnSizedByHandStaysUntilNewHeaders()
     {
+        QFETCH(bool, doubleClicked);
         FittedTable f(250);
-        // The first column's right edge dragged left, narrower than its header.
-        f.dragEdgeTo(0, f.header()->minimumSectionSize());
+        if (doubleClicked) {
+            // Too narrow for any header whole, so the fit cuts the first.
+            f.table.resize(f.table.width() - f.table.viewport()->width() + f.header()->sectionSizeHint(0),
+                           200);
+            f.settle();
+            QVERIFY(f.header()->sectionSize(0) < f.header()->sectionSizeHint(0));
+            f.doubleClickEdge(0);
+            QVERIFY(f.header()->sectionSize(0) >= f.header()->sectionSizeHint(0));
+        } else {
+            // The first column's right edge dragged left, narrower than its header.
+            f.dragEdgeTo(0, f.header()->minimumSectionSize());
+            QVERIFY(f.header()->sectionSize(0) < f.header()->sectionSizeHint(0));
+        }
         const int byHand = f.header()->sectionSize(0);
-        QVERIFY(byHand < f.header()->sectionSizeHint(0));
         f.addRow({QStringLiteral("Last"), QStringLiteral("36.71"), QStringLiteral("BrAPI")});
-        f.table.resize(260, 200);
+        QCOMPARE(f.header()->sectionSize(0), byHand);
+        f.table.resize(f.table.width() + 10, 200);
         f.settle();
         QCOMPARE(f.header()->sectionSize(0), byHand);
         // The book sets the same headers again with every frame: that is no new mode.
@@ -252,6 +277,7 @@ private Q_SLOTS:
         f.settle();
         QCOMPARE(f.header()->sectionSize(0), byHand);
 
+        f.table.resize(260, 200);
         f.table.setHorizontalHeaderLabels(
             {QStringLiteral("Campo"), QStringLiteral("Valor"), QStringLiteral("Fonte")});
         f.settle();

@@ -57,4 +57,14 @@ struct ShownTable
         QTest::mouseRelease(grip, Qt::LeftButton, Qt::NoModifier, QPoint(x, y));
         settle();
     }
+
+    // Double-clicks the right edge of `column` in the header, which sizes it to its contents.
+    void doubleClickEdge(int column)
+    {
+        QWidget *grip = header()->viewport();
+        const QPoint edge(header()->sectionViewportPosition(column) + header()->sectionSize(column) - 1,
+                          header()->height() / 2);
+        QTest::mouseDClick(grip, Qt::LeftButton, Qt::NoModifier, edge);
+        settle();
+    }
 };
