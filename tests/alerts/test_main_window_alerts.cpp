@@ -712,8 +712,9 @@ private Q_SLOTS:
         if (price > 0)
             f.quote("AAPL", price);
         QStringList labels;
-        double shownTarget = -1, minimum = -1;
+        double shownTarget = -1, minimum = -1, least = -1;
         int decimals = 0;
+        // Read, then closed: a check that failed in here would leave the dialog open.
         NextWidget<QDialog> dialog([&](QDialog *d) {
             for (QLabel *label : d->findChildren<QLabel *>())
                 labels << label->text();
@@ -722,16 +723,17 @@ private Q_SLOTS:
             minimum = spin->minimum();
             decimals = spin->decimals();
             spin->setValue(0.000000004);
-            QCOMPARE(spin->value(), 0.00000001);
+            least = spin->value();
             d->reject();
         });
         f.window.showCreateAlertDialog("AAPL");
         QVERIFY(dialog.seen);
         QVERIFY(labels.contains("AAPL"));
-        QVERIFY(labels.contains(current));
+        QVERIFY2(labels.contains(current), qPrintable(labels.join(" | ")));
         QCOMPARE(shownTarget, target);
         QCOMPARE(minimum, 0.00000001);
         QCOMPARE(decimals, 8);
+        QCOMPARE(least, 0.00000001);
     }
 
     void acceptingArmsTheRuleAndCancelChangesNothing_data()
