@@ -409,20 +409,23 @@ private Q_SLOTS:
         f.chart.setChartTool(PriceChart::HorizontalLine);
         f.statuses.clear();
         ModalAnswers answers;
-        double initial = 0;
+        double initial = 0, minimum = -1;
+        int decimals = 0;
+        // Read, then answered: a check that failed in here would leave the dialog open.
         answers
-            .then([&initial, typed](QWidget *widget) {
+            .then([&, typed](QWidget *widget) {
                 auto *dialog = qobject_cast<QInputDialog *>(widget);
                 QVERIFY(dialog);
-                QCOMPARE(dialog->windowTitle(), QStringLiteral("Horizontal line"));
-                QCOMPARE(dialog->doubleDecimals(), 8);
-                QCOMPARE(dialog->doubleMinimum(), 0.00000001);
+                decimals = dialog->doubleDecimals();
+                minimum = dialog->doubleMinimum();
                 initial = dialog->doubleValue();
                 dialog->setDoubleValue(typed);
                 dialog->accept();
             })
             .then(ModalAnswers::color(QColor(0x11, 0x22, 0x33)));
         f.chart.addDrawingAt(QPointF(200, 113));
+        QCOMPARE(decimals, 8);
+        QCOMPARE(minimum, 0.00000001);
         QCOMPARE(initial, 105.0);
         QCOMPARE(answers.titles, (QStringList{"Horizontal line", "Line color"}));
         QCOMPARE(f.chart.drawingList().size(), 1);
@@ -444,14 +447,19 @@ private Q_SLOTS:
         SeriesFixture f;
         f.load(R"([{"price1":0.00001234},
                    {"type":"trend","index1":2,"index2":6,"price1":0.00001234,"price2":0.0000125}])");
+        // Each box is read, then answered: a check that failed in here would leave the dialog open.
+        struct Box
+        {
+            int decimals = 0;
+            double minimum = -1, value = -1;
+        };
+        QList<Box> boxes;
         ModalAnswers answers;
         answers
-            .then([](QWidget *widget) {
+            .then([&](QWidget *widget) {
                 auto *dialog = qobject_cast<QInputDialog *>(widget);
                 QVERIFY(dialog);
-                QCOMPARE(dialog->doubleDecimals(), 8);
-                QCOMPARE(dialog->doubleMinimum(), 0.00000001);
-                QCOMPARE(dialog->doubleValue(), 0.00001234);
+                boxes.append({dialog->doubleDecimals(), dialog->doubleMinimum(), dialog->doubleValue()});
                 dialog->setDoubleValue(0.00001236);
                 dialog->accept();
             })
@@ -461,20 +469,23 @@ private Q_SLOTS:
         QCOMPARE(f.chart.drawingList().at(0).price1, 0.00001236);
         QCOMPARE(f.chart.drawingList().at(0).label, QStringLiteral("0.00001236"));
 
-        answers.then([](QWidget *widget) {
+        answers.then([&](QWidget *widget) {
             const QList<QDoubleSpinBox *> spins = widget->findChildren<QDoubleSpinBox *>();
-            QCOMPARE(spins.size(), 2);
-            for (QDoubleSpinBox *spin : spins) {
-                QCOMPARE(spin->decimals(), 8);
-                QCOMPARE(spin->minimum(), 0.00000001);
-            }
-            QCOMPARE(spins.at(0)->value(), 0.00001234);
-            QCOMPARE(spins.at(1)->value(), 0.0000125);
-            spins.at(1)->setValue(0.000000004);
+            for (QDoubleSpinBox *spin : spins)
+                boxes.append({spin->decimals(), spin->minimum(), spin->value()});
+            if (spins.size() == 2)
+                spins.at(1)->setValue(0.000000004);
             qobject_cast<QDialog *>(widget)->accept();
         });
         f.chart.editDrawing(1);
         QVERIFY(answers.allUsed());
+        QCOMPARE(boxes.size(), 3);
+        const QList<double> opened{0.00001234, 0.00001234, 0.0000125};
+        for (int i = 0; i < boxes.size(); ++i) {
+            QCOMPARE(boxes.at(i).decimals, 8);
+            QCOMPARE(boxes.at(i).minimum, 0.00000001);
+            QCOMPARE(boxes.at(i).value, opened.at(i));
+        }
         QCOMPARE(f.chart.drawingList().at(1).price1, 0.00001234);
         QCOMPARE(f.chart.drawingList().at(1).price2, 0.00000001);
     }
