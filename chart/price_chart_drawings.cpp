@@ -173,7 +173,6 @@ bool PriceChart::showTrendLineDialog(Drawing &drawing)
     auto *startSpin = new QDoubleSpinBox(&dialog);
     auto *endSpin = new QDoubleSpinBox(&dialog);
     for (QDoubleSpinBox *spin : {startSpin, endSpin}) {
-        // Decimals before the range, or the least price would be rounded to the default two.
         spin->setDecimals(kDrawingPriceDecimals);
         spin->setRange(kMinDrawingPrice, kMaxDrawingPrice);
     }
