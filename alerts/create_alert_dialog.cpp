@@ -1,3 +1,4 @@
+#include "shell/formats.h"
 #include "shell/main_window.h"
 
 #include <QCheckBox>
@@ -34,7 +35,7 @@ void MainWindow::showCreateAlertDialog(const QString &symbol)
     form->addRow(localizedText(QStringLiteral("Symbol"), QString::fromUtf8("Símbolo")),
                  plainLabel(symbol, &dialog));
     form->addRow(localizedText(QStringLiteral("Current"), QStringLiteral("Atual")),
-                 plainLabel(current > 0.0 ? formatAlertPrice(current) : QStringLiteral("--"), &dialog));
+                 plainLabel(current > 0.0 ? formatPriceFixed(current, 4) : QStringLiteral("--"), &dialog));
 
     auto *condition = new QComboBox(&dialog);
     condition->setObjectName(QStringLiteral("alertConditionCombo"));
@@ -46,11 +47,13 @@ void MainWindow::showCreateAlertDialog(const QString &symbol)
     auto *target = new QDoubleSpinBox(&dialog);
     target->setObjectName(QStringLiteral("alertTargetSpin"));
     // Decimals first: with the default two, the minimum would round to 0 and a target of 0 could be
-    // armed, which the loader drops on the next start.
-    target->setDecimals(6);
-    target->setRange(0.000001, 1e9);
+    // armed, which the loader drops on the next start. Eight decimals are the finest tick the crypto
+    // venues quote, so a coin priced below a cent moves in steps far finer than its price.
+    target->setDecimals(8);
+    target->setRange(0.00000001, 1e9);
     target->setSingleStep(1.0);
-    target->setValue(current > 0.0 ? current : target->minimum());
+    const double start = alertTargetStart(current);
+    target->setValue(start > 0.0 ? start : target->minimum());
     form->addRow(localizedText(QStringLiteral("Target"), QStringLiteral("Alvo")), target);
 
     auto *repeat = new QCheckBox(
@@ -83,5 +86,5 @@ void MainWindow::showCreateAlertDialog(const QString &symbol)
     saveLocalSettings();
     appendEventLog(
         localizedText(QStringLiteral("Alert armed: %1 %2 %3"), QStringLiteral("Alerta armado: %1 %2 %3"))
-            .arg(symbol, alertConditionSign(alert.above), formatAlertPrice(alert.target)));
+            .arg(symbol, alertConditionSign(alert.above), formatPriceFixed(alert.target, 4)));
 }

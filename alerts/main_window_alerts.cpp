@@ -1,3 +1,4 @@
+#include "shell/formats.h"
 #include "shell/main_window.h"
 #include "watchlist/sorting_pause.h"
 
@@ -50,7 +51,7 @@ void MainWindow::checkAlerts(const QString &symbol, double last)
         appendEventLog(
             localizedText(QStringLiteral("ALERT HIT: %1 last %2 target %3%4"),
                           QString::fromUtf8("ALERTA DISPARADO: %1 último %2 alvo %3%4"))
-                .arg(fired.symbol, formatAlertPrice(last), formatAlertPrice(fired.target), suffix));
+                .arg(fired.symbol, formatPriceFixed(last, 4), formatPriceFixed(fired.target, 4), suffix));
     }
 }
 
@@ -89,8 +90,8 @@ void MainWindow::showAlertPopup(const PriceAlert &alert, double last)
 {
     QString text = localizedText(QStringLiteral("%1 alert triggered.\n\nLast: %2\nCondition: %3 %4"),
                                  QString::fromUtf8("Alerta de %1 disparado.\n\nÚltimo: %2\nCondição: %3 %4"))
-                       .arg(alert.symbol, formatAlertPrice(last), alertConditionSign(alert.above),
-                            formatAlertPrice(alert.target));
+                       .arg(alert.symbol, formatPriceFixed(last, 4), alertConditionSign(alert.above),
+                            formatPriceFixed(alert.target, 4));
     if (alert.repeating)
         text += QStringLiteral("\nMode: Repeat");
 

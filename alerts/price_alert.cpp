@@ -1,11 +1,8 @@
 #include "alerts/price_alert.h"
 
-#include <cmath>
+#include "shell/formats.h"
 
-QString formatAlertPrice(double value)
-{
-    return QString::number(value, 'f', 4);
-}
+#include <cmath>
 
 QString alertConditionSign(bool above)
 {
@@ -14,7 +11,14 @@ QString alertConditionSign(bool above)
 
 QString alertConditionText(bool above, double target)
 {
-    return alertConditionSign(above) + QLatin1Char(' ') + formatAlertPrice(target);
+    return alertConditionSign(above) + QLatin1Char(' ') + formatPriceFixed(target, 4);
+}
+
+double alertTargetStart(double current)
+{
+    if (!std::isfinite(current) || current <= 0.0)
+        return 0.0;
+    return current < 1.0 ? formatPriceFixed(current, 4).toDouble() : current;
 }
 
 bool alertPriceHits(const PriceAlert &alert, double last)
@@ -186,8 +190,8 @@ QList<AlertHistoryCell> alertHistoryCells(const AlertHistoryEntry &entry)
             {entry.event, std::nullopt},
             {entry.symbol, std::nullopt},
             {entry.condition, std::nullopt},
-            {formatAlertPrice(entry.target), entry.target},
-            {entry.price > 0.0 ? formatAlertPrice(entry.price) : QStringLiteral("--"), entry.price},
+            {formatPriceFixed(entry.target, 4), entry.target},
+            {entry.price > 0.0 ? formatPriceFixed(entry.price, 4) : QStringLiteral("--"), entry.price},
             {entry.status, std::nullopt}};
 }
 

@@ -27,7 +27,7 @@ struct AlertHistoryEntry
     QString timestamp; // local "yyyy-MM-dd HH:mm:ss"
     QString event;     // "Armed", "Triggered", "Rearmed", "Removed"
     QString symbol;
-    QString condition; // ">= 31.2000" / "<= 31.2000"
+    QString condition; // ">= 31.2000" / "<= 31.2000" / ">= 0.00001234"
     double target = 0.0;
     double price = 0.0; // 0 when no price was known
     QString status;     // "Active", "Active / Repeat", "Hit", "Inactive"
@@ -37,14 +37,17 @@ using SymbolNormalizer = std::function<QString(const QString &)>;
 
 constexpr qint64 kAlertCooldownMs = 60000;
 
-// Every price of the alert texts: fixed, 4 decimals, C-locale digits.
-QString formatAlertPrice(double value);
-
 // ">=" or "<=".
 QString alertConditionSign(bool above);
 
-// ">= 31.2000" / "<= 31.2000".
+// ">= 31.2000" / "<= 31.2000": the target with 4 decimals, even from 1000 up, widened below 1 as every
+// price text is (">= 0.00001234").
 QString alertConditionText(bool above, double target);
+
+// The target the create-alert dialog starts at for the symbol's current price: below 1 the price
+// rounded to the four significant digits the dialog shows it with, so that stepping starts from a
+// number the user can read; from 1 up the price itself. 0 when no price is known.
+double alertTargetStart(double current);
 
 // Whether a last price reaches the alert's level. A price that is not finite or not above 0 never does:
 // a failed provider can report 0, and 0 would fire every "below" alert.

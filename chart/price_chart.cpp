@@ -1,6 +1,7 @@
 #include "chart/price_chart.h"
 
 #include "chart/candle_store.h"
+#include "shell/formats.h"
 
 #include <QApplication>
 #include <QInputDialog>
@@ -398,18 +399,18 @@ void PriceChart::updateIndicatorSummary()
 {
     if (candles.isEmpty())
         return;
+    // The averages are prices and widen below 1; MACD is a difference around zero and keeps 4 decimals.
+    const auto price = [](double value) { return formatPriceFixed(value, 4); };
     const auto number = [](double value) { return QString::number(value, 'f', 4); };
     QStringList parts;
     if (showSma)
-        parts
-            << QStringLiteral("SMA%1=%2").arg(smaLength).arg(number(lastFiniteValue(computeSma(smaLength))));
+        parts << QStringLiteral("SMA%1=%2").arg(smaLength).arg(price(lastFiniteValue(computeSma(smaLength))));
     if (showEma)
-        parts
-            << QStringLiteral("EMA%1=%2").arg(emaLength).arg(number(lastFiniteValue(computeEma(emaLength))));
+        parts << QStringLiteral("EMA%1=%2").arg(emaLength).arg(price(lastFiniteValue(computeEma(emaLength))));
     if (showVwap)
         parts << QStringLiteral("VWAP%1=%2")
                      .arg(vwapSessionFlag ? QStringLiteral("(session)") : QStringLiteral("(anchored)"))
-                     .arg(number(lastFiniteValue(vwapSeries())));
+                     .arg(price(lastFiniteValue(vwapSeries())));
     if (showMacd) {
         const IndicatorSeries line = computeMacdLine();
         parts << QStringLiteral("MACD%1/%2/%3=%4 signal=%5")

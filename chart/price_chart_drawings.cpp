@@ -1,5 +1,7 @@
 #include "chart/price_chart.h"
 
+#include "shell/formats.h"
+
 #include <QColorDialog>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -16,13 +18,11 @@
 
 namespace {
 constexpr double kMaxDrawingPrice = 1e9;
+// Eight decimals, the finest tick the crypto venues quote, so that a line can sit on a price below a cent.
+constexpr double kMinDrawingPrice = 0.00000001;
+constexpr int kDrawingPriceDecimals = 8;
 constexpr double kHitDistance = 7.0;
 constexpr double kMinTrendDrag = 8.0;
-
-QString fourDecimals(double value)
-{
-    return QString::number(value, 'f', 4);
-}
 } // namespace
 
 bool PriceChart::isDrawingTypeVisible(int type) const
@@ -76,9 +76,10 @@ void PriceChart::addDrawingAt(const QPointF &point)
     QString status;
     if (drawMode == HorizontalLine) {
         bool ok = false;
-        const double value = QInputDialog::getDouble(
-            this, QStringLiteral("Horizontal line"), QStringLiteral("Price"),
-            std::clamp(price, 0.0, kMaxDrawingPrice), 0.0, kMaxDrawingPrice, 6, &ok, Qt::WindowFlags(), 1.0);
+        const double value =
+            QInputDialog::getDouble(this, QStringLiteral("Horizontal line"), QStringLiteral("Price"),
+                                    std::clamp(price, kMinDrawingPrice, kMaxDrawingPrice), kMinDrawingPrice,
+                                    kMaxDrawingPrice, kDrawingPriceDecimals, &ok, Qt::WindowFlags(), 1.0);
         if (!self || !ok)
             return;
         const QColor color = pickLineColor(QColor(0xf3, 0xb2, 0x4a));
@@ -86,9 +87,9 @@ void PriceChart::addDrawingAt(const QPointF &point)
             return;
         drawing.type = DrawingType::Horizontal;
         drawing.price1 = drawing.price2 = value;
-        drawing.label = fourDecimals(value);
+        drawing.label = formatPriceFixed(value, 4);
         drawing.color = color;
-        status = QStringLiteral("Drawing added: horizontal %1").arg(fourDecimals(value));
+        status = QStringLiteral("Drawing added: horizontal %1").arg(formatPriceFixed(value, 4));
     } else {
         bool ok = false;
         const QString label =
@@ -172,8 +173,8 @@ bool PriceChart::showTrendLineDialog(Drawing &drawing)
     auto *startSpin = new QDoubleSpinBox(&dialog);
     auto *endSpin = new QDoubleSpinBox(&dialog);
     for (QDoubleSpinBox *spin : {startSpin, endSpin}) {
-        spin->setDecimals(6);
-        spin->setRange(0.0, kMaxDrawingPrice);
+        spin->setDecimals(kDrawingPriceDecimals);
+        spin->setRange(kMinDrawingPrice, kMaxDrawingPrice);
     }
     startSpin->setValue(drawing.price1);
     endSpin->setValue(drawing.price2);
@@ -241,7 +242,7 @@ void PriceChart::moveDrawing(int index, const QPointF &point, const QPointF &pre
         if (snap)
             drawing.price1 = snapToOhlc(indexNow, drawing.price1);
         drawing.price2 = drawing.price1;
-        drawing.label = fourDecimals(drawing.price1);
+        drawing.label = formatPriceFixed(drawing.price1, 4);
     } else if (drawing.type == DrawingType::Vertical) {
         drawing.index1 = std::clamp(drawing.index1 + deltaIndex, range.first, range.last);
         drawing.index2 = drawing.index1;
@@ -282,11 +283,11 @@ void PriceChart::editDrawing(int index)
             if (drawing.type == DrawingType::Horizontal) {
                 const double value = QInputDialog::getDouble(
                     this, QStringLiteral("Edit horizontal line"), QStringLiteral("Price"),
-                    std::clamp(drawing.price1, 0.0, kMaxDrawingPrice), 0.0, kMaxDrawingPrice, 6, &ok,
-                    Qt::WindowFlags(), 1.0);
+                    std::clamp(drawing.price1, kMinDrawingPrice, kMaxDrawingPrice), kMinDrawingPrice,
+                    kMaxDrawingPrice, kDrawingPriceDecimals, &ok, Qt::WindowFlags(), 1.0);
                 if (ok) {
                     drawing.price1 = drawing.price2 = value;
-                    drawing.label = fourDecimals(value);
+                    drawing.label = formatPriceFixed(value, 4);
                 }
             } else {
                 const QString text =

@@ -155,8 +155,10 @@ void PriceChart::paintEvent(QPaintEvent *)
 
     painter.setPen(mutedTextColor());
     const QRectF labels(plot.left(), rect().bottom() - 18, plot.width(), 16);
-    painter.drawText(labels, Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("min %1").arg(low, 0, 'f', 2));
-    painter.drawText(labels, Qt::AlignRight | Qt::AlignBottom, QStringLiteral("max %1").arg(high, 0, 'f', 2));
+    painter.drawText(labels, Qt::AlignLeft | Qt::AlignBottom,
+                     QStringLiteral("min %1").arg(formatPriceFixed(low, 2)));
+    painter.drawText(labels, Qt::AlignRight | Qt::AlignBottom,
+                     QStringLiteral("max %1").arg(formatPriceFixed(high, 2)));
 }
 
 void PriceChart::drawCandles(QPainter &painter, const QRectF &plot, double low, double high, qint64 first,
@@ -395,7 +397,7 @@ void PriceChart::drawSeriesPath(QPainter &painter, const QRectF &plot, int slot,
     painter.drawLines(segments);
     painter.drawText(QRectF(plot.right() - 160, plot.top() + 4 + legendOffset, 156, 16),
                      Qt::AlignRight | Qt::AlignVCenter,
-                     QStringLiteral("%1 %2").arg(label).arg(cachedLastFinite(slot), 0, 'f', 2));
+                     QStringLiteral("%1 %2").arg(label, formatPriceFixed(cachedLastFinite(slot), 2)));
     legendOffset += 16;
 }
 
@@ -485,7 +487,7 @@ void PriceChart::drawDrawings(QPainter &painter, const QRectF &plot, double low,
             drawHandleBox(painter, QPointF(plot.right() - 4, p1.y()), color, drawing.locked);
             painter.setPen(pen);
             painter.drawText(QRectF(plot.right() - 150, p1.y() - 18, 146, 16),
-                             Qt::AlignRight | Qt::AlignVCenter, QString::number(drawing.price1, 'f', 4));
+                             Qt::AlignRight | Qt::AlignVCenter, formatPriceFixed(drawing.price1, 4));
         } else if (drawing.type == DrawingType::Vertical) {
             drawHandleBox(painter, QPointF(p1.x(), plot.top() + 4), color, drawing.locked);
             drawHandleBox(painter, QPointF(p1.x(), plot.bottom() - 4), color, drawing.locked);
@@ -499,8 +501,8 @@ void PriceChart::drawDrawings(QPainter &painter, const QRectF &plot, double low,
             painter.drawText(QRectF(plot.right() - 190, p2.y() - 18, 186, 16),
                              Qt::AlignRight | Qt::AlignVCenter,
                              QStringLiteral("%1  %2 -> %3")
-                                 .arg(drawing.label, QString::number(drawing.price1, 'f', 4),
-                                      QString::number(drawing.price2, 'f', 4)));
+                                 .arg(drawing.label, formatPriceFixed(drawing.price1, 4),
+                                      formatPriceFixed(drawing.price2, 4)));
         }
     }
     if (trendPreviewActive) {
@@ -519,13 +521,10 @@ void PriceChart::drawCrosshair(QPainter &painter, const QRectF &plot, const QRec
     painter.setPen(QPen(crosshairColor(), 1, Qt::DashLine));
     painter.drawLine(QPointF(x, plot.top()), QPointF(x, volume.bottom()));
     painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
-    const QString text = QStringLiteral("%1\nO %2  H %3\nL %4  C %5\nV %6")
-                             .arg(timeAxisLabel(c.time))
-                             .arg(c.open, 0, 'f', 2)
-                             .arg(c.high, 0, 'f', 2)
-                             .arg(c.low, 0, 'f', 2)
-                             .arg(c.close, 0, 'f', 2)
-                             .arg(formatCompactNumber(c.volume));
+    const QString text =
+        QStringLiteral("%1\nO %2  H %3\nL %4  C %5\nV %6")
+            .arg(timeAxisLabel(c.time), formatPriceFixed(c.open, 2), formatPriceFixed(c.high, 2),
+                 formatPriceFixed(c.low, 2), formatPriceFixed(c.close, 2), formatCompactNumber(c.volume));
     const QRectF box = crosshairBoxRect(plot, x, text.split(QLatin1Char('\n')),
                                         QFontMetricsF(painter.font(), painter.device()));
     painter.fillRect(box, overlayBoxFill());

@@ -217,8 +217,7 @@ void MainWindow::fillMoversTable(QTableWidget *table, const QList<MoverEntry> &l
         table->insertRow(row);
         const double turnover = moverTurnover(entry);
         setMoversCell(table, row, 0, entry.symbol, 0.0, false);
-        setMoversCell(table, row, 1, QString::number(entry.price, 'f', entry.price >= 1000.0 ? 2 : 4),
-                      entry.price, true);
+        setMoversCell(table, row, 1, formatPrice(entry.price), entry.price, true);
         setMoversCell(table, row, 2, percentText(entry.changePct), entry.changePct, true);
         setMoversCell(table, row, 3, formatCompactNumber(entry.volume), entry.volume, true);
         setMoversCell(table, row, 4, formatCompactNumber(turnover), turnover, true);

@@ -187,7 +187,7 @@ void MainWindow::writeScreenerRow(int row, const QString &symbol, const Screener
     const QColor changeColor = values.changeKnown && values.change < 0.0 ? kScreenerRed : kScreenerGreen;
     setScreenerCell(row, 0, symbol, 0.0, false, QColor());
     setScreenerCell(row, 1, values.asset, 0.0, false, QColor());
-    setScreenerCell(row, 2, values.priceKnown ? QString::number(values.price, 'f', 4) : QStringLiteral("--"),
+    setScreenerCell(row, 2, values.priceKnown ? formatPriceFixed(values.price, 4) : QStringLiteral("--"),
                     values.price, values.priceKnown, QColor());
     setScreenerCell(row, 3,
                     values.changeKnown ? QStringLiteral("%1%").arg(QString::number(values.change, 'f', 2))
@@ -213,7 +213,7 @@ void MainWindow::updateScreenerRow(const QString &symbol, const ScreenerRowValue
     const QColor changeColor = values.changeKnown && values.change < 0.0 ? kScreenerRed : kScreenerGreen;
     const ScreenerCell cells[] = {
         {values.asset, 0.0, false, QColor()},
-        {values.priceKnown ? QString::number(values.price, 'f', 4) : QStringLiteral("--"), values.price,
+        {values.priceKnown ? formatPriceFixed(values.price, 4) : QStringLiteral("--"), values.price,
          values.priceKnown, QColor()},
         {values.changeKnown ? QStringLiteral("%1%").arg(QString::number(values.change, 'f', 2))
                             : QStringLiteral("--"),

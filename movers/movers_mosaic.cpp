@@ -18,11 +18,6 @@ QColor themed(bool light, const char *dark, const char *lightColor)
 }
 } // namespace
 
-QString formatMosaicPrice(double price)
-{
-    return QString::number(price, 'f', price >= 1000.0 ? 2 : 4);
-}
-
 QList<QRectF> mosaicTileRects(const QSizeF &size, int entryCount)
 {
     QList<QRectF> tiles;
@@ -140,8 +135,7 @@ void MoversMosaic::paintEvent(QPaintEvent *)
         if (tile.height() >= 42.0) {
             painter.setPen(QColor(QStringLiteral("#d8e6e3")));
             const QString detail =
-                QStringLiteral("%1  Vol %2")
-                    .arg(formatMosaicPrice(entry.price), formatCompactNumber(entry.volume));
+                QStringLiteral("%1  Vol %2").arg(formatPrice(entry.price), formatCompactNumber(entry.volume));
             painter.drawText(tile.adjusted(5, 2, -5, -3), Qt::AlignLeft | Qt::AlignBottom,
                              detailMetrics.elidedText(detail, Qt::ElideRight, textWidth));
         }

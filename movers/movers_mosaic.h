@@ -11,9 +11,6 @@
 
 #include <functional>
 
-// Fixed notation, 2 decimals from 1000 up, else 4.
-QString formatMosaicPrice(double price);
-
 // The tiles of `entryCount` movers in a widget of `size`: 5 px margin and gaps, 3 columns below 471 px
 // of width else 4, at most 4 rows below 256 px of height else 5, the rows filling the height. No tile at
 // all when a tile would have no width or height (a squeezed splitter).

@@ -1,5 +1,6 @@
 #include "portfolio/portfolio_valuation.h"
 
+#include "shell/formats.h"
 #include "watchlist/symbol_rules.h"
 
 #include <cmath>
@@ -51,14 +52,15 @@ PositionValuation valuePosition(const PortfolioPosition &position, double last)
 
     value.cells.append({position.symbol, std::nullopt, QString()});
     value.cells.append(numberCell(position.quantity, 8));
-    value.cells.append(numberCell(position.averagePrice, 4));
+    // Prices widen below 1 like every price text; quantity and money keep their fixed decimals.
+    value.cells.append(numberCell(position.averagePrice, priceDecimals(position.averagePrice, 4)));
     if (!value.priced) {
         value.cells.append({QStringLiteral("--"), 0.0, QString()});
         for (int column = 4; column < 7; ++column)
             value.cells.append({QStringLiteral("--"), 0.0, QString()});
         return value;
     }
-    value.cells.append(numberCell(last, last >= 1000.0 ? 2 : 4));
+    value.cells.append({formatPrice(last), last, QString()});
     value.cells.append(numberCell(value.market, 2));
     PortfolioCell pnl = numberCell(value.pnl, 2);
     PortfolioCell percent = numberCell(value.pnlPercent, 2);

@@ -180,8 +180,3 @@ bool stepMatchesPreset(double step, double presetStep)
 {
     return std::abs(step - presetStep) <= std::max(presetStep * 0.000001, 0.000000001);
 }
-
-QString bookTablePrice(double price)
-{
-    return QString::number(price, 'f', price >= 1000.0 ? 2 : 4);
-}

@@ -80,6 +80,3 @@ QString bookStepSuffixText(double step, const QString &word);
 
 // Whether a step is the one a preset gives, allowing for the spin box's 6 decimals.
 bool stepMatchesPreset(double step, double presetStep);
-
-// A price in the book's tables and tiles: 2 decimals from 1000 up, else 4 (no check of the sign).
-QString bookTablePrice(double price);

@@ -1,3 +1,4 @@
+#include "shell/formats.h"
 #include "shell/main_window.h"
 #include "streams/stream_messages.h"
 
@@ -163,7 +164,7 @@ void MainWindow::fillBookRows(QTableWidget *table, const AggregatedLevels &level
     for (int row = 0; row < levels.size(); ++row) {
         const AggregatedLevel &level = levels.at(row);
         total += level.size;
-        makeBookItem(table, row, 0, bookTablePrice(level.price), isBid);
+        makeBookItem(table, row, 0, formatPrice(level.price), isBid);
         makeBookItem(table, row, 1, QString::number(level.size, 'f', sizeDecimals), isBid);
         makeBookItem(table, row, 2, QString::number(total, 'f', sizeDecimals), isBid);
     }
@@ -194,11 +195,11 @@ void MainWindow::updateBookMetrics(const BookSnapshot &snapshot, const QString &
         const double volume = bidVolume + askVolume;
         const double imbalance = volume > 0.0 ? (bidVolume - askVolume) / volume * 100.0 : 0.0;
         // Put together piece by piece: a label or value holding "%1" must stay as it is.
-        bookTitleLabel->setText(
-            label + QStringLiteral("  Spread ") + QString::number(snapshot.spread, 'f', 4) +
-            QStringLiteral("  Mid ") + QString::number(mid, 'f', 4) + QStringLiteral("  ") +
-            localizedText(QStringLiteral("Imb"), QStringLiteral("Desb")) + QLatin1Char(' ') +
-            QString::number(imbalance, 'f', 1) + QLatin1Char('%') + bookStepSuffix());
+        bookTitleLabel->setText(label + QStringLiteral("  Spread ") + formatPriceFixed(snapshot.spread, 4) +
+                                QStringLiteral("  Mid ") + formatPriceFixed(mid, 4) + QStringLiteral("  ") +
+                                localizedText(QStringLiteral("Imb"), QStringLiteral("Desb")) +
+                                QLatin1Char(' ') + QString::number(imbalance, 'f', 1) + QLatin1Char('%') +
+                                bookStepSuffix());
     }
     fillBookSideLevels(askTable, snapshot.asks, false);
     fillBookSideLevels(bidTable, snapshot.bids, true);

@@ -1,4 +1,5 @@
 #include "app/endpoints.h"
+#include "shell/formats.h"
 #include "shell/main_window.h"
 #include "streams/stream_messages.h"
 #include "watchlist/market_table_item.h"
@@ -104,7 +105,7 @@ void MainWindow::insertTapeRow(const QString &timeText, double price, double siz
     tapeTable->setSortingEnabled(false);
     tapeTable->insertRow(0);
     setTapeItem(0, 0, timeText, colour);
-    setTapeItem(0, 1, bookTablePrice(price), colour, price);
+    setTapeItem(0, 1, formatPrice(price), colour, price);
     if (std::isfinite(size))
         setTapeItem(0, 2, QString::number(size, 'f', 5), colour, size);
     else

@@ -1,5 +1,6 @@
 #include "chart/candle_store.h"
 #include "providers/quote.h"
+#include "shell/formats.h"
 #include "shell/main_window.h"
 #include "watchlist/market_table_item.h"
 #include "watchlist/quote_columns.h"
@@ -79,7 +80,7 @@ void MainWindow::updateQuoteRow(const QString &symbol, double last, double chang
         updateIndicatorColumns(symbol, row);
         // A price that is not a number shows as missing and carries no sort value.
         if (std::isfinite(last))
-            setQuoteNumberCell(row, QuoteColumnLast, formatQuotePrice(last), last);
+            setQuoteNumberCell(row, QuoteColumnLast, formatPrice(last), last);
         else
             setQuoteCell(row, QuoteColumnLast, QStringLiteral("--"));
         if (std::isfinite(changePercent))
@@ -175,10 +176,10 @@ void MainWindow::writeQuoteOhlc(const QString &symbol, int row)
         return;
     const Candle &last = candles.constLast();
     // The caller holds a SortingPause: `row` is only good while sorting is off.
-    setQuoteNumberCell(row, QuoteColumnOpen, formatQuotePrice(last.open), last.open);
-    setQuoteNumberCell(row, QuoteColumnHigh, formatQuotePrice(last.high), last.high);
-    setQuoteNumberCell(row, QuoteColumnLow, formatQuotePrice(last.low), last.low);
-    setQuoteNumberCell(row, QuoteColumnClose, formatQuotePrice(last.close), last.close);
+    setQuoteNumberCell(row, QuoteColumnOpen, formatPrice(last.open), last.open);
+    setQuoteNumberCell(row, QuoteColumnHigh, formatPrice(last.high), last.high);
+    setQuoteNumberCell(row, QuoteColumnLow, formatPrice(last.low), last.low);
+    setQuoteNumberCell(row, QuoteColumnClose, formatPrice(last.close), last.close);
 }
 
 void MainWindow::colorQuoteRow(int row, double changePercent)
@@ -238,8 +239,8 @@ QString MainWindow::providerDisplayName(const QString &symbol, const QString &pr
 
 double MainWindow::lastPriceForSymbol(const QString &symbol) const
 {
-    // The cell's own number, not its text: the text keeps 4 decimals, which turns a price of 0.0000123
-    // into 0 and every valuation, pre-fill and step built on it into nonsense.
+    // The cell's own number, not its text: the text is rounded for reading (four significant digits
+    // below 1), and every valuation, pre-fill and step built on it would carry that rounding.
     const int row = findSymbolRow(symbol);
     return row < 0 ? 0.0 : tableNumber(row, QuoteColumnLast);
 }

@@ -6,11 +6,6 @@
 
 #include <cmath>
 
-QString formatQuotePrice(double value)
-{
-    return QString::number(value, 'f', value >= 1000.0 ? 2 : 4);
-}
-
 QString changeDirection(double changePercent)
 {
     if (changePercent > 0.0)
@@ -70,7 +65,7 @@ QString candleTooltipText(const QString &symbol, const QString &timeframe, const
     const QString time =
         QDateTime::fromSecsSinceEpoch(candleSeconds(last.time)).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     return QStringLiteral("%1  %2\nTime: %3\nOpen: %4\nHigh: %5\nLow: %6\nClose: %7\nVolume: %8")
-        .arg(symbol, timeframe, time, QString::number(last.open, 'f', 4), QString::number(last.high, 'f', 4),
-             QString::number(last.low, 'f', 4), QString::number(last.close, 'f', 4),
+        .arg(symbol, timeframe, time, formatPriceFixed(last.open, 4), formatPriceFixed(last.high, 4),
+             formatPriceFixed(last.low, 4), formatPriceFixed(last.close, 4),
              formatCompactNumber(last.volume));
 }

@@ -4,10 +4,6 @@
 
 #include <QString>
 
-// Prices in the quote table: 2 decimals from 1000 up, 4 below (negative values always get 4).
-// C-locale digits whatever the user's locale.
-QString formatQuotePrice(double value);
-
 // The direction a tile shows for the change of a row: "up", "down" or "flat" (also for a change that is
 // not finite). A change too small for the two decimals shown still has its direction, as the cell's
 // colour does.
@@ -29,6 +25,7 @@ QString changeColorName(double changePercent);
 // A number as a table cell shows it, with any "%" removed; `ok` tells whether it read.
 double displayedNumber(const QString &text, bool *ok = nullptr);
 
-// The tooltip of a quote row: the last candle's local time, open, high, low, close (4 decimals) and
-// compact volume under the symbol and the chart's timeframe, or a note that no candle exists yet.
+// The tooltip of a quote row: the last candle's local time, open, high, low, close (4 decimals even from
+// 1000 up, more below 1 as every price text) and compact volume under the symbol and the chart's
+// timeframe, or a note that no candle exists yet.
 QString candleTooltipText(const QString &symbol, const QString &timeframe, const CandleList &candles);

@@ -1,4 +1,5 @@
 #include "chart/price_chart.h"
+#include "shell/formats.h"
 #include "shell/main_window.h"
 #include "watchlist/market_table_item.h"
 #include "watchlist/quote_columns.h"
@@ -213,8 +214,13 @@ void MainWindow::setIndicatorCell(int row, int column, double value)
 {
     if (!quoteTable)
         return;
-    if (std::isfinite(value))
-        quoteTable->setItem(row, column, MarketTableItem::withNumber(formatQuotePrice(value), value));
-    else
+    if (std::isfinite(value)) {
+        // MACD is no price but a difference that swings around zero: widening only its positive side
+        // would make its text change length with every sign flip, so it keeps the plain decimals.
+        const QString text = column == QuoteColumnMacd ? QString::number(value, 'f', value >= 1000.0 ? 2 : 4)
+                                                       : formatPrice(value);
+        quoteTable->setItem(row, column, MarketTableItem::withNumber(text, value));
+    } else {
         quoteTable->setItem(row, column, new MarketTableItem(QStringLiteral("--")));
+    }
 }

@@ -132,6 +132,49 @@ private Q_SLOTS:
         QCOMPARE(f.popups().size(), 1);
     }
 
+    // Every text of a hit shows the prices of a coin below a cent with four significant digits, and
+    // prices from 1 up with 4 decimals as always, also from 1000 up.
+    void aHitShowsItsPricesAtEveryScale_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<double>("target");
+        QTest::addColumn<double>("last");
+        QTest::addColumn<QString>("targetText");
+        QTest::addColumn<QString>("lastText");
+        QTest::newRow("below a cent") << "SHIBUSDT" << 0.0000123 << 0.00001234 << "0.00001230"
+                                      << "0.00001234";
+        QTest::newRow("equity") << "PETR4.SA" << 36.5 << 36.71 << "36.5000"
+                                << "36.7100";
+        QTest::newRow("from a thousand up") << "BTCUSDT" << 104000.0 << 104532.18 << "104000.0000"
+                                            << "104532.1800";
+    }
+
+    void aHitShowsItsPricesAtEveryScale()
+    {
+        QFETCH(QString, symbol);
+        QFETCH(double, target);
+        QFETCH(double, last);
+        QFETCH(QString, targetText);
+        QFETCH(QString, lastText);
+        AlertWindow f;
+        f.addRow(symbol);
+        f.arm(symbol, target, true);
+        f.window.eventConsole->clear();
+        f.quote(symbol, last);
+
+        QCOMPARE(
+            f.console().filter("ALERT HIT"),
+            QStringList{QStringLiteral("ALERT HIT: %1 last %2 target %3").arg(symbol, lastText, targetText)});
+        QCOMPARE(f.historyColumn(3), QStringList{">= " + targetText});
+        QCOMPARE(f.historyColumn(4), QStringList{targetText});
+        QCOMPARE(f.historyColumn(5), QStringList{lastText});
+        const QList<QMessageBox *> boxes = f.popups();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.first()->text(), QStringLiteral("%1 alert triggered.\n\nLast: %2\nCondition: >= %3")
+                                            .arg(symbol, lastText, targetText));
+        f.closePopups();
+    }
+
     void aOneShotSleepsAndARepeatWaitsOutItsCooldown()
     {
         AlertWindow f;
@@ -588,7 +631,7 @@ private Q_SLOTS:
         }
         QCOMPARE(f.window.alertHistory.last().event, event);
         QCOMPARE(f.window.alertHistory.last().price, 0.0000123);
-        QCOMPARE(f.historyText(1, 5), QStringLiteral("0.0000"));
+        QCOMPARE(f.historyText(1, 5), QStringLiteral("0.00001230"));
     }
 
     void aClickBelowTheRowsFindsNoAlert()
@@ -669,11 +712,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("current");
         QTest::addColumn<double>("target");
         QTest::newRow("priced") << 25.5 << "25.5000" << 25.5;
-        QTest::newRow("unpriced") << 0.0 << "--" << 0.000001;
-        QTest::newRow("below the minimum") << 0.00000042 << "0.0000" << 0.000001;
-        // The cell shows 4 decimals (2 from 1000 up); the dialog takes the price it stores.
-        QTest::newRow("more decimals than shown") << 0.123456 << "0.1235" << 0.123456;
-        QTest::newRow("a price that shows as zero") << 0.0000123 << "0.0000" << 0.000012;
+        QTest::newRow("unpriced") << 0.0 << "--" << 0.00000001;
+        QTest::newRow("finer than the finest tick") << 0.000000004 << "0.00000000" << 0.00000001;
+        QTest::newRow("at the finest tick") << 0.00000042 << "0.00000042" << 0.00000042;
+        // Below 1 the dialog opens at the four significant digits its Current line shows.
+        QTest::newRow("four digits below 1") << 0.123456 << "0.1235" << 0.1235;
+        QTest::newRow("below a cent") << 0.0000123456 << "0.00001235" << 0.00001235;
+        QTest::newRow("below a cent, exact") << 0.0000123 << "0.00001230" << 0.0000123;
+        // From 1 up it opens at the price the cell stores, whatever the decimals shown.
         QTest::newRow("two decimals from 1000 up") << 1234.5678 << "1234.5678" << 1234.5678;
     }
 
@@ -687,8 +733,9 @@ private Q_SLOTS:
         if (price > 0)
             f.quote("AAPL", price);
         QStringList labels;
-        double shownTarget = -1, minimum = -1;
+        double shownTarget = -1, minimum = -1, least = -1;
         int decimals = 0;
+        // Read, then closed: a check that failed in here would leave the dialog open.
         NextWidget<QDialog> dialog([&](QDialog *d) {
             for (QLabel *label : d->findChildren<QLabel *>())
                 labels << label->text();
@@ -696,17 +743,18 @@ private Q_SLOTS:
             shownTarget = spin->value();
             minimum = spin->minimum();
             decimals = spin->decimals();
-            spin->setValue(0.00000042);
-            QCOMPARE(spin->value(), 0.000001);
+            spin->setValue(0.000000004);
+            least = spin->value();
             d->reject();
         });
         f.window.showCreateAlertDialog("AAPL");
         QVERIFY(dialog.seen);
         QVERIFY(labels.contains("AAPL"));
-        QVERIFY(labels.contains(current));
+        QVERIFY2(labels.contains(current), qPrintable(labels.join(" | ")));
         QCOMPARE(shownTarget, target);
-        QCOMPARE(minimum, 0.000001);
-        QCOMPARE(decimals, 6);
+        QCOMPARE(minimum, 0.00000001);
+        QCOMPARE(decimals, 8);
+        QCOMPARE(least, 0.00000001);
     }
 
     void acceptingArmsTheRuleAndCancelChangesNothing_data()

@@ -211,8 +211,11 @@ private Q_SLOTS:
                                          << ">= 31.2000"
                                          << "Active / Repeat";
         QTest::newRow("hit repeating") << alertOn("AAPL", 0.000001, false, true) << "Hit"
-                                       << "<= 0.0000"
+                                       << "<= 0.00000100"
                                        << "Hit";
+        QTest::newRow("below a cent") << alertOn("SHIBUSDT", 0.00001234, true) << "Active"
+                                      << ">= 0.00001234"
+                                      << "Active";
         QTest::newRow("removed repeating") << alertOn("AAPL", 1234567.891, false, true) << "Inactive"
                                            << "<= 1234567.8910"
                                            << "Inactive";
@@ -229,6 +232,31 @@ private Q_SLOTS:
         QCOMPARE(entry.condition, condition);
         QCOMPARE(entry.status, shownStatus);
         QCOMPARE(entry.target, alert.target);
+    }
+
+    // Below 1 the dialog starts at the four significant digits it shows; from 1 up at the price itself.
+    void theDialogStartsAtTheShownDigits_data()
+    {
+        QTest::addColumn<double>("current");
+        QTest::addColumn<double>("start");
+        QTest::newRow("below a cent") << 0.0000123456 << 0.00001235;
+        QTest::newRow("already four digits") << 0.0000123 << 0.0000123;
+        QTest::newRow("below 1") << 0.123456 << 0.1235;
+        QTest::newRow("rounds up to 1") << 0.99996 << 1.0;
+        QTest::newRow("finer than the finest tick") << 0.000000004 << 0.0;
+        QTest::newRow("from 1 up as it is") << 1.23456789 << 1.23456789;
+        QTest::newRow("from 1000 up as it is") << 1234.5678 << 1234.5678;
+        QTest::newRow("no price") << 0.0 << 0.0;
+        QTest::newRow("negative") << -5.0 << 0.0;
+        QTest::newRow("not a number") << kNaN << 0.0;
+        QTest::newRow("infinite") << kInf << 0.0;
+    }
+
+    void theDialogStartsAtTheShownDigits()
+    {
+        QFETCH(double, current);
+        QFETCH(double, start);
+        QCOMPARE(alertTargetStart(current), start);
     }
 
     void historyColoursFollowTheExactWord_data()

@@ -1,10 +1,10 @@
 #include "chart/candle_store.h"
 #include "chart/price_chart.h"
+#include "shell/formats.h"
 #include "tests/chart/candle_fixtures.h"
 #include "tests/chart/modal_answers.h"
 #include "tests/providers/quote_road_fixture.h"
 #include "tests/support/test_main.h"
-#include "watchlist/quote_display.h"
 
 #include <QDir>
 #include <QFile>
@@ -122,14 +122,14 @@ private Q_SLOTS:
         QCOMPARE(stored.size(), 13);
         QCOMPARE(stored.first().low, 802.04); // the real outlier is kept: it is a valid price
         const Candle &last = stored.last();
-        QCOMPARE(road.cell(QStringLiteral("BTCUSDT"), QuoteColumnOpen), formatQuotePrice(last.open));
-        QCOMPARE(road.cell(QStringLiteral("BTCUSDT"), QuoteColumnClose), formatQuotePrice(last.close));
+        QCOMPARE(road.cell(QStringLiteral("BTCUSDT"), QuoteColumnOpen), formatPrice(last.open));
+        QCOMPARE(road.cell(QStringLiteral("BTCUSDT"), QuoteColumnClose), formatPrice(last.close));
         // Thirteen bars: no SMA20 yet, every other indicator has a value.
         QCOMPARE(road.cell(QStringLiteral("BTCUSDT"), QuoteColumnSma), QStringLiteral("--"));
         QCOMPARE(road.cell(QStringLiteral("BTCUSDT"), QuoteColumnEma),
-                 formatQuotePrice(MainWindow::latestEma(stored, 20)));
+                 formatPrice(MainWindow::latestEma(stored, 20)));
         QCOMPARE(road.cell(QStringLiteral("BTCUSDT"), QuoteColumnVwap),
-                 formatQuotePrice(MainWindow::latestVwap(stored, false)));
+                 formatPrice(MainWindow::latestVwap(stored, false)));
         QVERIFY(road.cell(QStringLiteral("BTCUSDT"), QuoteColumnMacd) != QStringLiteral("--"));
         // The chart shows the same list, not a copy of it.
         QCOMPARE(road.w().priceChart->series().size(), 13);
@@ -589,8 +589,8 @@ private Q_SLOTS:
         road.w().priceChart->applyIndicatorSettings(QJsonDocument::fromJson(R"({"sma_period":3})").object());
         road.w().onChartChanged();
         QCOMPARE(road.w().quoteTable->horizontalHeaderItem(QuoteColumnSma)->text(), QStringLiteral("SMA3"));
-        QCOMPARE(road.cell(QStringLiteral("AAPL"), QuoteColumnSma), formatQuotePrice(3.0));
-        QCOMPARE(road.cell(QStringLiteral("MSFT"), QuoteColumnSma), formatQuotePrice(30.0));
+        QCOMPARE(road.cell(QStringLiteral("AAPL"), QuoteColumnSma), formatPrice(3.0));
+        QCOMPARE(road.cell(QStringLiteral("MSFT"), QuoteColumnSma), formatPrice(30.0));
         QVERIFY(road.w().quoteTable->isSortingEnabled());
         QCOMPARE(settingsFile()
                      .value(QStringLiteral("indicators"))

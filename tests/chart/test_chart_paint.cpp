@@ -1,8 +1,10 @@
 #include "chart/price_chart.h"
 #include "tests/chart/candle_fixtures.h"
+#include "tests/support/painted_texts.h"
 #include "tests/support/test_main.h"
 
 #include <QImage>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -255,6 +257,53 @@ private Q_SLOTS:
         }
         QVERIFY2(left > 20, qPrintable(QString::number(left)));
         QVERIFY(right > 20);
+    }
+
+    // The prices the chart writes: 2 decimals in the min and max labels, the legends and the crosshair
+    // box, 4 on a line's label, each widened below 1 to four significant digits.
+    void pricesReadAtEveryScale_data()
+    {
+        QTest::addColumn<double>("mid");
+        QTest::addColumn<double>("reach");
+        QTest::addColumn<QStringList>("shown"); // low, high and mid with 2 decimals, mid with 4
+        QTest::newRow("below a cent")
+            << 0.0000125 << 0.0000003 << QStringList{"0.00001220", "0.00001280", "0.00001250", "0.00001250"};
+        QTest::newRow("equity") << 36.71 << 0.5 << QStringList{"36.21", "37.21", "36.71", "36.7100"};
+        QTest::newRow("from a thousand up")
+            << 104532.18 << 10.0 << QStringList{"104522.18", "104542.18", "104532.18", "104532.1800"};
+    }
+
+    void pricesReadAtEveryScale()
+    {
+        QFETCH(double, mid);
+        QFETCH(double, reach);
+        QFETCH(QStringList, shown);
+        const QString low = shown.at(0), high = shown.at(1), two = shown.at(2), four = shown.at(3);
+        PaintFixture f;
+        CandleList candles;
+        for (int i = 0; i < 5; ++i)
+            candles << makeCandle(1700000000 + i * 60, mid, mid + reach, mid - reach, mid, 1);
+        f.chart.setSeries(QStringLiteral("X"), candles, 1, QStringLiteral("1m"));
+        f.settings(R"({"sma20":true,"sma_period":3,"ema20":true,"ema_period":3,"vwap":true})");
+        f.chart.loadDrawings(QJsonArray{QJsonObject{{"price1", mid}}, QJsonObject{{"type", "trend"},
+                                                                                  {"index1", 0},
+                                                                                  {"index2", 4},
+                                                                                  {"price1", mid},
+                                                                                  {"price2", mid},
+                                                                                  {"label", "T"}}});
+        f.chart.resetZoom(); // the crosshair rests on the last candle
+        const QStringList painted = PaintedTexts::of(f.chart);
+        const QStringList expected{"min " + low,
+                                   "max " + high,
+                                   "SMA3 " + two,
+                                   "EMA3 " + two,
+                                   "VWAP " + two,
+                                   "O " + two + "  H " + high,
+                                   "L " + low + "  C " + two,
+                                   four,
+                                   "T  " + four + " -> " + four};
+        for (const QString &text : expected)
+            QVERIFY2(painted.contains(text), qPrintable(text + " not in: " + painted.join(" | ")));
     }
 
     void zoomBandIsCutAtThePlot()

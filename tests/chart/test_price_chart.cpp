@@ -4,6 +4,7 @@
 #include "tests/support/test_main.h"
 
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -283,6 +284,15 @@ private Q_SLOTS:
                               << closesOnly({3, 3})
                               << QStringList{"Indicators BTCUSDT MACD1/2/1=0.0000 signal=0.0000"};
         QTest::newRow("no candles") << QByteArray(R"({"sma20":true})") << CandleList{} << QStringList{};
+        QTest::newRow("averages below a cent keep four digits")
+            << QByteArray(R"({"sma20":true,"sma_period":2,"ema20":true,"ema_period":2,"vwap":true})")
+            << closesOnly({0.0000123, 0.0000123})
+            << QStringList{
+                   "Indicators BTCUSDT SMA2=0.00001230 | EMA2=0.00001230 | VWAP(anchored)=0.00001230"};
+        QTest::newRow("MACD of a coin below a cent keeps 4 decimals")
+            << QByteArray(R"({"macd":true,"macd_fast":1,"macd_slow":2,"macd_signal":1})")
+            << closesOnly({0.0000123, 0.0000125})
+            << QStringList{"Indicators BTCUSDT MACD1/2/1=0.0000 signal=0.0000"};
     }
 
     void summary()
@@ -383,38 +393,101 @@ private Q_SLOTS:
         QCOMPARE(reloaded.macdSlowPeriod(), 400);
     }
 
+    void horizontalLineIsPlaced_data()
+    {
+        QTest::addColumn<double>("typed");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("equity") << 104.5 << "104.5000";
+        QTest::newRow("below a cent") << 0.00001234 << "0.00001234";
+    }
+
     void horizontalLineIsPlaced()
     {
+        QFETCH(double, typed);
+        QFETCH(QString, label);
         SeriesFixture f;
         f.chart.setChartTool(PriceChart::HorizontalLine);
         f.statuses.clear();
         ModalAnswers answers;
-        double initial = 0;
+        double initial = 0, minimum = -1;
+        int decimals = 0;
+        // Read, then answered: a check that failed in here would leave the dialog open.
         answers
-            .then([&initial](QWidget *widget) {
+            .then([&, typed](QWidget *widget) {
                 auto *dialog = qobject_cast<QInputDialog *>(widget);
                 QVERIFY(dialog);
-                QCOMPARE(dialog->windowTitle(), QStringLiteral("Horizontal line"));
-                QCOMPARE(dialog->doubleDecimals(), 6);
+                decimals = dialog->doubleDecimals();
+                minimum = dialog->doubleMinimum();
                 initial = dialog->doubleValue();
-                dialog->setDoubleValue(104.5);
+                dialog->setDoubleValue(typed);
                 dialog->accept();
             })
             .then(ModalAnswers::color(QColor(0x11, 0x22, 0x33)));
         f.chart.addDrawingAt(QPointF(200, 113));
+        QCOMPARE(decimals, 8);
+        QCOMPARE(minimum, 0.00000001);
         QCOMPARE(initial, 105.0);
         QCOMPARE(answers.titles, (QStringList{"Horizontal line", "Line color"}));
         QCOMPARE(f.chart.drawingList().size(), 1);
         const Drawing &line = f.chart.drawingList().first();
         QCOMPARE(line.type, int(DrawingType::Horizontal));
-        QCOMPARE(line.price1, 104.5);
-        QCOMPARE(line.price2, 104.5);
+        QCOMPARE(line.price1, typed);
+        QCOMPARE(line.price2, typed);
         QCOMPARE(line.index1, qint64(5));
-        QCOMPARE(line.label, QStringLiteral("104.5000"));
+        QCOMPARE(line.label, label);
         QCOMPARE(line.color, QColor(0x11, 0x22, 0x33));
-        QCOMPARE(f.statuses, (QStringList{"Drawing added: horizontal 104.5000", "Chart tool: Select/zoom"}));
+        QCOMPARE(f.statuses, (QStringList{"Drawing added: horizontal " + label, "Chart tool: Select/zoom"}));
         QCOMPARE(f.chart.chartTool(), PriceChart::SelectZoom);
         QCOMPARE(f.changes, 1);
+    }
+
+    // An edit takes a price below a cent to the finest tick, and no price below that tick.
+    void editedPricesKeepTheFinestTick()
+    {
+        SeriesFixture f;
+        f.load(R"([{"price1":0.00001234},
+                   {"type":"trend","index1":2,"index2":6,"price1":0.00001234,"price2":0.0000125}])");
+        // Each box is read, then answered: a check that failed in here would leave the dialog open.
+        struct Box
+        {
+            int decimals = 0;
+            double minimum = -1, value = -1;
+        };
+        QList<Box> boxes;
+        ModalAnswers answers;
+        answers
+            .then([&](QWidget *widget) {
+                auto *dialog = qobject_cast<QInputDialog *>(widget);
+                QVERIFY(dialog);
+                boxes.append({dialog->doubleDecimals(), dialog->doubleMinimum(), dialog->doubleValue()});
+                dialog->setDoubleValue(0.00001236);
+                dialog->accept();
+            })
+            .then(ModalAnswers::cancel());
+        f.chart.editDrawing(0);
+        QVERIFY(answers.allUsed());
+        QCOMPARE(f.chart.drawingList().at(0).price1, 0.00001236);
+        QCOMPARE(f.chart.drawingList().at(0).label, QStringLiteral("0.00001236"));
+
+        answers.then([&](QWidget *widget) {
+            const QList<QDoubleSpinBox *> spins = widget->findChildren<QDoubleSpinBox *>();
+            for (QDoubleSpinBox *spin : spins)
+                boxes.append({spin->decimals(), spin->minimum(), spin->value()});
+            if (spins.size() == 2)
+                spins.at(1)->setValue(0.000000004);
+            qobject_cast<QDialog *>(widget)->accept();
+        });
+        f.chart.editDrawing(1);
+        QVERIFY(answers.allUsed());
+        QCOMPARE(boxes.size(), 3);
+        const QList<double> opened{0.00001234, 0.00001234, 0.0000125};
+        for (int i = 0; i < boxes.size(); ++i) {
+            QCOMPARE(boxes.at(i).decimals, 8);
+            QCOMPARE(boxes.at(i).minimum, 0.00000001);
+            QCOMPARE(boxes.at(i).value, opened.at(i));
+        }
+        QCOMPARE(f.chart.drawingList().at(1).price1, 0.00001234);
+        QCOMPARE(f.chart.drawingList().at(1).price2, 0.00000001);
     }
 
     // Control held snaps to the candle's nearest price; the tie between open 104 and close 106 keeps
@@ -528,7 +601,7 @@ private Q_SLOTS:
         QCOMPARE(line.type, int(DrawingType::Trend));
         QCOMPARE(line.label, QStringLiteral("Trend"));
         QCOMPARE(line.price1, 105.0);
-        QVERIFY(std::fabs(line.price2 - (105.0 - 8.0 / 19.0)) < 1e-4); // the spin boxes keep 6 decimals
+        QVERIFY(std::fabs(line.price2 - (105.0 - 8.0 / 19.0)) < 1e-8); // the spin boxes keep 8 decimals
         QCOMPARE(f.chart.chartTool(), PriceChart::SelectZoom);
         QVERIFY(f.statuses.contains(QStringLiteral("Drawing added: trend")));
 

@@ -542,6 +542,10 @@ private Q_SLOTS:
         QCOMPARE(column(f.window.losersTable, 4), QStringList{"500.00K"});
         QCOMPARE(column(f.window.losersTable, 5), QStringList{"Unclassified"});
         QVERIFY(f.window.gainersTable->item(0, 0)->font().bold());
+
+        // A coin below a cent keeps four significant digits.
+        f.window.loadMarketMovers({mover("SHIBUSDT", 4.0, 0.00001234, 1e9)}, "SRC");
+        QCOMPARE(column(f.window.gainersTable, 1), QStringList{"0.00001234"});
     }
 
     // Until the user picks a sort, each table shows the loader's ranking: the largest move on top.

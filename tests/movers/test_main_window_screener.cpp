@@ -167,6 +167,37 @@ private Q_SLOTS:
         QCOMPARE(f.cell("TSLA", 5), QStringLiteral("US"));
     }
 
+    // The Price column keeps 4 decimals, from 1000 up too, and widens below 1 to four significant
+    // digits, whether the row is written afresh or rewritten in place.
+    void thePriceKeepsItsDigitsAtEveryScale_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<double>("price");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("below a cent") << "SHIBUSDT" << 0.00001234 << "0.00001234";
+        QTest::newRow("equity") << "PETR4.SA" << 36.71 << "36.7100";
+        QTest::newRow("from a thousand up") << "BTCUSDT" << 104532.18 << "104532.1800";
+    }
+
+    void thePriceKeepsItsDigitsAtEveryScale()
+    {
+        QFETCH(QString, symbol);
+        QFETCH(double, price);
+        QFETCH(QString, shown);
+        ScreenerWindow f;
+        if (f.window.findSymbolRow(symbol) < 0)
+            f.window.addWatchlistRow(symbol, f.window.classifySymbol(symbol), "Yahoo", "pending", false);
+        f.window.updateQuoteRow(symbol, price, 1.0, "Yahoo", "1 ms", "ok");
+        f.show("watchlist", "all");
+        QCOMPARE(f.cell(symbol, 2), shown);
+        QTableWidgetItem *anchor = f.window.screenerTable->item(f.rowOf(symbol), 0);
+        f.window.updateQuoteRow(symbol, price, -1.0, "Yahoo", "1 ms", "ok");
+        f.window.rebuildScreener();
+        QCOMPARE(f.window.screenerTable->item(f.rowOf(symbol), 0), anchor); // rewritten in place
+        QCOMPARE(f.cell(symbol, 3), QStringLiteral("-1.00%"));
+        QCOMPARE(f.cell(symbol, 2), shown);
+    }
+
     void watchlistScopeAndTextFilter()
     {
         ScreenerWindow f;

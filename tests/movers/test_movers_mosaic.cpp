@@ -1,4 +1,5 @@
 #include "movers/movers_mosaic.h"
+#include "tests/support/painted_texts.h"
 #include "tests/support/test_main.h"
 
 #include <QImage>
@@ -106,11 +107,29 @@ private Q_SLOTS:
         QCOMPARE(mosaicTileColor(18.0), QColor::fromRgbF(0.05f, 0.70f, 0.19f));
     }
 
+    // A tile's detail line: the price (2 decimals from 1000 up, else 4, four significant digits below
+    // 1) and the volume. The widget is wide enough that no font shortens the line.
+    void prices_data()
+    {
+        QTest::addColumn<double>("price");
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("from 1000 up") << 1234.5 << "1234.50  Vol 1.00K";
+        QTest::newRow("below 1") << 0.5 << "0.5000  Vol 1.00K";
+        QTest::newRow("rounds up to a thousand") << 999.99999 << "1000.0000  Vol 1.00K";
+        QTest::newRow("below a cent") << 0.00001234 << "0.00001234  Vol 1.00K";
+    }
+
     void prices()
     {
-        QCOMPARE(formatMosaicPrice(1234.5), QStringLiteral("1234.50"));
-        QCOMPARE(formatMosaicPrice(0.5), QStringLiteral("0.5000"));
-        QCOMPARE(formatMosaicPrice(999.99999), QStringLiteral("1000.0000"));
+        QFETCH(double, price);
+        QFETCH(QString, detail);
+        MoversMosaic mosaic(nullptr);
+        mosaic.resize(4000, 600);
+        QList<MoverEntry> list = movers(1);
+        list[0].price = price;
+        mosaic.setMovers(list);
+        const QStringList painted = PaintedTexts::of(mosaic);
+        QVERIFY2(painted.contains(detail), qPrintable(painted.join(" | ")));
     }
 
     void emptyMosaicPaintsOnlyTheBackground()

@@ -336,7 +336,8 @@ private Q_SLOTS:
         QCOMPARE(rowTexts(window.positionsTable, 1).at(3), QStringLiteral("71.0000"));
     }
 
-    // A position is valued at the price its quote cell stores, not at the decimals the cell shows.
+    // A position is valued at the price its quote cell stores, not at the decimals the cell shows; its
+    // average and last prices show a coin below a cent with four significant digits.
     void positionsAreValuedAtTheStoredPrice_data()
     {
         QTest::addColumn<QString>("symbol");
@@ -345,15 +346,25 @@ private Q_SLOTS:
         QTest::addColumn<double>("last");
         QTest::addColumn<QString>("market");
         QTest::addColumn<QString>("summary");
-        QTest::newRow("a price that shows as zero")
-            << "SHIBUSDT" << 100000000.0 << 0.00001 << 0.0000123 << "1230.00"
-            << "USD Market 1230.00 | P&L 230.00 | Cash 0.00 | Div 0.00";
+        QTest::addColumn<QString>("averageText");
+        QTest::addColumn<QString>("lastText");
+        QTest::newRow("below a cent") << "SHIBUSDT" << 100000000.0 << 0.00001 << 0.0000123 << "1230.00"
+                                      << "USD Market 1230.00 | P&L 230.00 | Cash 0.00 | Div 0.00"
+                                      << "0.00001000"
+                                      << "0.00001230";
         QTest::newRow("more decimals than shown")
             << "ADAUSDT" << 1000000.0 << 0.12 << 0.123456 << "123456.00"
-            << "USD Market 123456.00 | P&L 3456.00 | Cash 0.00 | Div 0.00";
-        QTest::newRow("two decimals from 1000 up")
-            << "BTCUSDT" << 3.0 << 1000.0 << 1234.5678 << "3703.70"
-            << "USD Market 3703.70 | P&L 703.70 | Cash 0.00 | Div 0.00";
+            << "USD Market 123456.00 | P&L 3456.00 | Cash 0.00 | Div 0.00"
+            << "0.1200"
+            << "0.1235";
+        QTest::newRow("equity") << "AAPL" << 10.0 << 30.0 << 36.71 << "367.10"
+                                << "USD Market 367.10 | P&L 67.10 | Cash 0.00 | Div 0.00"
+                                << "30.0000"
+                                << "36.7100";
+        QTest::newRow("two decimals from 1000 up") << "BTCUSDT" << 3.0 << 1000.0 << 1234.5678 << "3703.70"
+                                                   << "USD Market 3703.70 | P&L 703.70 | Cash 0.00 | Div 0.00"
+                                                   << "1000.0000"
+                                                   << "1234.57";
     }
 
     void positionsAreValuedAtTheStoredPrice()
@@ -364,6 +375,8 @@ private Q_SLOTS:
         QFETCH(double, last);
         QFETCH(QString, market);
         QFETCH(QString, summary);
+        QFETCH(QString, averageText);
+        QFETCH(QString, lastText);
         TempHome home;
         LoopbackServices services;
         MainWindow window;
@@ -383,6 +396,8 @@ private Q_SLOTS:
         waitForPortfolioRefresh(window);
         QCOMPARE(window.positionsTable->item(0, 4)->text(), market);
         QCOMPARE(window.portfolioSummaryLabel->text(), summary);
+        QCOMPARE(window.positionsTable->item(0, 2)->text(), averageText);
+        QCOMPARE(window.positionsTable->item(0, 3)->text(), lastText);
     }
 
     void switchingPortfoliosShowsTheirOwnCurrency()

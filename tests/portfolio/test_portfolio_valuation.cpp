@@ -147,6 +147,11 @@ private Q_SLOTS:
             << PortfolioPosition{"VALE3.SA", 1, 12.5} << 12.5
             << QStringList{"VALE3.SA", "1.00000000", "12.5000", "12.5000", "12.50", "0.00", "0.00%"}
             << QStringList{"", "", "", "", "", green, green};
+        QTest::newRow("prices below a cent keep four digits")
+            << PortfolioPosition{"SHIBUSDT", 100000000, 0.00001} << 0.0000123
+            << QStringList{"SHIBUSDT", "100000000.00000000", "0.00001000", "0.00001230", "1230.00", "230.00",
+                           "23.00%"}
+            << QStringList{"", "", "", "", "", green, green};
         QTest::newRow("no price yet")
             << PortfolioPosition{"AAPL", 5, 10} << 0.0
             << QStringList{"AAPL", "5.00000000", "10.0000", "--", "--", "--", "--"} << uncoloured;

@@ -55,6 +55,8 @@ private Q_SLOTS:
         QTest::newRow("a thousand and up") << 104532.18 << 2 << "104532.18";
         QTest::newRow("chart label") << 36.71 << 2 << "36.71";
         QTest::newRow("one") << 1.0 << 4 << "1.0000";
+        QTest::newRow("rounds up to a thousand, decided before rounding") << 999.99999 << 4 << "1000.0000";
+        QTest::newRow("negative from a thousand down keeps 4") << -1500.0 << 4 << "-1500.0000";
         // Below 1: four significant digits, at most 8 decimals.
         QTest::newRow("half") << 0.5 << 4 << "0.5000";
         QTest::newRow("half on the chart") << 0.5 << 2 << "0.5000";

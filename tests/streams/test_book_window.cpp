@@ -42,12 +42,12 @@ public:
     }
 };
 
-BookSnapshot levelTwo(double bestBid, double bestAsk, double bidSize, double askSize)
+BookSnapshot levelTwo(double bestBid, double bestAsk, double bidSize, double askSize, double tick = 0.01)
 {
     BookSnapshot snapshot;
     for (int i = 0; i < 5; ++i) {
-        snapshot.bids.append({bestBid - 0.01 * i, bidSize, i + 1});
-        snapshot.asks.append({bestAsk + 0.01 * i, askSize, i + 1});
+        snapshot.bids.append({bestBid - tick * i, bidSize, i + 1});
+        snapshot.asks.append({bestAsk + tick * i, askSize, i + 1});
     }
     snapshot.bestBid = bestBid;
     snapshot.bestAsk = bestAsk;
@@ -219,15 +219,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::newRow("example")
             << "en" << 0.05 << "US: Level 2 (5 levels)  AAPL"
-            << "US: Level 2 (5 levels)  AAPL  Spread 0.0100  Mid 187.2450  Imb 12.5%  Step "
+            << "US: Level 2 (5 levels)  AAPL  Spread 0.01000  Mid 187.2450  Imb 12.5%  Step "
                "0.050000";
         QTest::newRow("raw ends with the percent sign") << "en" << 0.0 << "L2"
-                                                        << "L2  Spread 0.0100  Mid 187.2450  Imb 12.5%";
+                                                        << "L2  Spread 0.01000  Mid 187.2450  Imb 12.5%";
         QTest::newRow("portuguese") << "pt_BR" << 0.0 << "EUA"
-                                    << "EUA  Spread 0.0100  Mid 187.2450  Desb 12.5%";
+                                    << "EUA  Spread 0.01000  Mid 187.2450  Desb 12.5%";
         QTest::newRow("placeholders in the label stay as written")
             << "en" << 0.0 << "L2 %1 %2%"
-            << "L2 %1 %2%  Spread 0.0100  Mid 187.2450  Imb 12.5%";
+            << "L2 %1 %2%  Spread 0.01000  Mid 187.2450  Imb 12.5%";
     }
 
     void levelTwoTitle()
@@ -263,6 +263,44 @@ private Q_SLOTS:
         QCOMPARE(StreamWindow::colours(f.window.askTable, 1), (QStringList{"#f45d5d", "#f45d5d"}));
         QCOMPARE(StreamWindow::colours(f.window.bidTable, 2), (QStringList{"#20c878"}));
         QCOMPARE(f.cards(), (QStringList{"BID\n187.2400", "ASK\n187.2500", "SPR\n0.01000", "IMB\n-33.3%"}));
+    }
+
+    // The price column and the title's spread and mid of a coin below a cent keep four significant
+    // digits, so that its levels do not all read as the same price.
+    void levelTwoPricesAtEveryScale_data()
+    {
+        QTest::addColumn<double>("bestBid");
+        QTest::addColumn<double>("bestAsk");
+        QTest::addColumn<double>("tick");
+        QTest::addColumn<QStringList>("bids");
+        QTest::addColumn<QStringList>("asks");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("below a cent")
+            << 0.00001232 << 0.00001234 << 0.00000001
+            << QStringList{"0.00001232", "0.00001231", "0.00001230", "0.00001229", "0.00001228"}
+            << QStringList{"0.00001234", "0.00001235", "0.00001236", "0.00001237", "0.00001238"}
+            << "L2  Spread 0.00000002  Mid 0.00001233  Imb 0.0%";
+        QTest::newRow("from a thousand up")
+            << 104532.17 << 104532.19 << 0.01
+            << QStringList{"104532.17", "104532.16", "104532.15", "104532.14", "104532.13"}
+            << QStringList{"104532.19", "104532.20", "104532.21", "104532.22", "104532.23"}
+            << "L2  Spread 0.02000  Mid 104532.1800  Imb 0.0%";
+    }
+
+    void levelTwoPricesAtEveryScale()
+    {
+        QFETCH(double, bestBid);
+        QFETCH(double, bestAsk);
+        QFETCH(double, tick);
+        QFETCH(QStringList, bids);
+        QFETCH(QStringList, asks);
+        QFETCH(QString, title);
+        StreamWindow f;
+        setStepQuietly(f.window, 0.0);
+        f.window.updateBookMetrics(levelTwo(bestBid, bestAsk, 1.0, 1.0, tick), QStringLiteral("L2"));
+        QCOMPARE(StreamWindow::column(f.window.bidTable, 0), bids);
+        QCOMPARE(StreamWindow::column(f.window.askTable, 0), asks);
+        QCOMPARE(f.bookTitle(), title);
     }
 
     void cryptoDepth_data()

@@ -482,7 +482,7 @@ private Q_SLOTS:
         live.streams.send(itickDepth(5));
         QTRY_VERIFY(live.window.bookLive);
         QVERIFY(live.f.bookTitle().startsWith(
-            QStringLiteral("US: Level 2 (5 levels)  AAPL  Spread 0.0100  Mid ")));
+            QStringLiteral("US: Level 2 (5 levels)  AAPL  Spread 0.01000  Mid ")));
         QCOMPARE(live.f.cards().at(0), QStringLiteral("BID\n187.2400"));
         QVERIFY(!live.window.eventConsole->toPlainText().contains(QStringLiteral("ITICKKEY")));
         // A live book whose socket drops says so.

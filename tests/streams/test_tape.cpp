@@ -249,6 +249,9 @@ private Q_SLOTS:
         QTest::newRow("T under one millisecond is stamped on arrival")
             << tradeFrame("BTCUSDT", "\"99.5\"", "\"2\"", ",\"T\":0.59")
             << QStringList{"<now>", "99.5000", "2.00000", "Buy"} << "#20c878";
+        QTest::newRow("below a cent keeps four digits")
+            << tradeFrame("BTCUSDT", "\"0.00001234\"", "\"2\"")
+            << QStringList{recordedTime, "0.00001234", "2.00000", "Buy"} << "#20c878";
         QTest::newRow("odd quantity shows --")
             << tradeFrame("BTCUSDT", "\"99.5\"", "\"lots\"")
             << QStringList{recordedTime, "99.5000", "--", "Buy"} << "#20c878";

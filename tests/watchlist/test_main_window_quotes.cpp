@@ -1,5 +1,6 @@
 #include "chart/price_chart.h"
 #include "providers/quote.h"
+#include "shell/formats.h"
 #include "shell/main_window.h"
 #include "tests/support/test_main.h"
 #include "watchlist/market_table_item.h"
@@ -101,7 +102,13 @@ Quote makeQuote(const QString &symbol, double price, double change, const Candle
 
 QString expectedIndicator(double value)
 {
-    return std::isfinite(value) ? formatQuotePrice(value) : QStringLiteral("--");
+    return std::isfinite(value) ? formatPrice(value) : QStringLiteral("--");
+}
+
+// MACD is no price: it keeps 4 decimals below 1 (2 from 1000 up).
+QString expectedMacd(double value)
+{
+    return std::isfinite(value) ? QString::number(value, 'f', value >= 1000.0 ? 2 : 4) : QStringLiteral("--");
 }
 
 // What one row should show after its last quote; the candle-derived cells are read from the store.
@@ -135,15 +142,15 @@ QString rowProblem(const MainWindow &window, const QMap<QString, Expected> &expe
             want[column] = QStringLiteral("--");
         if (!candles.isEmpty()) {
             const Candle &c = candles.constLast();
-            want[QuoteColumnOpen] = formatQuotePrice(c.open);
-            want[QuoteColumnHigh] = formatQuotePrice(c.high);
-            want[QuoteColumnLow] = formatQuotePrice(c.low);
-            want[QuoteColumnClose] = formatQuotePrice(c.close);
+            want[QuoteColumnOpen] = formatPrice(c.open);
+            want[QuoteColumnHigh] = formatPrice(c.high);
+            want[QuoteColumnLow] = formatPrice(c.low);
+            want[QuoteColumnClose] = formatPrice(c.close);
             want[QuoteColumnSma] = expectedIndicator(MainWindow::latestSma(candles, 20));
             want[QuoteColumnEma] = expectedIndicator(MainWindow::latestEma(candles, 20));
             want[QuoteColumnVwap] = expectedIndicator(MainWindow::latestVwap(candles, false));
             want[QuoteColumnMacd] =
-                expectedIndicator(MainWindow::latestEma(candles, 12) - MainWindow::latestEma(candles, 26));
+                expectedMacd(MainWindow::latestEma(candles, 12) - MainWindow::latestEma(candles, 26));
         }
         want[QuoteColumnLast] = e.last;
         want[QuoteColumnChange] = e.change;
@@ -216,7 +223,7 @@ QMap<QString, Expected> applyRound(MainWindow &window, int round)
         window.applyQuote(feed.symbol, feed.provider, makeQuote(feed.symbol, price, change, candles, source),
                           100 + 10 * i + round);
         const bool free = feed.provider.startsWith(QLatin1String("yahoo")) || feed.provider == "brapi_public";
-        expected.insert(feed.symbol, {std::isfinite(price) ? formatQuotePrice(price) : QStringLiteral("--"),
+        expected.insert(feed.symbol, {std::isfinite(price) ? formatPrice(price) : QStringLiteral("--"),
                                       formatChangePercent(change), changeColorName(change), source,
                                       QStringLiteral("%1 ms").arg(100 + 10 * i + round),
                                       free ? QStringLiteral("free/delayed") : QStringLiteral("key/delayed")});
@@ -328,19 +335,18 @@ private Q_SLOTS:
             if (candleCount > 0)
                 QCOMPARE(c.time, history.constLast().time);
             // Open to Close describe the series' last candle.
-            QCOMPARE(cell(window, symbol, QuoteColumnOpen), formatQuotePrice(c.open));
-            QCOMPARE(cell(window, symbol, QuoteColumnHigh), formatQuotePrice(c.high));
-            QCOMPARE(cell(window, symbol, QuoteColumnLow), formatQuotePrice(c.low));
-            QCOMPARE(cell(window, symbol, QuoteColumnClose), formatQuotePrice(c.close));
+            QCOMPARE(cell(window, symbol, QuoteColumnOpen), formatPrice(c.open));
+            QCOMPARE(cell(window, symbol, QuoteColumnHigh), formatPrice(c.high));
+            QCOMPARE(cell(window, symbol, QuoteColumnLow), formatPrice(c.low));
+            QCOMPARE(cell(window, symbol, QuoteColumnClose), formatPrice(c.close));
             QCOMPARE(cell(window, symbol, QuoteColumnSma),
                      expectedIndicator(MainWindow::latestSma(stored, 20)));
             QCOMPARE(cell(window, symbol, QuoteColumnEma),
                      expectedIndicator(MainWindow::latestEma(stored, 20)));
             QCOMPARE(cell(window, symbol, QuoteColumnVwap),
                      expectedIndicator(MainWindow::latestVwap(stored, false)));
-            QCOMPARE(
-                cell(window, symbol, QuoteColumnMacd),
-                expectedIndicator(MainWindow::latestEma(stored, 12) - MainWindow::latestEma(stored, 26)));
+            QCOMPARE(cell(window, symbol, QuoteColumnMacd),
+                     expectedMacd(MainWindow::latestEma(stored, 12) - MainWindow::latestEma(stored, 26)));
         } else {
             for (int column = QuoteColumnOpen; column <= QuoteColumnMacd; ++column) {
                 if (column != QuoteColumnLast && column != QuoteColumnChange)
@@ -517,8 +523,54 @@ private Q_SLOTS:
         QVERIFY(candles.constLast().high >= 41.0);
         QVERIFY(candles.constLast().low <= 35.0);
         QCOMPARE(cell(window, QStringLiteral("PETR4.SA"), QuoteColumnHigh),
-                 formatQuotePrice(candles.constLast().high));
+                 formatPrice(candles.constLast().high));
         QCOMPARE(changeColour(window, QStringLiteral("PETR4.SA")), QStringLiteral("#f45d5d"));
+    }
+
+    // A coin below a cent shows four significant digits in every price cell, the tile and the row's
+    // tooltip; prices from 1 up read exactly as they always did.
+    void pricesShowTheirDigitsAtEveryScale_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<double>("price");
+        QTest::addColumn<QString>("shown");   // Open to Close, Last, SMA, EMA and VWAP
+        QTest::addColumn<QString>("tooltip"); // each of the tooltip's four prices
+        QTest::newRow("below a cent") << "SHIBUSDT" << 0.00001234 << "0.00001234"
+                                      << "0.00001234";
+        QTest::newRow("cents") << "DOGEUSDT" << 0.01234 << "0.01234"
+                               << "0.01234";
+        QTest::newRow("equity") << "PETR4.SA" << 36.71 << "36.7100"
+                                << "36.7100";
+        QTest::newRow("just below a thousand") << "MSFT" << 999.5 << "999.5000"
+                                               << "999.5000";
+        QTest::newRow("from a thousand up") << "BTCUSDT" << 104532.18 << "104532.18"
+                                            << "104532.1800";
+    }
+
+    void pricesShowTheirDigitsAtEveryScale()
+    {
+        QFETCH(QString, symbol);
+        QFETCH(double, price);
+        QFETCH(QString, shown);
+        QFETCH(QString, tooltip);
+        TempHome home;
+        MainWindow window;
+        clearSeededRows(window);
+        addRow(window, symbol);
+        // A flat history: every candle price and every average is the quote's price.
+        CandleList history;
+        for (int i = 0; i < 30; ++i)
+            history.append({kBucketStart + i * 3600, price, price, price, price, 100.0});
+        window.applyQuote(symbol, QStringLiteral("binance_public"), makeQuote(symbol, price, 0.5, history),
+                          5);
+
+        for (int column : {QuoteColumnOpen, QuoteColumnHigh, QuoteColumnLow, QuoteColumnClose,
+                           QuoteColumnLast, QuoteColumnSma, QuoteColumnEma, QuoteColumnVwap})
+            QCOMPARE(cell(window, symbol, column), shown);
+        const QString tip = window.quoteTable->item(window.findSymbolRow(symbol), QuoteColumnLast)->toolTip();
+        QVERIFY2(tip.contains(QStringLiteral("\nOpen: %1\nHigh: %1\nLow: %1\nClose: %1\n").arg(tooltip)),
+                 qPrintable(tip));
+        QCOMPARE(window.quoteTileLabels.at(0)->text(), QStringLiteral("%1  %2  0.50%").arg(symbol, shown));
     }
 
     void sortingKeepsRowsTogether_data()
@@ -748,13 +800,13 @@ private Q_SLOTS:
         QVERIFY(!ok);
     }
 
-    // Readers take the price the cell stores, not the 4 or 2 decimals it shows.
+    // Readers take the price the cell stores, not the rounded text it shows.
     void lastPriceReadsTheStoredNumber_data()
     {
         QTest::addColumn<double>("price");
         QTest::addColumn<QString>("shown");
         QTest::newRow("more decimals than shown") << 12.345678 << "12.3457";
-        QTest::newRow("a price that shows as zero") << 0.0000123 << "0.0000";
+        QTest::newRow("below a cent, more digits than shown") << 0.00001234567 << "0.00001235";
         QTest::newRow("two decimals from 1000 up") << 1234.5678 << "1234.57";
         QTest::newRow("negative") << -37.63127 << "-37.6313";
     }

@@ -15,24 +15,6 @@ class TestQuoteDisplay : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void price_data()
-    {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("below a thousand") << 999.99 << QStringLiteral("999.9900");
-        QTest::newRow("a thousand") << 1000.0 << QStringLiteral("1000.00");
-        QTest::newRow("small") << 0.00012345 << QStringLiteral("0.0001");
-        QTest::newRow("negative large keeps 4") << -1500.0 << QStringLiteral("-1500.0000");
-        QTest::newRow("zero") << 0.0 << QStringLiteral("0.0000");
-    }
-
-    void price()
-    {
-        QFETCH(double, value);
-        QFETCH(QString, expected);
-        QCOMPARE(formatQuotePrice(value), expected);
-    }
-
     void direction_data()
     {
         QTest::addColumn<double>("change");
@@ -147,21 +129,30 @@ private Q_SLOTS:
     void tooltipReadsTheLastCandle_data()
     {
         QTest::addColumn<qint64>("time");
-        QTest::newRow("seconds") << qint64(1700000000);
-        QTest::newRow("milliseconds") << qint64(1700000000000);
+        QTest::addColumn<QList<double>>("ohlc");
+        QTest::addColumn<QString>("prices");
+        const QList<double> thousands{1234.5, 1300.123456, 1200.0, 1250.25};
+        const QString thousandsText = "Open: 1234.5000\nHigh: 1300.1235\nLow: 1200.0000\nClose: 1250.2500";
+        QTest::newRow("seconds") << qint64(1700000000) << thousands << thousandsText;
+        QTest::newRow("milliseconds") << qint64(1700000000000) << thousands << thousandsText;
+        QTest::newRow("below a cent")
+            << qint64(1700000000) << QList<double>{0.00001234, 0.0000125, 0.00001201, 0.00001249}
+            << "Open: 0.00001234\nHigh: 0.00001250\nLow: 0.00001201\nClose: 0.00001249";
+        QTest::newRow("below 1") << qint64(1700000000) << QList<double>{0.5, 0.51234, 0.49, 0.5012}
+                                 << "Open: 0.5000\nHigh: 0.5123\nLow: 0.4900\nClose: 0.5012";
     }
 
     void tooltipReadsTheLastCandle()
     {
         QFETCH(qint64, time);
+        QFETCH(QList<double>, ohlc);
+        QFETCH(QString, prices);
         const CandleList candles = {{1600000000, 1, 2, 0.5, 1.5, 10},
-                                    {time, 1234.5, 1300.123456, 1200.0, 1250.25, 2500000.0}};
+                                    {time, ohlc.at(0), ohlc.at(1), ohlc.at(2), ohlc.at(3), 2500000.0}};
         const QString when =
             QDateTime::fromSecsSinceEpoch(1700000000).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
         QCOMPARE(candleTooltipText(QStringLiteral("MSFT"), QStringLiteral("4h"), candles),
-                 QStringLiteral("MSFT  4h\nTime: %1\nOpen: 1234.5000\nHigh: 1300.1235\nLow: 1200.0000\n"
-                                "Close: 1250.2500\nVolume: 2.50M")
-                     .arg(when));
+                 QStringLiteral("MSFT  4h\nTime: %1\n%2\nVolume: 2.50M").arg(when, prices));
     }
 };
 
