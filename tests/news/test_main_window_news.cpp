@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QThread>
 #include <QUrlQuery>
 
 #include <optional>
@@ -407,14 +408,18 @@ private Q_SLOTS:
         QTest::addColumn<bool>("chunked");
         QTest::addColumn<qint64>("size");
         QTest::addColumn<bool>("afterError");
+        QTest::addColumn<int>("busyMs"); // the window does not look at the reply for this long
         const qint64 big = 40 * 1024 * 1024;
         const qint64 justPast = kMaxNewsBodyBytes + 16 * 1024;
-        QTest::newRow("200, length announced") << 200 << false << big << false;
-        QTest::newRow("200, chunked") << 200 << true << big << false;
-        QTest::newRow("404, chunked") << 404 << true << big << false;
-        QTest::newRow("200, chunked, one byte past") << 200 << true << kMaxNewsBodyBytes + 1 << false;
-        QTest::newRow("404, size seen after the error status") << 404 << true << justPast << true;
-        QTest::newRow("500, size seen after the error status") << 500 << true << justPast << true;
+        QTest::newRow("200, length announced") << 200 << false << big << false << 0;
+        QTest::newRow("200, chunked") << 200 << true << big << false << 0;
+        QTest::newRow("404, chunked") << 404 << true << big << false << 0;
+        QTest::newRow("200, chunked, one byte past") << 200 << true << kMaxNewsBodyBytes + 1 << false << 0;
+        QTest::newRow("404, size seen after the error status") << 404 << true << justPast << true << 0;
+        QTest::newRow("500, size seen after the error status") << 500 << true << justPast << true << 0;
+        // While the window is busy the network thread goes on alone: only the bounded read buffer
+        // keeps it from reading the whole body before the window gives the reply up.
+        QTest::newRow("200, chunked, window busy") << 200 << true << big << false << 800;
     }
 
     void oversizedBodyFallsBack()
@@ -423,6 +428,7 @@ private Q_SLOTS:
         QFETCH(bool, chunked);
         QFETCH(qint64, size);
         QFETCH(bool, afterError);
+        QFETCH(int, busyMs);
         QTest::failOnWarning(QRegularExpression(QStringLiteral("must only be called once")));
         NewsWindow news;
         news.w().quoteTransferLimitMs = 600000;
@@ -436,11 +442,21 @@ private Q_SLOTS:
         std::optional<SizeReportAfterErrorStatus> report;
         if (afterError)
             report.emplace(site);
+        // What the reply held at most: all it read, since nothing reads it before it finishes.
+        qint64 mostHeld = 0;
+        QObject watcher;
+        connect(site, &QIODevice::readyRead, &watcher,
+                [site, &mostHeld] { mostHeld = std::max(mostHeld, site->bytesAvailable()); });
+        if (busyMs > 0) {
+            QVERIFY(news.server.waitForRequests(1));
+            QThread::msleep(busyMs);
+        }
         news.waitForTable();
         if (QTest::currentTestFailed())
             return;
         if (report)
             QVERIFY(report->fired());
+        QVERIFY2(mostHeld <= kNewsReadBufferBytes, QByteArray::number(mostHeld).constData());
         // One failed reply, one fallback: the reply's later signals reached the window no more.
         QCOMPARE(news.newsPaths(), (QStringList{NewsPath::site, NewsPath::rss}));
         QCOMPARE(news.status(), QStringLiteral("News updated: Public RSS (4 headlines)"));
@@ -506,6 +522,40 @@ private Q_SLOTS:
         QTest::qWait(100);
         QCOMPARE(news.column(3), (QStringList{"New 0", "New 1"}));
         QCOMPARE(news.newsPaths(), (QStringList{NewsPath::site, NewsPath::site}));
+    }
+
+    // A newer refresh does not wait for the older one's feed: a feed that drips and never finishes
+    // has its request closed at once (its deadline is far off), and the newer refresh fills the table.
+    void aNewerRefreshClosesTheOlderRequest()
+    {
+        NewsWindow news;
+        NewsWindow::choose(news.w().newsSourceCombo, QStringLiteral("public"));
+        news.server.setReply(NewsPath::rss, FakeReply::dripping(50));
+        news.w().refreshNews();
+        QTRY_COMPARE(news.server.openHeldConnections(), 1);
+        news.server.setReply(NewsPath::rss, kRssOk);
+        news.w().refreshNews();
+        QTRY_COMPARE_WITH_TIMEOUT(news.server.openHeldConnections(), 0, 3000);
+        QTRY_COMPARE(news.w().newsTable->rowCount(), 4);
+        QCOMPARE(news.status(), QStringLiteral("News updated: Public RSS (4 headlines)"));
+        QCOMPARE(news.unfinishedRequests(), 0);
+    }
+
+    // A feed that drips and never finishes ends at the feed deadline, and the chain goes on to the next
+    // feed, once.
+    void aDrippingFeedFallsBackAtItsDeadline()
+    {
+        NewsWindow news;
+        news.w().replyDeadlines.feedMs = 400;
+        news.server.setReply(NewsPath::site, FakeReply::dripping(50));
+        news.server.setReply(NewsPath::rss, kRssOk);
+        news.w().refreshNews();
+        news.waitForTable();
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(news.newsPaths(), (QStringList{NewsPath::site, NewsPath::rss}));
+        QCOMPARE(news.status(), QStringLiteral("News updated: Public RSS (4 headlines)"));
+        QCOMPARE(news.server.openHeldConnections(), 0);
     }
 
     // Each user choice refreshes once; rebuilding a combo refreshes nothing.
