@@ -3,6 +3,7 @@
 #include "chart/price_chart.h"
 #include "providers/fetchers.h"
 #include "providers/reply_deadline.h"
+#include "providers/reply_drop.h"
 #include "shell/main_window.h"
 #include "watchlist/quote_columns.h"
 
@@ -37,13 +38,22 @@ void MainWindow::requestBinanceKlines(const QString &symbol)
     QNetworkRequest request(url);
     // Like every other request: a stalled host must not hold the reply open for ever.
     request.setTransferTimeout(quoteTransferLimitMs);
+    // The earlier request's candles would be thrown away on arrival: it ends now instead of holding a
+    // connection to the exchange until it finishes.
+    if (const QPointer<QNetworkReply> earlier = klineReplies.take(symbol)) {
+        chartRequestReplies.remove(symbol, earlier);
+        dropReply(earlier, this);
+    }
     QNetworkReply *reply = networkManager.get(request);
     // Registered with the other chart requests, so that the row's removal ends it.
     chartRequestReplies.insert(symbol, reply);
+    klineReplies.insert(symbol, reply);
     awaitReply(reply, this, replyDeadlines.historyMs,
                [this, reply = QPointer<QNetworkReply>(reply), symbol, startMs, generation,
                 interval](const ReplyAnswer &answer) {
                    chartRequestReplies.remove(symbol, reply);
+                   if (klineReplies.value(symbol) == reply)
+                       klineReplies.remove(symbol);
                    onBinanceKlinesReply(answer, symbol, startMs, generation, interval);
                });
 }

@@ -3,6 +3,7 @@
 #include "providers/provider_catalogue.h"
 #include "providers/reply_check.h"
 #include "providers/reply_deadline.h"
+#include "providers/reply_drop.h"
 #include "shell/main_window.h"
 #include "watchlist/quote_columns.h"
 
@@ -16,6 +17,15 @@
 
 #include <algorithm>
 
+namespace {
+// Keeps `reply` among the refresh's requests in flight; the ones already gone leave the list.
+QNetworkReply *tracked(QList<QPointer<QNetworkReply>> &replies, QNetworkReply *reply)
+{
+    replies.removeAll(QPointer<QNetworkReply>());
+    replies.append(reply);
+    return reply;
+}
+} // namespace
 
 QString MainWindow::moversScopeLabel(const QString &key) const
 {
@@ -58,6 +68,11 @@ bool MainWindow::isEligibleUsdtPair(const QString &symbol)
 void MainWindow::refreshMarketMovers()
 {
     ++moversGeneration;
+    // The older refresh's answers would be thrown away on arrival: its requests end now instead of
+    // holding connections to the hosts until they finish.
+    for (const QPointer<QNetworkReply> &reply : std::as_const(moversReplies))
+        dropReply(reply, this);
+    moversReplies.clear();
     const QString scope = currentMoversScope();
     if (!moversScopeCombo || scope == QLatin1String("watchlist")) {
         loadWatchlistMoversNow();
@@ -106,7 +121,8 @@ void MainWindow::refreshMarketMovers()
     }
 
     const quint64 generation = moversGeneration;
-    awaitReply(networkManager.get(binanceMoversRequest(quoteTransferLimitMs)), this, replyDeadlines.feedMs,
+    awaitReply(tracked(moversReplies, networkManager.get(binanceMoversRequest(quoteTransferLimitMs))), this,
+               replyDeadlines.feedMs,
                [this, generation](const ReplyAnswer &answer) { onBinanceMoversReply(answer, generation); });
 }
 
@@ -147,10 +163,11 @@ void MainWindow::requestBrapiQuoteBatch(const QStringList &chunk, const QString 
 {
     const quint64 generation = moversGeneration;
     const QString token = keyed ? settings.brapiToken : QString();
-    awaitReply(networkManager.get(brapiMoversRequest(chunk, token, quoteTransferLimitMs)), this,
-               replyDeadlines.feedMs, [this, chunk, scope, keyed, generation](const ReplyAnswer &answer) {
-                   onBrapiMoversReply(answer, chunk, scope, keyed, generation);
-               });
+    awaitReply(
+        tracked(moversReplies, networkManager.get(brapiMoversRequest(chunk, token, quoteTransferLimitMs))),
+        this, replyDeadlines.feedMs, [this, chunk, scope, keyed, generation](const ReplyAnswer &answer) {
+            onBrapiMoversReply(answer, chunk, scope, keyed, generation);
+        });
 }
 
 void MainWindow::onBrapiMoversReply(const ReplyAnswer &answer, const QStringList &chunk, const QString &scope,
@@ -189,10 +206,11 @@ void MainWindow::fetchYahooMoversQuotes(const QStringList &symbols, const QStrin
     }
     const quint64 generation = moversGeneration;
     for (const QStringList &chunk : chunks) {
-        awaitReply(networkManager.get(yahooMoversRequest(chunk, quoteTransferLimitMs)), this,
-                   replyDeadlines.feedMs, [this, scope, generation](const ReplyAnswer &answer) {
-                       onYahooMoversReply(answer, scope, generation);
-                   });
+        awaitReply(
+            tracked(moversReplies, networkManager.get(yahooMoversRequest(chunk, quoteTransferLimitMs))), this,
+            replyDeadlines.feedMs, [this, scope, generation](const ReplyAnswer &answer) {
+                onYahooMoversReply(answer, scope, generation);
+            });
     }
 }
 
@@ -214,7 +232,8 @@ void MainWindow::fetchAlphaTopMovers(const QString &scope, const QStringList &us
     if (!settings.alphaVantageApiKey.isEmpty() &&
         QDateTime::currentMSecsSinceEpoch() >= alphaVantageCooldownUntilMs) {
         const quint64 generation = moversGeneration;
-        awaitReply(networkManager.get(alphaTopMoversRequest(settings.alphaVantageApiKey, quoteTransferLimitMs)),
+        awaitReply(tracked(moversReplies, networkManager.get(alphaTopMoversRequest(
+                                              settings.alphaVantageApiKey, quoteTransferLimitMs))),
                    this, replyDeadlines.feedMs,
                    [this, scope, usSymbols, generation](const ReplyAnswer &answer) {
                        onAlphaMoversReply(answer, scope, usSymbols, generation);

@@ -267,12 +267,14 @@ void MainWindow::onCryptoQuoteAttemptReply(const ReplyAnswer &answer, const Quot
     handleQuoteAttemptReply(ProviderMarket::Crypto, answer, context);
 }
 
-void MainWindow::handleQuoteAttemptReply(int market, const ReplyAnswer &answer, const QuoteAttemptContext &context)
+void MainWindow::handleQuoteAttemptReply(int market, const ReplyAnswer &answer,
+                                         const QuoteAttemptContext &context)
 {
     const qint64 now = nowMs();
     const qint64 latencyMs = now - context.startMs;
     const QByteArray &body = answer.body;
-    ProviderReplyCheck check = evaluateProviderReply(context.providerKey, answer.status, answer.headers, body);
+    ProviderReplyCheck check =
+        evaluateProviderReply(context.providerKey, answer.status, answer.headers, body);
     if (answer.timedOut)
         check.message = QStringLiteral("timeout");
 
@@ -337,6 +339,7 @@ void MainWindow::forgetSymbolRequests(const QString &symbol)
     abortQuoteAttempt(symbol);
     const QList<QPointer<QNetworkReply>> charts = chartRequestReplies.values(symbol);
     chartRequestReplies.remove(symbol);
+    klineReplies.remove(symbol);
     for (const QPointer<QNetworkReply> &reply : charts)
         dropReply(reply, this);
 }

@@ -407,8 +407,8 @@ public:
     QString currentChartTimeframe() const;
     QString binanceKlineInterval() const;
     void requestBinanceKlines(const QString &symbol);
-    void onBinanceKlinesReply(const ReplyAnswer &answer, const QString &symbol, qint64 startMs, quint64 generation,
-                              const QString &interval);
+    void onBinanceKlinesReply(const ReplyAnswer &answer, const QString &symbol, qint64 startMs,
+                              quint64 generation, const QString &interval);
     void refreshChart();
     static QString chartDrawingsKey(const QString &symbol, const QString &timeframe);
     void storeChartDrawings();
@@ -553,7 +553,8 @@ public:
     void onFinnhubLevel1Reply(const ReplyAnswer &answer, const QString &symbol, const QString &reason,
                               quint64 attempt);
     void requestAlphaLevel1Quote(const QString &symbol, const QString &reason);
-    void onAlphaLevel1Reply(const ReplyAnswer &answer, const QString &symbol, const QString &reason, quint64 attempt);
+    void onAlphaLevel1Reply(const ReplyAnswer &answer, const QString &symbol, const QString &reason,
+                            quint64 attempt);
     bool level1ReplyIsCurrent(const QString &symbol, quint64 attempt) const;
 
     // ---- movers/: movers and screener pages ------------------------------------------------------
@@ -597,8 +598,8 @@ public:
     void finishMoversBatch(const QString &scope);
     void fetchBrapiQuotesBatched(const QStringList &symbols, const QString &scope);
     void requestBrapiQuoteBatch(const QStringList &chunk, const QString &scope, bool keyed);
-    void onBrapiMoversReply(const ReplyAnswer &answer, const QStringList &chunk, const QString &scope, bool keyed,
-                            quint64 generation);
+    void onBrapiMoversReply(const ReplyAnswer &answer, const QStringList &chunk, const QString &scope,
+                            bool keyed, quint64 generation);
     void fetchYahooMoversQuotes(const QStringList &symbols, const QString &scope);
     void onYahooMoversReply(const ReplyAnswer &answer, const QString &scope, quint64 generation);
     void fetchAlphaTopMovers(const QString &scope, const QStringList &usSymbols);
@@ -915,7 +916,7 @@ public:
     QComboBox *newsRegionCombo = nullptr;
     QPushButton *newsRefreshButton = nullptr;
     QTableWidget *newsTable = nullptr;
-    quint64 newsGeneration = 0;      // the refresh whose replies may still fill the table
+    quint64 newsGeneration = 0;        // the refresh whose replies may still fill the table
     QPointer<QNetworkReply> newsReply; // that refresh's request in flight; a newer refresh drops it
 
     // Portfolio panel
@@ -1037,6 +1038,7 @@ public:
     int pendingMoversReplies = 0; // never below 0
     QList<MoverEntry> moversList; // entries gathered by the running batch
     quint64 moversGeneration = 0;
+    QList<QPointer<QNetworkReply>> moversReplies; // that refresh's requests; a newer refresh drops them
     QMap<QString, MoverEntry> moverSnapshots; // the last entry loaded per symbol, for the screener
     QMap<QString, QString> moverSourceLabels;
     // Rebuilds that every applied quote asks for, each at most this often while quotes stream in.
@@ -1059,6 +1061,7 @@ public:
     QJsonObject chartDrawings; // drawings per "symbol|timeframe", only keys that have drawings
     QString currentDrawingsKey;
     QMap<QString, quint64> klineGenerations; // the newest klines request per symbol
+    QHash<QString, QPointer<QNetworkReply>> klineReplies; // and that request while in flight
     LocalSettings settings;
     // A settings or watchlist file that could not be read nor kept aside at start: this run never
     // writes over it.

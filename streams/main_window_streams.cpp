@@ -150,8 +150,9 @@ void MainWindow::requestBinanceDepthSnapshot(const QString &symbol)
     // A stalled host ends as a network error instead of leaving the book "connecting".
     request.setTransferTimeout(quoteTransferLimitMs);
     const quint64 attempt = bookAttempt;
-    awaitReply(networkManager.get(request), this, replyDeadlines.quoteMs,
-               [this, symbol, attempt](const ReplyAnswer &answer) { onBinanceDepthReply(answer, symbol, attempt); });
+    awaitReply(
+        networkManager.get(request), this, replyDeadlines.quoteMs,
+        [this, symbol, attempt](const ReplyAnswer &answer) { onBinanceDepthReply(answer, symbol, attempt); });
 }
 
 void MainWindow::onBinanceDepthReply(const ReplyAnswer &answer, const QString &symbol, quint64 attempt)

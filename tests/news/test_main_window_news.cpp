@@ -400,8 +400,8 @@ private Q_SLOTS:
     // A body beyond the size limit counts as a failed reply, whatever the status, and is not read to its
     // end: a chunked one announces no length and is given up once the reply holds more than the limit,
     // and the reply's bounded read buffer keeps what it reads by then within that buffer (the network
-    // thread would otherwise run on ahead). Giving it up leaves Qt quiet: ending a reply whose error status is in would make a second error,
-    // which Qt reports on the console.
+    // thread would otherwise run on ahead). Giving it up leaves Qt quiet: ending a reply whose error status
+    // is in would make a second error, which Qt reports on the console.
     void oversizedBodyFallsBack_data()
     {
         QTest::addColumn<int>("status");

@@ -7,7 +7,13 @@
 namespace {
 
 // Which of the window's deadlines a request is given.
-enum class Kind { Quote, History, Feed, SymbolList };
+enum class Kind
+{
+    Quote,
+    History,
+    Feed,
+    SymbolList
+};
 
 // Every deadline far beyond the test's wait except `kind`'s, so that a request ending in time shows
 // that it was given its own kind's deadline.
@@ -41,6 +47,36 @@ QByteArray rssFeed(int count)
 
 const QString kRssPath = QStringLiteral("/rss/2.0/headline");
 
+// Sends one of the window's requests, as the program would.
+void send(MainWindow &w, const QString &request)
+{
+    if (request == QLatin1String("news")) {
+        // Choosing the source refreshes the news.
+        w.newsSourceCombo->setCurrentIndex(w.newsSourceCombo->findData(QStringLiteral("public")));
+    } else if (request == QLatin1String("quote")) {
+        w.requestQuote(QStringLiteral("BTCUSDT"));
+    } else if (request == QLatin1String("chart quote")) {
+        w.requestYahooChart(QStringLiteral("AAPL"), true);
+    } else if (request == QLatin1String("klines")) {
+        w.requestBinanceKlines(QStringLiteral("BTCUSDT"));
+    } else if (request == QLatin1String("chart history")) {
+        w.requestYahooChart(QStringLiteral("AAPL"), false);
+    } else if (request == QLatin1String("movers")) {
+        w.populateMoversScopeCombo(QStringLiteral("crypto"));
+        w.refreshMarketMovers();
+    } else if (request == QLatin1String("symbol list")) {
+        w.requestCryptoUniverse();
+    } else if (request == QLatin1String("search")) {
+        w.requestSymbolSearch(QStringLiteral("zz"));
+    } else if (request == QLatin1String("book")) {
+        w.requestBinanceDepthSnapshot(QStringLiteral("BTCUSDT"));
+    } else if (request == QLatin1String("row removed")) {
+        w.forgetSymbolRequests(QStringLiteral("BTCUSDT"));
+    } else {
+        QFAIL(qPrintable(QStringLiteral("unknown request ") + request));
+    }
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Kind)
@@ -63,14 +99,18 @@ private Q_SLOTS:
         QTest::newRow("quote walk") << "quote" << RoadPath::binance << Kind::Quote << "all providers failed";
         QTest::newRow("chart as a quote")
             << "chart quote" << RoadPath::yahoo("AAPL") << Kind::Quote << "Yahoo quote error: AAPL";
-        QTest::newRow("candle history") << "klines" << "/api/v3/klines" << Kind::History
-                                        << "Binance kline error: BTCUSDT";
+        QTest::newRow("candle history")
+            << "klines"
+            << "/api/v3/klines" << Kind::History << "Binance kline error: BTCUSDT";
         QTest::newRow("chart history") << "chart history" << RoadPath::yahoo("AAPL") << Kind::History << "";
         QTest::newRow("movers") << "movers" << RoadPath::binance << Kind::Feed
                                 << "Market movers error: Binance 24h request failed";
-        QTest::newRow("symbol list") << "symbol list" << "/api/v3/exchangeInfo" << Kind::SymbolList << "";
-        QTest::newRow("symbol search") << "search" << "/v1/finance/search" << Kind::Quote << "";
-        QTest::newRow("book snapshot") << "book" << "/api/v3/depth" << Kind::Quote << "";
+        QTest::newRow("symbol list") << "symbol list"
+                                     << "/api/v3/exchangeInfo" << Kind::SymbolList << "";
+        QTest::newRow("symbol search") << "search"
+                                       << "/v1/finance/search" << Kind::Quote << "";
+        QTest::newRow("book snapshot") << "book"
+                                       << "/api/v3/depth" << Kind::Quote << "";
     }
 
     void aDrippingAnswerEndsAtItsDeadline()
@@ -85,28 +125,7 @@ private Q_SLOTS:
         road.addRow(QStringLiteral("BTCUSDT"));
         road.addRow(QStringLiteral("AAPL"));
         road.w().statusBar()->clearMessage();
-        MainWindow &w = road.w();
-        if (request == QLatin1String("news")) {
-            // Choosing the source refreshes the news.
-            w.newsSourceCombo->setCurrentIndex(w.newsSourceCombo->findData(QStringLiteral("public")));
-        } else if (request == QLatin1String("quote")) {
-            w.requestQuote(QStringLiteral("BTCUSDT"));
-        } else if (request == QLatin1String("chart quote")) {
-            w.requestYahooChart(QStringLiteral("AAPL"), true);
-        } else if (request == QLatin1String("klines")) {
-            w.requestBinanceKlines(QStringLiteral("BTCUSDT"));
-        } else if (request == QLatin1String("chart history")) {
-            w.requestYahooChart(QStringLiteral("AAPL"), false);
-        } else if (request == QLatin1String("movers")) {
-            w.populateMoversScopeCombo(QStringLiteral("crypto"));
-            w.refreshMarketMovers();
-        } else if (request == QLatin1String("symbol list")) {
-            w.requestCryptoUniverse();
-        } else if (request == QLatin1String("search")) {
-            w.requestSymbolSearch(QStringLiteral("zz"));
-        } else {
-            w.requestBinanceDepthSnapshot(QStringLiteral("BTCUSDT"));
-        }
+        send(road.w(), request);
         QTRY_VERIFY(!road.server.requestsFor(path).isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(road.server.openHeldConnections(), 0, 5000);
         QTRY_COMPARE(road.unfinishedRequests(), 0);
@@ -122,6 +141,51 @@ private Q_SLOTS:
             QCOMPARE(road.console().count(shown), 1);
         // The only request the dripping path got: a failure that ran twice would have asked again.
         QCOMPARE(road.server.requestsFor(path).size(), 1);
+    }
+
+    // A request whose answer nobody wants any more ends at once, not at its deadline (far off here):
+    // the server sees its connection closed while the answer still drips.
+    void aRequestNobodyWaitsForEndsAtOnce_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("then");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("requests"); // what the dripping path got in all
+        QTest::addColumn<int>("held");     // connections still dripping at the end
+        QTest::newRow("replaced quote walk") << "quote"
+                                             << "quote" << RoadPath::binance << 2 << 1;
+        QTest::newRow("quote walk of a removed row") << "quote"
+                                                     << "row removed" << RoadPath::binance << 1 << 0;
+        QTest::newRow("newer candle request") << "klines"
+                                              << "klines"
+                                              << "/api/v3/klines" << 2 << 1;
+        QTest::newRow("candles of a removed row") << "klines"
+                                                  << "row removed"
+                                                  << "/api/v3/klines" << 1 << 0;
+        QTest::newRow("newer movers refresh") << "movers"
+                                              << "movers" << RoadPath::binance << 2 << 1;
+        QTest::newRow("newer symbol search") << "search"
+                                             << "search"
+                                             << "/v1/finance/search" << 2 << 1;
+    }
+
+    void aRequestNobodyWaitsForEndsAtOnce()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, then);
+        QFETCH(QString, path);
+        QFETCH(int, requests);
+        QFETCH(int, held);
+        QuoteRoad road(600000, 600000);
+        road.w().replyDeadlines = ReplyDeadlines::all(600000);
+        road.server.setReply(path, FakeReply::dripping(50));
+        road.addRow(QStringLiteral("BTCUSDT"));
+        send(road.w(), first);
+        QTRY_COMPARE(road.server.openHeldConnections(), 1);
+        send(road.w(), then);
+        QTRY_COMPARE(road.server.requestsFor(path).size(), requests);
+        QTRY_COMPARE_WITH_TIMEOUT(road.server.openHeldConnections(), held, 3000);
+        QCOMPARE(road.unfinishedRequests(), held);
     }
 
     // Every service behind one host, as behind a proxy, and a news feed that drips: refreshes come and

@@ -29,8 +29,8 @@ private Q_SLOTS:
         limited.headers.append(qMakePair(QByteArray("Retry-After"), QByteArray("30")));
         FakeReply lateLastByte = FakeReply::json("{\"late\":true}");
         lateLastByte.lastByteDelayMs = 1500;
-        QTest::newRow("answer in time") << FakeReply::json("{\"ok\":1}") << false << false << 200
-                                        << QByteArray("{\"ok\":1}");
+        QTest::newRow("answer in time")
+            << FakeReply::json("{\"ok\":1}") << false << false << 200 << QByteArray("{\"ok\":1}");
         QTest::newRow("error status in time") << limited << true << false << 429 << QByteArray("{\"e\":1}");
         QTest::newRow("dripping body") << FakeReply::dripping(40) << true << true << 0 << QByteArray();
         QTest::newRow("no answer at all") << FakeReply::hanging() << true << true << 0 << QByteArray();
