@@ -10,6 +10,7 @@
 // from the request to the guard's answer.
 
 #include "news/news_requests.h"
+#include "providers/reply_deadline.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -148,7 +149,7 @@ void floodedReply(benchmark::State &state, bool chunked)
         QObject receiver;
         QEventLoop loop;
         bool failed = false;
-        awaitNewsReply(manager.get(QNetworkRequest(url)), &receiver,
+        awaitNewsReply(manager.get(QNetworkRequest(url)), &receiver, ReplyDeadlines().feedMs,
                        [&](const std::optional<QByteArray> &body) {
                            failed = !body;
                            loop.quit();

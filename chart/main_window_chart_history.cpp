@@ -2,6 +2,8 @@
 #include "chart/candle_store.h"
 #include "chart/price_chart.h"
 #include "providers/fetchers.h"
+#include "providers/reply_deadline.h"
+#include "providers/reply_drop.h"
 #include "shell/main_window.h"
 #include "watchlist/quote_columns.h"
 
@@ -36,22 +38,32 @@ void MainWindow::requestBinanceKlines(const QString &symbol)
     QNetworkRequest request(url);
     // Like every other request: a stalled host must not hold the reply open for ever.
     request.setTransferTimeout(quoteTransferLimitMs);
+    // The earlier request's candles would be thrown away on arrival: it ends now instead of holding a
+    // connection to the exchange until it finishes.
+    if (const QPointer<QNetworkReply> earlier = klineReplies.take(symbol)) {
+        chartRequestReplies.remove(symbol, earlier);
+        dropReply(earlier, this);
+    }
     QNetworkReply *reply = networkManager.get(request);
     // Registered with the other chart requests, so that the row's removal ends it.
     chartRequestReplies.insert(symbol, reply);
-    connect(reply, &QNetworkReply::finished, this, [this, reply, symbol, startMs, generation, interval] {
-        chartRequestReplies.remove(symbol, reply);
-        onBinanceKlinesReply(reply, symbol, startMs, generation, interval);
-    });
+    klineReplies.insert(symbol, reply);
+    awaitReply(reply, this, replyDeadlines.historyMs,
+               [this, reply = QPointer<QNetworkReply>(reply), symbol, startMs, generation,
+                interval](const ReplyAnswer &answer) {
+                   chartRequestReplies.remove(symbol, reply);
+                   if (klineReplies.value(symbol) == reply)
+                       klineReplies.remove(symbol);
+                   onBinanceKlinesReply(answer, symbol, startMs, generation, interval);
+               });
 }
 
-void MainWindow::onBinanceKlinesReply(QNetworkReply *reply, const QString &symbol, qint64 startMs,
+void MainWindow::onBinanceKlinesReply(const ReplyAnswer &answer, const QString &symbol, qint64 startMs,
                                       quint64 generation, const QString &interval)
 {
     const qint64 elapsedMs = QDateTime::currentMSecsSinceEpoch() - startMs;
-    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
-    const bool failed = reply->error() != QNetworkReply::NoError;
-    reply->deleteLater();
+    const QByteArray &body = answer.body;
+    const bool failed = answer.failed;
 
     // A newer request for the symbol, another timeframe on the chart, or a symbol no longer watched:
     // this reply describes nothing the window shows.

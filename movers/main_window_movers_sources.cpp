@@ -2,6 +2,8 @@
 #include "movers/movers_sources.h"
 #include "providers/provider_catalogue.h"
 #include "providers/reply_check.h"
+#include "providers/reply_deadline.h"
+#include "providers/reply_drop.h"
 #include "shell/main_window.h"
 #include "watchlist/quote_columns.h"
 
@@ -16,12 +18,12 @@
 #include <algorithm>
 
 namespace {
-// An aborted reply (the transfer limit) is closed and has no body to read.
-QByteArray takeBody(QNetworkReply *reply)
+// Keeps `reply` among the refresh's requests in flight; the ones already gone leave the list.
+QNetworkReply *tracked(QList<QPointer<QNetworkReply>> &replies, QNetworkReply *reply)
 {
-    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
-    reply->deleteLater();
-    return body;
+    replies.removeAll(QPointer<QNetworkReply>());
+    replies.append(reply);
+    return reply;
 }
 } // namespace
 
@@ -66,6 +68,11 @@ bool MainWindow::isEligibleUsdtPair(const QString &symbol)
 void MainWindow::refreshMarketMovers()
 {
     ++moversGeneration;
+    // The older refresh's answers would be thrown away on arrival: its requests end now instead of
+    // holding connections to the hosts until they finish.
+    for (const QPointer<QNetworkReply> &reply : std::as_const(moversReplies))
+        dropReply(reply, this);
+    moversReplies.clear();
     const QString scope = currentMoversScope();
     if (!moversScopeCombo || scope == QLatin1String("watchlist")) {
         loadWatchlistMoversNow();
@@ -114,9 +121,9 @@ void MainWindow::refreshMarketMovers()
     }
 
     const quint64 generation = moversGeneration;
-    QNetworkReply *reply = networkManager.get(binanceMoversRequest(quoteTransferLimitMs));
-    connect(reply, &QNetworkReply::finished, this,
-            [this, reply, generation] { onBinanceMoversReply(reply, generation); });
+    awaitReply(tracked(moversReplies, networkManager.get(binanceMoversRequest(quoteTransferLimitMs))), this,
+               replyDeadlines.feedMs,
+               [this, generation](const ReplyAnswer &answer) { onBinanceMoversReply(answer, generation); });
 }
 
 void MainWindow::beginMoversBatch(const QString &scope, int count)
@@ -156,20 +163,19 @@ void MainWindow::requestBrapiQuoteBatch(const QStringList &chunk, const QString 
 {
     const quint64 generation = moversGeneration;
     const QString token = keyed ? settings.brapiToken : QString();
-    QNetworkReply *reply = networkManager.get(brapiMoversRequest(chunk, token, quoteTransferLimitMs));
-    connect(reply, &QNetworkReply::finished, this, [this, reply, chunk, scope, keyed, generation] {
-        onBrapiMoversReply(reply, chunk, scope, keyed, generation);
-    });
+    awaitReply(
+        tracked(moversReplies, networkManager.get(brapiMoversRequest(chunk, token, quoteTransferLimitMs))),
+        this, replyDeadlines.feedMs, [this, chunk, scope, keyed, generation](const ReplyAnswer &answer) {
+            onBrapiMoversReply(answer, chunk, scope, keyed, generation);
+        });
 }
 
-void MainWindow::onBrapiMoversReply(QNetworkReply *reply, const QStringList &chunk, const QString &scope,
+void MainWindow::onBrapiMoversReply(const ReplyAnswer &answer, const QStringList &chunk, const QString &scope,
                                     bool keyed, quint64 generation)
 {
-    const bool failed = reply->error() != QNetworkReply::NoError;
-    const QByteArray body = takeBody(reply);
     if (generation != moversGeneration)
         return;
-    const MoversReply parsed = failed ? MoversReply() : parseBrapiMovers(body);
+    const MoversReply parsed = answer.failed ? MoversReply() : parseBrapiMovers(answer.body);
     if (parsed.resultCount == 0) {
         if (keyed) {
             requestBrapiQuoteBatch(chunk, scope, false);
@@ -200,20 +206,20 @@ void MainWindow::fetchYahooMoversQuotes(const QStringList &symbols, const QStrin
     }
     const quint64 generation = moversGeneration;
     for (const QStringList &chunk : chunks) {
-        QNetworkReply *reply = networkManager.get(yahooMoversRequest(chunk, quoteTransferLimitMs));
-        connect(reply, &QNetworkReply::finished, this,
-                [this, reply, scope, generation] { onYahooMoversReply(reply, scope, generation); });
+        awaitReply(
+            tracked(moversReplies, networkManager.get(yahooMoversRequest(chunk, quoteTransferLimitMs))), this,
+            replyDeadlines.feedMs, [this, scope, generation](const ReplyAnswer &answer) {
+                onYahooMoversReply(answer, scope, generation);
+            });
     }
 }
 
-void MainWindow::onYahooMoversReply(QNetworkReply *reply, const QString &scope, quint64 generation)
+void MainWindow::onYahooMoversReply(const ReplyAnswer &answer, const QString &scope, quint64 generation)
 {
-    const bool failed = reply->error() != QNetworkReply::NoError;
-    const QByteArray body = takeBody(reply);
     if (generation != moversGeneration)
         return;
-    if (!failed) {
-        const MoversReply parsed = parseYahooMovers(body);
+    if (!answer.failed) {
+        const MoversReply parsed = parseYahooMovers(answer.body);
         for (const auto &[symbol, sector] : parsed.sectors)
             sectorBySymbol.insert(symbol, sector);
         moversList.append(parsed.entries);
@@ -226,11 +232,12 @@ void MainWindow::fetchAlphaTopMovers(const QString &scope, const QStringList &us
     if (!settings.alphaVantageApiKey.isEmpty() &&
         QDateTime::currentMSecsSinceEpoch() >= alphaVantageCooldownUntilMs) {
         const quint64 generation = moversGeneration;
-        QNetworkReply *reply =
-            networkManager.get(alphaTopMoversRequest(settings.alphaVantageApiKey, quoteTransferLimitMs));
-        connect(reply, &QNetworkReply::finished, this, [this, reply, scope, usSymbols, generation] {
-            onAlphaMoversReply(reply, scope, usSymbols, generation);
-        });
+        awaitReply(tracked(moversReplies, networkManager.get(alphaTopMoversRequest(
+                                              settings.alphaVantageApiKey, quoteTransferLimitMs))),
+                   this, replyDeadlines.feedMs,
+                   [this, scope, usSymbols, generation](const ReplyAnswer &answer) {
+                       onAlphaMoversReply(answer, scope, usSymbols, generation);
+                   });
         return;
     }
     const int extra = yahooBatchCount(usSymbols);
@@ -240,16 +247,14 @@ void MainWindow::fetchAlphaTopMovers(const QString &scope, const QStringList &us
     finishMoversBatch(scope);
 }
 
-void MainWindow::onAlphaMoversReply(QNetworkReply *reply, const QString &scope, const QStringList &usSymbols,
-                                    quint64 generation)
+void MainWindow::onAlphaMoversReply(const ReplyAnswer &answer, const QString &scope,
+                                    const QStringList &usSymbols, quint64 generation)
 {
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const ProviderReplyHeaders headers = replyHeaders(reply);
-    const QByteArray body = takeBody(reply);
     if (generation != moversGeneration)
         return;
+    const QByteArray &body = answer.body;
     const ProviderReplyCheck check =
-        evaluateProviderReply(QStringLiteral("alpha_vantage"), status, headers, body);
+        evaluateProviderReply(QStringLiteral("alpha_vantage"), answer.status, answer.headers, body);
     if (check.rateLimited) {
         alphaVantageCooldownUntilMs = QDateTime::currentMSecsSinceEpoch() +
                                       static_cast<qint64>(std::max(60, check.retryAfterSec)) * 1000;
@@ -274,13 +279,12 @@ void MainWindow::appendAlphaMovers(const QJsonArray &array)
     moversList.append(parseAlphaMoversArray(array));
 }
 
-void MainWindow::onBinanceMoversReply(QNetworkReply *reply, quint64 generation)
+void MainWindow::onBinanceMoversReply(const ReplyAnswer &answer, quint64 generation)
 {
-    const bool failed = reply->error() != QNetworkReply::NoError;
-    const QByteArray body = takeBody(reply);
     if (generation != moversGeneration)
         return;
-    if (failed) {
+    const QByteArray &body = answer.body;
+    if (answer.failed) {
         appendEventLog(
             localizedText(QStringLiteral("Market movers error: Binance 24h request failed"),
                           QString::fromUtf8("Erro nas oscilações: falha na requisição Binance 24h")));

@@ -1,6 +1,7 @@
 #include "app/endpoints.h"
 #include "news/news_requests.h"
 #include "providers/provider_catalogue.h"
+#include "providers/reply_drop.h"
 #include "shell/main_window.h"
 #include "shell/widget_kit.h"
 
@@ -47,8 +48,12 @@ void MainWindow::refreshNews()
 {
     if (!newsTable)
         return;
-    // Every reply still on its way belongs to an older refresh from here on.
+    // Every reply still on its way belongs to an older refresh from here on, and the one in flight is
+    // not waited for: left open, a feed that never finishes would hold one of the host's few
+    // connections for each refresh.
     ++newsGeneration;
+    dropReply(newsReply, this);
+    newsReply = nullptr;
     const QString symbol = newsQuerySymbol();
     const QString keyword = newsQueryEdit ? newsQueryEdit->text().trimmed() : QString();
     const QString source = currentNewsSource();
@@ -78,7 +83,9 @@ void MainWindow::sendNewsRequest(const QNetworkRequest &request,
 {
     QNetworkRequest limited = request;
     limited.setTransferTimeout(quoteTransferLimitMs); // the fetchers' limit: a stalled feed falls back
-    awaitNewsReply(networkManager.get(limited), this, std::move(done));
+    // A refresh's feeds are asked one after another, so this is the refresh's only request in flight.
+    newsReply = networkManager.get(limited);
+    awaitNewsReply(newsReply, this, replyDeadlines.feedMs, std::move(done));
 }
 
 void MainWindow::fetchSiteNews(const QString &keyword, const QString &symbol, bool fallbackToRss)

@@ -1,10 +1,13 @@
 #include "news/news_requests.h"
 
 #include "providers/fetchers.h"
+#include "providers/reply_deadline.h"
 #include "providers/reply_drop.h"
 
 #include <QNetworkReply>
 #include <QPointer>
+
+#include <memory>
 
 namespace {
 
@@ -91,9 +94,18 @@ std::optional<QByteArray> readNewsReplyBody(QNetworkReply *reply)
     return body;
 }
 
-void awaitNewsReply(QNetworkReply *reply, QObject *receiver,
-                    std::function<void(const std::optional<QByteArray> &)> done)
+void awaitNewsReply(QNetworkReply *reply, QObject *receiver, int limitMs,
+                    std::function<void(const std::optional<QByteArray> &)> hand)
 {
+    // A reply given up for its size may still meet its deadline before the drop's turn comes; whichever
+    // comes first answers.
+    const auto answered = std::make_shared<bool>(false);
+    const auto done = [hand = std::move(hand), answered](const std::optional<QByteArray> &body) {
+        if (*answered)
+            return;
+        *answered = true;
+        hand(body);
+    };
     // Set before the request leaves: Qt starts it in a later turn and takes the size along.
     reply->setReadBufferSize(kNewsReadBufferBytes);
     QObject::connect(reply, &QNetworkReply::finished, receiver, [reply, done] {
@@ -124,4 +136,5 @@ void awaitNewsReply(QNetworkReply *reply, QObject *receiver,
         if (reply->bytesAvailable() > kMaxNewsBodyBytes)
             giveUp();
     });
+    armReplyDeadline(reply, receiver, limitMs, [done] { done(std::nullopt); });
 }

@@ -57,7 +57,9 @@ QString toYahooCryptoSymbol(const QString &symbol);
 std::optional<QByteArray> readNewsReplyBody(QNetworkReply *reply);
 
 // Hands what a news reply brought to `done`, once, and only while `receiver` lives: its body, or nothing
-// when the reply failed or its body passed kMaxNewsBodyBytes. The reply is deleted either way.
+// when the reply failed, its body passed kMaxNewsBodyBytes or it had not finished `limitMs` after this
+// call (a feed that sends a byte now and then never trips the silence limit). The reply is deleted
+// either way; at the deadline it is dropped (providers/reply_deadline.h) before `done` hears of it.
 //
 // What is read is bounded, not only what is kept. A reply whose headers announce a length over the limit
 // is given up as soon as they arrive, before its body is read. Qt's read buffer for the reply is kept at
@@ -68,5 +70,5 @@ std::optional<QByteArray> readNewsReplyBody(QNetworkReply *reply);
 // other given-up requests are (providers/reply_drop.h) and `done` is told it failed.
 // abort() is not used: an error status (404, 500) already delivered or on its way would make it a second
 // error, which Qt reports on the console.
-void awaitNewsReply(QNetworkReply *reply, QObject *receiver,
+void awaitNewsReply(QNetworkReply *reply, QObject *receiver, int limitMs,
                     std::function<void(const std::optional<QByteArray> &)> done);

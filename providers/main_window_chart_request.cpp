@@ -1,6 +1,7 @@
 #include "app/endpoints.h"
 #include "providers/fetchers.h"
 #include "providers/provider_catalogue.h"
+#include "providers/reply_deadline.h"
 #include "shell/main_window.h"
 
 #include <QComboBox>
@@ -37,20 +38,21 @@ void MainWindow::requestYahooChart(const QString &symbol, bool asQuote)
         chartTimeframeCombo ? chartTimeframeCombo->currentText() : settings.chartTimeframe;
     QNetworkReply *reply = networkManager.get(request);
     chartRequestReplies.insert(symbol, reply);
-    connect(reply, &QNetworkReply::finished, this, [this, reply, symbol, startMs, asQuote, timeframe] {
-        chartRequestReplies.remove(symbol, reply);
-        onYahooChartReply(reply, symbol, startMs, asQuote, timeframe);
-    });
+    // The one reply serves as a quote or as a candle history, and is given that one's time.
+    awaitReply(reply, this, asQuote ? replyDeadlines.quoteMs : replyDeadlines.historyMs,
+               [this, reply = QPointer<QNetworkReply>(reply), symbol, startMs, asQuote,
+                timeframe](const ReplyAnswer &answer) {
+                   chartRequestReplies.remove(symbol, reply);
+                   onYahooChartReply(answer, symbol, startMs, asQuote, timeframe);
+               });
 }
 
-void MainWindow::onYahooChartReply(QNetworkReply *reply, const QString &symbol, qint64 startMs, bool asQuote,
-                                   const QString &timeframe)
+void MainWindow::onYahooChartReply(const ReplyAnswer &answer, const QString &symbol, qint64 startMs,
+                                   bool asQuote, const QString &timeframe)
 {
     const qint64 latencyMs = QDateTime::currentMSecsSinceEpoch() - startMs;
-    // An aborted reply (transfer limit) is closed and has no body to read.
-    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
-    const bool failed = reply->error() != QNetworkReply::NoError;
-    reply->deleteLater();
+    const QByteArray &body = answer.body;
+    const bool failed = answer.failed;
 
     // Candles of a timeframe the user has left would replace the series the chart now shows.
     const QString currentTimeframe =

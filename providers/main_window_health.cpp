@@ -1,5 +1,6 @@
 #include "providers/provider_health.h"
 #include "providers/reply_check.h"
+#include "providers/reply_deadline.h"
 #include "shell/content_columns.h"
 #include "shell/main_window.h"
 #include "shell/themes.h"
@@ -108,10 +109,10 @@ void MainWindow::runApiHealthChecks(QTableWidget *table)
             // A monotonic clock: a wall-clock step while the probe runs cannot make its latency negative.
             QElapsedTimer sent;
             sent.start();
-            QNetworkReply *reply = networkManager.get(request);
-            connect(reply, &QNetworkReply::finished, this, [this, reply, guard, row, i, key, sent]() {
-                onApiHealthReply(reply, guard, row, i, key, sent);
-            });
+            awaitReply(networkManager.get(request), this, replyDeadlines.quoteMs,
+                       [this, guard, row, i, key, sent](const ReplyAnswer &answer) {
+                           onApiHealthReply(answer, guard, row, i, key, sent);
+                       });
         }
         fillProviderHealthColumns(guard, i, row);
     }
@@ -119,17 +120,14 @@ void MainWindow::runApiHealthChecks(QTableWidget *table)
                                  QString::fromUtf8("Verificação de saúde das APIs iniciada")));
 }
 
-void MainWindow::onApiHealthReply(QNetworkReply *reply, const QPointer<QTableWidget> &table,
+void MainWindow::onApiHealthReply(const ReplyAnswer &answer, const QPointer<QTableWidget> &table,
                                   const ProviderCoverageRow &row, int rowIndex, const QString &key,
                                   const QElapsedTimer &sent)
 {
-    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    ProviderReplyHeaders headers;
-    for (const auto &pair : reply->rawHeaderPairs())
-        headers.insert(pair.first, pair.second);
-    const QNetworkReply::NetworkError networkError = reply->error();
-    reply->deleteLater();
+    const QByteArray &body = answer.body;
+    const int status = answer.status;
+    const ProviderReplyHeaders &headers = answer.headers;
+    const QNetworkReply::NetworkError networkError = answer.error;
 
     const ProviderReplyCheck check = evaluateProviderReply(row.name, status, headers, body);
     ProviderHealth &health = providerHealth[key];

@@ -1,6 +1,7 @@
 #include "providers/provider_catalogue.h"
 #include "providers/provider_limits.h"
 #include "providers/quote.h"
+#include "providers/reply_deadline.h"
 #include "providers/reply_drop.h"
 #include "shell/main_window.h"
 
@@ -224,56 +225,58 @@ void MainWindow::sendQuoteAttempt(int market, const QuoteCascadeRun &run, const 
     abortQuoteAttempt(run.symbol);
     QNetworkReply *reply = networkManager.get(request);
     quoteAttemptReplies.insert(run.symbol, reply);
-    connect(reply, &QNetworkReply::finished, this, [this, market, reply, context] {
-        switch (market) {
-        case ProviderMarket::UsEquities:
-            onUsQuoteAttemptReply(reply, context);
-            break;
-        case ProviderMarket::B3Equities:
-            onB3QuoteAttemptReply(reply, context);
-            break;
-        case ProviderMarket::Forex:
-            onForexQuoteAttemptReply(reply, context);
-            break;
-        default:
-            onCryptoQuoteAttemptReply(reply, context);
-            break;
-        }
-    });
+    awaitReply(reply, this, replyDeadlines.quoteMs,
+               [this, market, reply = QPointer<QNetworkReply>(reply), context](const ReplyAnswer &answer) {
+                   // Gone already when the deadline ended it; the slot then holds nothing either.
+                   if (quoteAttemptReplies.value(context.symbol) == reply)
+                       quoteAttemptReplies.remove(context.symbol);
+                   switch (market) {
+                   case ProviderMarket::UsEquities:
+                       onUsQuoteAttemptReply(answer, context);
+                       break;
+                   case ProviderMarket::B3Equities:
+                       onB3QuoteAttemptReply(answer, context);
+                       break;
+                   case ProviderMarket::Forex:
+                       onForexQuoteAttemptReply(answer, context);
+                       break;
+                   default:
+                       onCryptoQuoteAttemptReply(answer, context);
+                       break;
+                   }
+               });
 }
 
-void MainWindow::onUsQuoteAttemptReply(QNetworkReply *reply, const QuoteAttemptContext &context)
+void MainWindow::onUsQuoteAttemptReply(const ReplyAnswer &answer, const QuoteAttemptContext &context)
 {
-    handleQuoteAttemptReply(ProviderMarket::UsEquities, reply, context);
+    handleQuoteAttemptReply(ProviderMarket::UsEquities, answer, context);
 }
 
-void MainWindow::onB3QuoteAttemptReply(QNetworkReply *reply, const QuoteAttemptContext &context)
+void MainWindow::onB3QuoteAttemptReply(const ReplyAnswer &answer, const QuoteAttemptContext &context)
 {
-    handleQuoteAttemptReply(ProviderMarket::B3Equities, reply, context);
+    handleQuoteAttemptReply(ProviderMarket::B3Equities, answer, context);
 }
 
-void MainWindow::onForexQuoteAttemptReply(QNetworkReply *reply, const QuoteAttemptContext &context)
+void MainWindow::onForexQuoteAttemptReply(const ReplyAnswer &answer, const QuoteAttemptContext &context)
 {
-    handleQuoteAttemptReply(ProviderMarket::Forex, reply, context);
+    handleQuoteAttemptReply(ProviderMarket::Forex, answer, context);
 }
 
-void MainWindow::onCryptoQuoteAttemptReply(QNetworkReply *reply, const QuoteAttemptContext &context)
+void MainWindow::onCryptoQuoteAttemptReply(const ReplyAnswer &answer, const QuoteAttemptContext &context)
 {
-    handleQuoteAttemptReply(ProviderMarket::Crypto, reply, context);
+    handleQuoteAttemptReply(ProviderMarket::Crypto, answer, context);
 }
 
-void MainWindow::handleQuoteAttemptReply(int market, QNetworkReply *reply, const QuoteAttemptContext &context)
+void MainWindow::handleQuoteAttemptReply(int market, const ReplyAnswer &answer,
+                                         const QuoteAttemptContext &context)
 {
     const qint64 now = nowMs();
     const qint64 latencyMs = now - context.startMs;
-    // An aborted reply (transfer limit) is closed and has no body to read.
-    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const ProviderReplyCheck check =
-        evaluateProviderReply(context.providerKey, status, replyHeaders(reply), body);
-    reply->deleteLater();
-    if (quoteAttemptReplies.value(context.symbol) == reply)
-        quoteAttemptReplies.remove(context.symbol);
+    const QByteArray &body = answer.body;
+    ProviderReplyCheck check =
+        evaluateProviderReply(context.providerKey, answer.status, answer.headers, body);
+    if (answer.timedOut)
+        check.message = QStringLiteral("timeout");
 
     // A newer request for the symbol has replaced this run.
     if (quoteGenerations.value(context.symbol, 0) != context.generation)
@@ -336,6 +339,7 @@ void MainWindow::forgetSymbolRequests(const QString &symbol)
     abortQuoteAttempt(symbol);
     const QList<QPointer<QNetworkReply>> charts = chartRequestReplies.values(symbol);
     chartRequestReplies.remove(symbol);
+    klineReplies.remove(symbol);
     for (const QPointer<QNetworkReply> &reply : charts)
         dropReply(reply, this);
 }

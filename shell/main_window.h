@@ -9,6 +9,7 @@
 #include "movers/screener_rules.h"
 #include "providers/provider_health.h"
 #include "providers/quote_routing.h"
+#include "providers/reply_deadline.h"
 #include "settings/api_keys.h"
 #include "settings/json_file.h"
 #include "settings/local_settings.h"
@@ -237,12 +238,12 @@ public:
     void mergeIntoUniverse(const QStringList &symbols);
     void refreshCompleterModel();
     void requestCryptoUniverse();
-    void onCryptoUniverseReply(QNetworkReply *reply);
+    void onCryptoUniverseReply(const ReplyAnswer &answer);
     void onSymbolSearchEdited(const QString &text);
     void onSymbolSearchTimer();
     void requestSymbolSearch(const QString &text);
     void abortSymbolSearch(); // the search in flight, if any, ends without merging
-    void onSymbolSearchReply(QNetworkReply *reply);
+    void onSymbolSearchReply(const ReplyAnswer &answer);
 
     // ---- watchlist/: the watchlist file and its rows ----------------------------------------------
     QString watchlistWritePath() const;
@@ -303,7 +304,7 @@ public:
     void logCascadeGroup(const QString &market, const QStringList &entries);
     std::optional<QNetworkRequest> buildHealthCheckRequest(const ProviderCoverageRow &row) const;
     void runApiHealthChecks(QTableWidget *table);
-    void onApiHealthReply(QNetworkReply *reply, const QPointer<QTableWidget> &table,
+    void onApiHealthReply(const ReplyAnswer &answer, const QPointer<QTableWidget> &table,
                           const ProviderCoverageRow &row, int rowIndex, const QString &key,
                           const QElapsedTimer &sent);
     QColor healthStateColor(const QString &state) const;
@@ -336,11 +337,11 @@ public:
                                  const AsyncProviderCompletion &done);
     void sendQuoteAttempt(int market, const QuoteCascadeRun &run, const QString &providerKey,
                           const QString &requestSymbol, const AsyncProviderCompletion &done);
-    void onUsQuoteAttemptReply(QNetworkReply *reply, const QuoteAttemptContext &context);
-    void onB3QuoteAttemptReply(QNetworkReply *reply, const QuoteAttemptContext &context);
-    void onForexQuoteAttemptReply(QNetworkReply *reply, const QuoteAttemptContext &context);
-    void onCryptoQuoteAttemptReply(QNetworkReply *reply, const QuoteAttemptContext &context);
-    void handleQuoteAttemptReply(int market, QNetworkReply *reply, const QuoteAttemptContext &context);
+    void onUsQuoteAttemptReply(const ReplyAnswer &answer, const QuoteAttemptContext &context);
+    void onB3QuoteAttemptReply(const ReplyAnswer &answer, const QuoteAttemptContext &context);
+    void onForexQuoteAttemptReply(const ReplyAnswer &answer, const QuoteAttemptContext &context);
+    void onCryptoQuoteAttemptReply(const ReplyAnswer &answer, const QuoteAttemptContext &context);
+    void handleQuoteAttemptReply(int market, const ReplyAnswer &answer, const QuoteAttemptContext &context);
     void onQuoteCascadeSucceeded(const QString &symbol, AsyncProviderCascade *cascade,
                                  const QString &providerKey);
     void onUsQuoteCascadeFailed(const QString &symbol, AsyncProviderCascade *cascade,
@@ -362,7 +363,7 @@ public:
 
     // The direct chart request, chart history, provider limits and the Alpha Vantage reply cache.
     void requestYahooChart(const QString &symbol, bool asQuote);
-    void onYahooChartReply(QNetworkReply *reply, const QString &symbol, qint64 startMs, bool asQuote,
+    void onYahooChartReply(const ReplyAnswer &answer, const QString &symbol, qint64 startMs, bool asQuote,
                            const QString &timeframe);
     void requestChartHistory(const QString &symbol);
     bool allowProviderRequest(const QString &key);
@@ -406,8 +407,8 @@ public:
     QString currentChartTimeframe() const;
     QString binanceKlineInterval() const;
     void requestBinanceKlines(const QString &symbol);
-    void onBinanceKlinesReply(QNetworkReply *reply, const QString &symbol, qint64 startMs, quint64 generation,
-                              const QString &interval);
+    void onBinanceKlinesReply(const ReplyAnswer &answer, const QString &symbol, qint64 startMs,
+                              quint64 generation, const QString &interval);
     void refreshChart();
     static QString chartDrawingsKey(const QString &symbol, const QString &timeframe);
     void storeChartDrawings();
@@ -530,7 +531,7 @@ public:
     void onItickRetryTimer();
     QNetworkRequest binanceStreamRequest(const QString &streamNames) const;
     void requestBinanceDepthSnapshot(const QString &symbol);
-    void onBinanceDepthReply(QNetworkReply *reply, const QString &symbol, quint64 attempt);
+    void onBinanceDepthReply(const ReplyAnswer &answer, const QString &symbol, quint64 attempt);
     void onBinanceTicker(const QString &message);
     void onBinanceDepth(const QString &message);
     // An unplanned drop reconnects after 2, 4, 8 ... seconds (at most 60); our own close cancels it.
@@ -549,10 +550,11 @@ public:
     static void parseItickLevels(const QJsonArray &array, QList<BookLevel> &out);
     void startUsLevel1Fallback(const QString &symbol, const QString &reason);
     void requestFinnhubLevel1Quote(const QString &symbol, const QString &reason);
-    void onFinnhubLevel1Reply(QNetworkReply *reply, const QString &symbol, const QString &reason,
+    void onFinnhubLevel1Reply(const ReplyAnswer &answer, const QString &symbol, const QString &reason,
                               quint64 attempt);
     void requestAlphaLevel1Quote(const QString &symbol, const QString &reason);
-    void onAlphaLevel1Reply(QNetworkReply *reply, const QString &symbol, const QString &reason, quint64 attempt);
+    void onAlphaLevel1Reply(const ReplyAnswer &answer, const QString &symbol, const QString &reason,
+                            quint64 attempt);
     bool level1ReplyIsCurrent(const QString &symbol, quint64 attempt) const;
 
     // ---- movers/: movers and screener pages ------------------------------------------------------
@@ -596,15 +598,15 @@ public:
     void finishMoversBatch(const QString &scope);
     void fetchBrapiQuotesBatched(const QStringList &symbols, const QString &scope);
     void requestBrapiQuoteBatch(const QStringList &chunk, const QString &scope, bool keyed);
-    void onBrapiMoversReply(QNetworkReply *reply, const QStringList &chunk, const QString &scope, bool keyed,
-                            quint64 generation);
+    void onBrapiMoversReply(const ReplyAnswer &answer, const QStringList &chunk, const QString &scope,
+                            bool keyed, quint64 generation);
     void fetchYahooMoversQuotes(const QStringList &symbols, const QString &scope);
-    void onYahooMoversReply(QNetworkReply *reply, const QString &scope, quint64 generation);
+    void onYahooMoversReply(const ReplyAnswer &answer, const QString &scope, quint64 generation);
     void fetchAlphaTopMovers(const QString &scope, const QStringList &usSymbols);
-    void onAlphaMoversReply(QNetworkReply *reply, const QString &scope, const QStringList &usSymbols,
+    void onAlphaMoversReply(const ReplyAnswer &answer, const QString &scope, const QStringList &usSymbols,
                             quint64 generation);
     void appendAlphaMovers(const QJsonArray &array);
-    void onBinanceMoversReply(QNetworkReply *reply, quint64 generation);
+    void onBinanceMoversReply(const ReplyAnswer &answer, quint64 generation);
     static bool isEligibleUsdtPair(const QString &symbol);
     void loadWatchlistMovers(); // at most once per event-loop turn
     void loadWatchlistMoversNow();
@@ -914,7 +916,8 @@ public:
     QComboBox *newsRegionCombo = nullptr;
     QPushButton *newsRefreshButton = nullptr;
     QTableWidget *newsTable = nullptr;
-    quint64 newsGeneration = 0;      // the refresh whose replies may still fill the table
+    quint64 newsGeneration = 0;        // the refresh whose replies may still fill the table
+    QPointer<QNetworkReply> newsReply; // that refresh's request in flight; a newer refresh drops it
 
     // Portfolio panel
     QLabel *portfolioTitleLabel = nullptr;
@@ -1030,10 +1033,12 @@ public:
     int quoteAttemptLimitMs = 11000;
     int quoteTransferLimitMs = 10000;
     int healthTransferLimitMs = 10000; // each health probe's transfer limit; only tests shorten it
+    ReplyDeadlines replyDeadlines;     // each request's time for its whole answer, by kind
     ProviderHealthMap providerHealth;  // health records by coverage row key
     int pendingMoversReplies = 0; // never below 0
     QList<MoverEntry> moversList; // entries gathered by the running batch
     quint64 moversGeneration = 0;
+    QList<QPointer<QNetworkReply>> moversReplies; // that refresh's requests; a newer refresh drops them
     QMap<QString, MoverEntry> moverSnapshots; // the last entry loaded per symbol, for the screener
     QMap<QString, QString> moverSourceLabels;
     // Rebuilds that every applied quote asks for, each at most this often while quotes stream in.
@@ -1056,6 +1061,7 @@ public:
     QJsonObject chartDrawings; // drawings per "symbol|timeframe", only keys that have drawings
     QString currentDrawingsKey;
     QMap<QString, quint64> klineGenerations; // the newest klines request per symbol
+    QHash<QString, QPointer<QNetworkReply>> klineReplies; // and that request while in flight
     LocalSettings settings;
     // A settings or watchlist file that could not be read nor kept aside at start: this run never
     // writes over it.

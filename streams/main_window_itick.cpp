@@ -1,4 +1,5 @@
 #include "app/endpoints.h"
+#include "providers/reply_deadline.h"
 #include "shell/main_window.h"
 #include "streams/stream_messages.h"
 
@@ -214,19 +215,18 @@ void MainWindow::requestFinnhubLevel1Quote(const QString &symbol, const QString 
     url.setQuery(query);
     QNetworkRequest request(url);
     request.setTransferTimeout(quoteTransferLimitMs);
-    QNetworkReply *reply = networkManager.get(request);
     const quint64 attempt = itickAttempt;
-    connect(reply, &QNetworkReply::finished, this, [this, reply, symbol, reason, attempt]() {
-        onFinnhubLevel1Reply(reply, symbol, reason, attempt);
-    });
+    awaitReply(networkManager.get(request), this, replyDeadlines.quoteMs,
+               [this, symbol, reason, attempt](const ReplyAnswer &answer) {
+                   onFinnhubLevel1Reply(answer, symbol, reason, attempt);
+               });
 }
 
-void MainWindow::onFinnhubLevel1Reply(QNetworkReply *reply, const QString &symbol, const QString &reason,
+void MainWindow::onFinnhubLevel1Reply(const ReplyAnswer &answer, const QString &symbol, const QString &reason,
                                       quint64 attempt)
 {
-    const QByteArray body = reply->readAll();
-    const bool failed = reply->error() != QNetworkReply::NoError;
-    reply->deleteLater();
+    const QByteArray &body = answer.body;
+    const bool failed = answer.failed;
     if (!level1ReplyIsCurrent(symbol, attempt))
         return;
     const QJsonObject object = QJsonDocument::fromJson(body).object();
@@ -256,18 +256,18 @@ void MainWindow::requestAlphaLevel1Quote(const QString &symbol, const QString &r
     url.setQuery(query);
     QNetworkRequest request(url);
     request.setTransferTimeout(quoteTransferLimitMs);
-    QNetworkReply *reply = networkManager.get(request);
     const quint64 attempt = itickAttempt;
-    connect(reply, &QNetworkReply::finished, this,
-            [this, reply, symbol, reason, attempt]() { onAlphaLevel1Reply(reply, symbol, reason, attempt); });
+    awaitReply(networkManager.get(request), this, replyDeadlines.quoteMs,
+               [this, symbol, reason, attempt](const ReplyAnswer &answer) {
+                   onAlphaLevel1Reply(answer, symbol, reason, attempt);
+               });
 }
 
-void MainWindow::onAlphaLevel1Reply(QNetworkReply *reply, const QString &symbol, const QString &reason,
+void MainWindow::onAlphaLevel1Reply(const ReplyAnswer &answer, const QString &symbol, const QString &reason,
                                     quint64 attempt)
 {
-    const QByteArray body = reply->readAll();
-    const bool failed = reply->error() != QNetworkReply::NoError;
-    reply->deleteLater();
+    const QByteArray &body = answer.body;
+    const bool failed = answer.failed;
     if (!level1ReplyIsCurrent(symbol, attempt))
         return;
     const QJsonObject quote =

@@ -1,4 +1,5 @@
 #include "app/endpoints.h"
+#include "providers/reply_deadline.h"
 #include "shell/main_window.h"
 #include "streams/stream_messages.h"
 #include "watchlist/quote_columns.h"
@@ -148,17 +149,16 @@ void MainWindow::requestBinanceDepthSnapshot(const QString &symbol)
     QNetworkRequest request(url);
     // A stalled host ends as a network error instead of leaving the book "connecting".
     request.setTransferTimeout(quoteTransferLimitMs);
-    QNetworkReply *reply = networkManager.get(request);
     const quint64 attempt = bookAttempt;
-    connect(reply, &QNetworkReply::finished, this,
-            [this, reply, symbol, attempt]() { onBinanceDepthReply(reply, symbol, attempt); });
+    awaitReply(
+        networkManager.get(request), this, replyDeadlines.quoteMs,
+        [this, symbol, attempt](const ReplyAnswer &answer) { onBinanceDepthReply(answer, symbol, attempt); });
 }
 
-void MainWindow::onBinanceDepthReply(QNetworkReply *reply, const QString &symbol, quint64 attempt)
+void MainWindow::onBinanceDepthReply(const ReplyAnswer &answer, const QString &symbol, quint64 attempt)
 {
-    const QByteArray body = reply->readAll();
-    const bool failed = reply->error() != QNetworkReply::NoError;
-    reply->deleteLater();
+    const QByteArray &body = answer.body;
+    const bool failed = answer.failed;
     // A reply of an earlier start, or one the stream has overtaken, would put older depth on the panel.
     if (symbol != bookSymbol || attempt != bookAttempt || depthStreamDelivered)
         return;

@@ -1,4 +1,5 @@
 #include "app/endpoints.h"
+#include "providers/reply_deadline.h"
 #include "providers/reply_drop.h"
 #include "settings/config_paths.h"
 #include "shell/main_window.h"
@@ -80,18 +81,15 @@ void MainWindow::requestCryptoUniverse()
     QNetworkRequest request(endpointUrl(Endpoint::BinanceRest, QStringLiteral("/api/v3/exchangeInfo")));
     // A stalled list must end like a stalled quote: it holds a connection to the exchange's host.
     request.setTransferTimeout(quoteTransferLimitMs);
-    QNetworkReply *reply = networkManager.get(request);
-    connect(reply, &QNetworkReply::finished, this, [this, reply]() { onCryptoUniverseReply(reply); });
+    awaitReply(networkManager.get(request), this, replyDeadlines.symbolListMs,
+               [this](const ReplyAnswer &answer) { onCryptoUniverseReply(answer); });
 }
 
-void MainWindow::onCryptoUniverseReply(QNetworkReply *reply)
+void MainWindow::onCryptoUniverseReply(const ReplyAnswer &answer)
 {
-    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
-    const bool failed = reply->error() != QNetworkReply::NoError;
-    reply->deleteLater();
-    if (failed)
+    if (answer.failed)
         return;
-    const CryptoExchangeList list = parseCryptoExchangeList(body);
+    const CryptoExchangeList list = parseCryptoExchangeList(answer.body);
     // One malformed or empty reply must not replace a good list: normalisation would lose every base.
     if (list.wellFormed && !list.pairs.isEmpty()) {
         cryptoBaseAssets = list.bases;
@@ -120,7 +118,8 @@ void MainWindow::requestSymbolSearch(const QString &text)
     request.setTransferTimeout(quoteTransferLimitMs);
     QNetworkReply *reply = networkManager.get(request);
     symbolSearchReply = reply;
-    connect(reply, &QNetworkReply::finished, this, [this, reply]() { onSymbolSearchReply(reply); });
+    awaitReply(reply, this, replyDeadlines.quoteMs,
+               [this](const ReplyAnswer &answer) { onSymbolSearchReply(answer); });
 }
 
 void MainWindow::abortSymbolSearch()
@@ -134,14 +133,11 @@ void MainWindow::abortSymbolSearch()
     dropReply(reply, this);
 }
 
-void MainWindow::onSymbolSearchReply(QNetworkReply *reply)
+void MainWindow::onSymbolSearchReply(const ReplyAnswer &answer)
 {
-    if (symbolSearchReply == reply)
-        symbolSearchReply = nullptr;
-    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
-    const bool failed = reply->error() != QNetworkReply::NoError;
-    reply->deleteLater();
-    if (failed)
+    // Only the newest search is ever in flight: any earlier one was dropped when this one left.
+    symbolSearchReply = nullptr;
+    if (answer.failed)
         return;
-    mergeIntoUniverse(parseSymbolSearchReply(body));
+    mergeIntoUniverse(parseSymbolSearchReply(answer.body));
 }

@@ -149,12 +149,23 @@ private Q_SLOTS:
         QVERIFY(out.result.isEmpty());
     }
 
+    // The limit is for the whole answer: one that keeps dripping in ends there as well.
+    void theLocalLoopGivesUpAtItsLimit_data()
+    {
+        QTest::addColumn<int>("dripEveryMs"); // 0: no answer at all
+        QTest::newRow("no answer") << 0;
+        QTest::newRow("an answer that drips") << 50;
+    }
+
     void theLocalLoopGivesUpAtItsLimit()
     {
+        QFETCH(int, dripEveryMs);
         FakeAccountService service;
-        service.server().setHandler([](const RecordedRequest &) { return FakeReply::hanging(); });
+        service.server().setHandler([dripEveryMs](const RecordedRequest &) {
+            return dripEveryMs > 0 ? FakeReply::dripping(dripEveryMs) : FakeReply::hanging();
+        });
         MainWindow window;
-        window.accountRequestLimitMs = 50;
+        window.accountRequestLimitMs = dripEveryMs > 0 ? 300 : 50;
         const Exchange out = send(window, window.syncEndpointUrl("pull.php"), "GET", QJsonObject(), "t");
         QCOMPARE(out.status, 0);
         QCOMPARE(out.error, QStringLiteral("Network timeout."));

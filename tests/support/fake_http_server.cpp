@@ -31,6 +31,13 @@ FakeReply FakeReply::hanging()
     return reply;
 }
 
+FakeReply FakeReply::dripping(int everyMs)
+{
+    FakeReply reply;
+    reply.dripEveryMs = everyMs;
+    return reply;
+}
+
 QByteArray RecordedRequest::header(const QByteArray &name) const
 {
     for (const auto &pair : headers) {
@@ -155,6 +162,11 @@ bool FakeHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSocket
         socket->abort();
         return true;
     }
+    if (reply.dripEveryMs > 0) {
+        m_heldSockets.append(socket);
+        writeReply(socket, reply);
+        return true;
+    }
     if (reply.delayMs > 0) {
         QPointer<QTcpSocket> guarded(socket);
         m_heldSockets.append(guarded);
@@ -188,6 +200,18 @@ void FakeHttpServer::writeReply(QTcpSocket *socket, const FakeReply &reply)
     }
     if (!hasContentType)
         out += "Content-Type: application/octet-stream\r\n";
+    if (reply.dripEveryMs > 0) {
+        // No length to run out and no last chunk: only the client can end it.
+        out += "Transfer-Encoding: chunked\r\n\r\n";
+        socket->write(out);
+        auto *drip = new QTimer(socket);
+        QObject::connect(drip, &QTimer::timeout, socket, [socket] {
+            if (socket->state() == QAbstractSocket::ConnectedState)
+                socket->write("1\r\n \r\n");
+        });
+        drip->start(reply.dripEveryMs);
+        return;
+    }
     if (reply.chunked) {
         out += "Transfer-Encoding: chunked\r\n\r\n";
         constexpr qsizetype kChunk = 1024 * 1024;

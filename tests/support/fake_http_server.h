@@ -27,10 +27,14 @@ struct FakeReply
     qint64 announcedLength = -1;
     bool chunked = false;    // the body in chunks, with no length announced
     int lastByteDelayMs = 0; // the reply's last byte comes this long after the rest
+    // The body drips: after the headers (chunked, no length) one byte comes this often, and the body
+    // never ends. The connection is held like a hanging reply's.
+    int dripEveryMs = 0;
 
     static FakeReply json(const QByteArray &body, int status = 200);
     static FakeReply text(const QByteArray &body, int status = 200);
     static FakeReply hanging();
+    static FakeReply dripping(int everyMs);
 };
 
 // One request as the server received it.
@@ -74,7 +78,7 @@ public:
     const QList<RecordedRequest> &requests() const { return m_requests; }
     QList<RecordedRequest> requestsFor(const QString &path) const;
     void clearRequests() { m_requests.clear(); }
-    // Connections of hanging or delayed replies that the client has not closed yet.
+    // Connections of hanging, delayed or dripping replies that the client has not closed yet.
     int openHeldConnections() const;
     // Spins the event loop until `count` requests have arrived in all (false on timeout).
     bool waitForRequests(int count, int timeoutMs = 5000);

@@ -115,6 +115,29 @@ private Q_SLOTS:
         QCOMPARE(server.requests().size(), 1);
     }
 
+    // A dripping body keeps coming and never ends, so the client's silence limit never fires; the
+    // connection counts as held until the client closes it.
+    void drippingBodyNeverEndsUntilTheClientCloses()
+    {
+        FakeHttpServer server;
+        QVERIFY(server.start());
+        server.setReply(QStringLiteral("/drip"), FakeReply::dripping(40));
+        QNetworkAccessManager manager;
+        QNetworkRequest request(QUrl(server.baseUrl() + QStringLiteral("/drip")));
+        request.setTransferTimeout(300);
+        QNetworkReply *reply = manager.get(request);
+        qint64 received = 0;
+        QObject::connect(reply, &QNetworkReply::readyRead, reply,
+                         [reply, &received] { received += reply->readAll().size(); });
+        QTest::qWait(1200);
+        QVERIFY(!reply->isFinished());
+        QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+        QVERIFY2(received >= 5, QByteArray::number(received).constData());
+        QCOMPARE(server.openHeldConnections(), 1);
+        delete reply;
+        QTRY_COMPARE(server.openHeldConnections(), 0);
+    }
+
     void refusesConnectionsAndAcceptsAgainOnTheSamePort()
     {
         FakeHttpServer server;
