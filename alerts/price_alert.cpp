@@ -2,6 +2,7 @@
 
 #include "shell/formats.h"
 
+#include <algorithm>
 #include <cmath>
 
 QString alertConditionSign(bool above)
@@ -215,8 +216,10 @@ int findMatchingAlert(const QList<PriceAlert> &alerts, const AlertRowKey &key)
 {
     for (int i = 0; i < alerts.size(); ++i) {
         const PriceAlert &alert = alerts.at(i);
+        // A sub-cent coin's alerts can lie a few hundred-millionths apart, so the margin shrinks with
+        // the price below 1 and one alert is never taken for its neighbour.
         if (alert.symbol == key.symbol && alert.above == key.above &&
-            std::fabs(alert.target - key.target) < 1e-6)
+            std::fabs(alert.target - key.target) < 1e-6 * std::min(1.0, std::fabs(key.target)))
             return i;
     }
     return -1;

@@ -114,7 +114,7 @@ AlertRowKey alertRowKey(const QString &symbolText, const QString &conditionText,
                         const SymbolNormalizer &normalize);
 
 // Index of the first alert with the key's symbol and direction whose target lies within 1e-6 of the
-// key's; -1 when none.
+// key's (1e-6 of the key's target below 1); -1 when none.
 int findMatchingAlert(const QList<PriceAlert> &alerts, const AlertRowKey &key);
 
 // The sync namespace "alerts": {"alerts": [...], "history": [...]}.

@@ -312,6 +312,12 @@ private Q_SLOTS:
                                      << ">= 31.2000" << 31.2000009 << 1;
         QTest::newRow("beyond 1e-6") << "AAPL"
                                      << ">= 31.2000" << 31.200002 << -1;
+        QTest::newRow("sub-cent target") << "SHIBUSDT"
+                                         << ">= 0.00001234" << 0.00001234 << 4;
+        QTest::newRow("sub-cent: the next tick is another alert") << "SHIBUSDT"
+                                                                  << ">= 0.00001235" << 0.00001235 << -1;
+        QTest::newRow("sub-cent: three ticks lower is another alert") << "SHIBUSDT"
+                                                                      << ">= 0.00001231" << 0.00001231 << -1;
         QTest::newRow("unknown condition means below") << "AAPL"
                                                        << "above" << 31.2 << 3;
         QTest::newRow("no such symbol") << "MSFT"
@@ -325,7 +331,8 @@ private Q_SLOTS:
         QFETCH(double, target);
         QFETCH(int, index);
         const QList<PriceAlert> alerts{alertOn("MSFTX", 31.2, true), alertOn("AAPL", 31.2, true),
-                                       alertOn("AAPL", 31.2, true, true), alertOn("AAPL", 31.2, false)};
+                                       alertOn("AAPL", 31.2, true, true), alertOn("AAPL", 31.2, false),
+                                       alertOn("SHIBUSDT", 0.00001234, true)};
         QCOMPARE(findMatchingAlert(alerts, alertRowKey(symbol, condition, target, upper)), index);
     }
 

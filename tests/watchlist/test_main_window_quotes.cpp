@@ -420,8 +420,8 @@ private Q_SLOTS:
         QCOMPARE(bar.low, low);
         QCOMPARE(bar.close, price);
         QCOMPARE(bar.open, last.open);
-        QCOMPARE(cell(window, symbol, QuoteColumnHigh), formatQuotePrice(high));
-        QCOMPARE(cell(window, symbol, QuoteColumnLow), formatQuotePrice(low));
+        QCOMPARE(cell(window, symbol, QuoteColumnHigh), formatPrice(high));
+        QCOMPARE(cell(window, symbol, QuoteColumnLow), formatPrice(low));
     }
 
     // A symbol without a row (removed, or never added) keeps nothing: not even candles, which would
