@@ -191,9 +191,18 @@ private Q_SLOTS:
     // Every service behind one host, as behind a proxy, and a news feed that drips: refreshes come and
     // go while it drips, then the host recovers. The next news refresh shows headlines and the next
     // quote beat prices every row; the window's own timers run, at a twentieth of the real intervals
-    // and deadlines, and the time from recovery to that point is printed.
+    // and deadlines, and the time from recovery to that point is printed, beside the same outage with
+    // a feed that refuses at once instead of dripping.
+    void newsAndQuotesComeBackAfterADrippingFeedRecovers_data()
+    {
+        QTest::addColumn<bool>("dripping");
+        QTest::newRow("the feed drips") << true;
+        QTest::newRow("baseline: the feed refuses") << false;
+    }
+
     void newsAndQuotesComeBackAfterADrippingFeedRecovers()
     {
+        QFETCH(bool, dripping);
         constexpr int kScale = 20;
         QuoteRoad road(11000 / kScale, 10000 / kScale);
         MainWindow &w = road.w();
@@ -204,9 +213,11 @@ private Q_SLOTS:
         for (const QString &symbol : symbols)
             road.addRow(symbol);
         bool recovered = false;
-        road.server.setHandler([&recovered](const RecordedRequest &request) {
+        road.server.setHandler([&recovered, dripping](const RecordedRequest &request) {
+            if (request.path == kRssPath && !recovered)
+                return dripping ? FakeReply::dripping(100) : FakeReply::text("unavailable", 503);
             if (request.path == kRssPath)
-                return recovered ? FakeReply::text(rssFeed(4)) : FakeReply::dripping(100);
+                return FakeReply::text(rssFeed(4));
             if (!recovered)
                 return FakeReply::hanging();
             if (request.path.startsWith(QLatin1String("/v8/finance/chart/")))
@@ -243,9 +254,9 @@ private Q_SLOTS:
         const qint64 pricedMs = sinceRecovery.elapsed();
         QTRY_COMPARE_WITH_TIMEOUT(w.newsTable->rowCount(), 4, newsIntervalMs + 8000);
         const qint64 newsMs = sinceRecovery.elapsed();
-        qInfo("every row priced %lld ms and news shown %lld ms after recovery, every interval and deadline "
-              "at 1/%d (%lld ms and %lld ms at the real ones)",
-              pricedMs, newsMs, kScale, pricedMs * kScale, newsMs * kScale);
+        qInfo("%s: every row priced %lld ms and news shown %lld ms after recovery, every interval and "
+              "deadline at 1/%d (%lld ms and %lld ms at the real ones)",
+              QTest::currentDataTag(), pricedMs, newsMs, kScale, pricedMs * kScale, newsMs * kScale);
         w.newsTimer.stop();
         w.quotePollTimer.stop();
     }
