@@ -4,6 +4,7 @@
 
 #include <QJsonDocument>
 #include <QNetworkReply>
+#include <QTimer>
 
 namespace {
 struct Exchange
@@ -149,27 +150,42 @@ private Q_SLOTS:
         QVERIFY(out.result.isEmpty());
     }
 
-    // The limit is for the whole answer: one that keeps dripping in ends there as well.
+    // The limit is for the whole answer: one that keeps dripping in ends there as well, and so does a
+    // wait the window abandons. Either way the service must see the connection go, not find it held
+    // until the process ends.
     void theLocalLoopGivesUpAtItsLimit_data()
     {
         QTest::addColumn<int>("dripEveryMs"); // 0: no answer at all
-        QTest::newRow("no answer") << 0;
-        QTest::newRow("an answer that drips") << 50;
+        QTest::addColumn<bool>("abandoned");  // the window ends the wait instead of the limit
+        QTest::newRow("no answer") << 0 << false;
+        QTest::newRow("an answer that drips") << 50 << false;
+        QTest::newRow("a drip the window abandons") << 50 << true;
     }
 
     void theLocalLoopGivesUpAtItsLimit()
     {
         QFETCH(int, dripEveryMs);
+        QFETCH(bool, abandoned);
+        const QString accountPath = QStringLiteral("/TERMINAL/sync/pull.php");
         FakeAccountService service;
-        service.server().setHandler([dripEveryMs](const RecordedRequest &) {
+        // The window's own start fetches its news from the same host; answered at once, it holds no
+        // connection, so whatever is still held belongs to the account call.
+        service.server().setHandler([dripEveryMs, accountPath](const RecordedRequest &request) {
+            if (request.path != accountPath)
+                return FakeReply::text("", 404);
             return dripEveryMs > 0 ? FakeReply::dripping(dripEveryMs) : FakeReply::hanging();
         });
         MainWindow window;
-        window.accountRequestLimitMs = dripEveryMs > 0 ? 300 : 50;
+        if (abandoned)
+            QTimer::singleShot(300, &window, [&window] { window.abandonAccountWait(); });
+        else
+            window.accountRequestLimitMs = dripEveryMs > 0 ? 300 : 50;
         const Exchange out = send(window, window.syncEndpointUrl("pull.php"), "GET", QJsonObject(), "t");
         QCOMPARE(out.status, 0);
         QCOMPARE(out.error, QStringLiteral("Network timeout."));
         QVERIFY(!window.accountBusy);
+        QCOMPARE(service.server().requestsFor(accountPath).size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(service.server().openHeldConnections(), 0, 5000);
     }
 
     void refusedAndForbiddenAddressesFailAtOnce_data()
