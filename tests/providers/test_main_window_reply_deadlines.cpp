@@ -70,6 +70,14 @@ void send(MainWindow &w, const QString &request)
         w.requestSymbolSearch(QStringLiteral("zz"));
     } else if (request == QLatin1String("book")) {
         w.requestBinanceDepthSnapshot(QStringLiteral("BTCUSDT"));
+    } else if (request == QLatin1String("level 1 finnhub")) {
+        w.settings.configValues.insert(QStringLiteral("finnhub_api_key"), QStringLiteral("test-key"));
+        w.requestFinnhubLevel1Quote(QStringLiteral("AAPL"), QStringLiteral("test"));
+    } else if (request == QLatin1String("level 1 alpha")) {
+        w.settings.alphaVantageApiKey = QStringLiteral("test-key");
+        w.requestAlphaLevel1Quote(QStringLiteral("AAPL"), QStringLiteral("test"));
+    } else if (request == QLatin1String("health probes")) {
+        w.runApiHealthChecks(nullptr);
     } else if (request == QLatin1String("row removed")) {
         w.forgetSymbolRequests(QStringLiteral("BTCUSDT"));
     } else {
@@ -111,6 +119,12 @@ private Q_SLOTS:
                                        << "/v1/finance/search" << Kind::Quote << "";
         QTest::newRow("book snapshot") << "book"
                                        << "/api/v3/depth" << Kind::Quote << "";
+        QTest::newRow("level 1, Finnhub") << "level 1 finnhub"
+                                          << "/api/v1/quote" << Kind::Quote << "";
+        QTest::newRow("level 1, Alpha Vantage") << "level 1 alpha"
+                                                << "/query" << Kind::Quote << "";
+        QTest::newRow("health probe") << "health probes"
+                                      << "/api/v3/ticker/price" << Kind::Quote << "";
     }
 
     void aDrippingAnswerEndsAtItsDeadline()
@@ -137,7 +151,7 @@ private Q_SLOTS:
             QTRY_VERIFY2(seen().contains(shown), qPrintable(seen()));
         QTest::qWait(300); // a second report would have come by now
         // A logged failure shows on the status line too; the console counts the reports.
-        if (road.console().contains(shown))
+        if (!shown.isEmpty() && road.console().contains(shown))
             QCOMPARE(road.console().count(shown), 1);
         // The only request the dripping path got: a failure that ran twice would have asked again.
         QCOMPARE(road.server.requestsFor(path).size(), 1);
