@@ -405,12 +405,7 @@ void MainWindow::onCryptoQuoteCascadeFailed(const QString &symbol, AsyncProvider
 
 ProviderReplyHeaders MainWindow::replyHeaders(const QNetworkReply *reply)
 {
-    ProviderReplyHeaders headers;
-    if (!reply)
-        return headers;
-    for (const auto &pair : reply->rawHeaderPairs())
-        headers.insert(pair.first, pair.second);
-    return headers;
+    return readReplyHeaders(reply);
 }
 
 QString MainWindow::providerSymbol(const QString &providerKey, const QString &symbol) const

@@ -15,14 +15,23 @@ ReplyAnswer ReplyAnswer::timeout()
     return answer;
 }
 
+ProviderReplyHeaders readReplyHeaders(const QNetworkReply *reply)
+{
+    ProviderReplyHeaders headers;
+    if (!reply)
+        return headers;
+    for (const auto &pair : reply->rawHeaderPairs())
+        headers.insert(pair.first, pair.second);
+    return headers;
+}
+
 ReplyAnswer readReplyAnswer(QNetworkReply *reply)
 {
     ReplyAnswer answer;
     answer.error = reply->error();
     answer.failed = answer.error != QNetworkReply::NoError;
     answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    for (const auto &pair : reply->rawHeaderPairs())
-        answer.headers.insert(pair.first, pair.second);
+    answer.headers = readReplyHeaders(reply);
     // An aborted reply (the silence limit) is closed and has no body to read.
     if (reply->isOpen())
         answer.body = reply->readAll();

@@ -36,6 +36,10 @@ struct ReplyAnswer
     static ReplyAnswer timeout();
 };
 
+// Every raw header pair of a reply, names as the server wrote them (a name sent twice keeps its later
+// value); none for no reply. What the reply checks read.
+ProviderReplyHeaders readReplyHeaders(const QNetworkReply *reply);
+
 // Reads a finished reply; the reply itself is left to the caller.
 ReplyAnswer readReplyAnswer(QNetworkReply *reply);
 
