@@ -18,8 +18,6 @@ struct ReplyDeadlines
     int historyMs = 20000;    // a candle history
     int feedMs = 20000;       // a news feed, a movers list (a few MiB at most)
     int symbolListMs = 90000; // an exchange's whole symbol list, tens of MiB
-
-    static ReplyDeadlines all(int ms) { return {ms, ms, ms, ms}; }
 };
 
 // What a request brought: a finished reply's status, headers and body, or a failure with nothing read

@@ -15,11 +15,18 @@ enum class Kind
     SymbolList
 };
 
+// Every deadline far beyond the test's wait.
+ReplyDeadlines farOff()
+{
+    constexpr int ms = 600000;
+    return {ms, ms, ms, ms};
+}
+
 // Every deadline far beyond the test's wait except `kind`'s, so that a request ending in time shows
 // that it was given its own kind's deadline.
 ReplyDeadlines onlyShort(Kind kind, int ms)
 {
-    ReplyDeadlines deadlines = ReplyDeadlines::all(600000);
+    ReplyDeadlines deadlines = farOff();
     switch (kind) {
     case Kind::Quote:
         deadlines.quoteMs = ms;
@@ -191,7 +198,7 @@ private Q_SLOTS:
         QFETCH(int, requests);
         QFETCH(int, held);
         QuoteRoad road(600000, 600000);
-        road.w().replyDeadlines = ReplyDeadlines::all(600000);
+        road.w().replyDeadlines = farOff();
         road.server.setReply(path, FakeReply::dripping(50));
         road.addRow(QStringLiteral("BTCUSDT"));
         send(road.w(), first);
