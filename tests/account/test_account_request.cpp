@@ -176,10 +176,19 @@ private Q_SLOTS:
             return dripEveryMs > 0 ? FakeReply::dripping(dripEveryMs) : FakeReply::hanging();
         });
         MainWindow window;
+        window.accountRequestLimitMs = dripEveryMs > 0 ? 300 : 50;
         if (abandoned)
-            QTimer::singleShot(300, &window, [&window] { window.abandonAccountWait(); });
-        else
-            window.accountRequestLimitMs = dripEveryMs > 0 ? 300 : 50;
+            window.accountRequestLimitMs = 60000;
+        // The limit, or the window's giving up, must come only once the service holds the call: on a
+        // busy machine a 50 ms limit can otherwise end the call before it has even connected, and the
+        // test would check nothing. So the real wait starts when the service has seen the request.
+        window.accountWait = [&](QNetworkReply *reply, int limitMs) {
+            if (!QTest::qWaitFor([&] { return !service.server().requestsFor(accountPath).isEmpty(); }, 30000))
+                return false;
+            if (abandoned)
+                QTimer::singleShot(dripEveryMs * 3, &window, [&window] { window.abandonAccountWait(); });
+            return waitForReplyInLocalLoop(reply, limitMs, &window.accountWaitLoop);
+        };
         const Exchange out = send(window, window.syncEndpointUrl("pull.php"), "GET", QJsonObject(), "t");
         QCOMPARE(out.status, 0);
         QCOMPARE(out.error, QStringLiteral("Network timeout."));
