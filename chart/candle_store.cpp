@@ -94,8 +94,15 @@ bool timeframeBarSpansDay(const QString &timeframe)
     return interval == QLatin1String("1d") || interval == QLatin1String("1mo");
 }
 
+LastBarKind lastBarKindFor(const QString *heldTimeframe)
+{
+    if (!heldTimeframe)
+        return LastBarKind::QuoteBuilt;
+    return timeframeBarSpansDay(*heldTimeframe) ? LastBarKind::SpansDay : LastBarKind::Intraday;
+}
+
 void recordQuoteSample(CandleList &candles, double open, double high, double low, double price, double volume,
-                       qint64 nowSeconds, bool lastBarSpansDay)
+                       qint64 nowSeconds, LastBarKind lastBar)
 {
     if (!isPositivePrice(price))
         return;
@@ -121,12 +128,11 @@ void recordQuoteSample(CandleList &candles, double open, double high, double low
     }
 
     Candle &last = candles.last();
-    last.high = finiteMax(last.high, lastBarSpansDay ? std::max(high, price) : price);
-    last.low = finiteMin(last.low, lastBarSpansDay ? std::min(low, price) : price);
+    const bool takesDayRange = lastBar != LastBarKind::Intraday;
+    last.high = finiteMax(last.high, takesDayRange ? std::max(high, price) : price);
+    last.low = finiteMin(last.low, takesDayRange ? std::min(low, price) : price);
     last.close = price;
-    // A quote's volume is the day's (or 24 hours'): it belongs in the one candle the samples built,
-    // never in the last bar of a history, where it would swamp VWAP and the volume pane.
-    if (volume > 0.0 && candles.size() == 1)
+    if (volume > 0.0 && lastBar == LastBarKind::QuoteBuilt && candles.size() == 1)
         last.volume = volume;
 }
 

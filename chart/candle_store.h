@@ -32,17 +32,30 @@ QDate candleDate(qint64 time, const QTimeZone &zone = QTimeZone::systemTimeZone(
 // asked for in daily or monthly bars (unknown words included, which get monthly ones).
 bool timeframeBarSpansDay(const QString &timeframe);
 
+// What a series' last bar is to a live quote, whose high, low and volume are the day's (or 24 hours').
+enum class LastBarKind
+{
+    QuoteBuilt, // the one bar the quotes built: the day's range and volume are its own
+    SpansDay,   // a history's bar of a day or longer: the day's range widens it, its volume stays
+    Intraday,   // a history's shorter bar: the price alone stretches it, its volume stays
+};
+
+// The kind of a series' last bar from the timeframe its history was fetched for. Every history put
+// into the store names its timeframe, so a series without one (`heldTimeframe` null) is the bar the
+// quotes built.
+LastBarKind lastBarKindFor(const QString *heldTimeframe);
+
 // Folds one live quote into a series. Does nothing unless `price` is finite and above 0. Missing
 // (non-finite or non-positive) open, high and low are filled from the price; a missing or negative
 // volume counts as 0. An empty series gets its first candle stamped `nowSeconds`, spanning the quote's
-// range; otherwise only the last candle's high, low and close change, and its volume only when the
-// series is that one sampled candle (a history's last bar keeps its own volume): a sample never starts
-// a new candle.
-// A quote's high and low are the day's (or 24 hours'), so they widen the last candle only when
-// `lastBarSpansDay`; an intraday bar is stretched by the price alone, or one minute's candle would
-// take the whole day's wick.
+// range and taking its volume; otherwise only the last candle's high, low and close change, and its
+// volume only when it is the one bar the quotes built: a sample never starts a new candle.
+// The quote's high and low widen the last candle unless it is `Intraday`, which the price alone
+// stretches, or one minute's candle would take the whole day's wick. The quote's volume never enters a
+// history's bar, even the only one (a coin listed today, a minute history at the session's start): it
+// would swamp that bar's own volume, VWAP and the volume pane.
 void recordQuoteSample(CandleList &candles, double open, double high, double low, double price, double volume,
-                       qint64 nowSeconds, bool lastBarSpansDay);
+                       qint64 nowSeconds, LastBarKind lastBar);
 
 // Moves the last candle's close to `price`, widening its high and low; an empty series gets a flat
 // candle stamped `nowSeconds` with no volume. A price that is not finite and above 0 is ignored.

@@ -15,13 +15,11 @@ void MainWindow::recordQuoteSample(const QString &symbol, double open, double hi
     if (!std::isfinite(price) || price <= 0.0)
         return;
     const qint64 now = QDateTime::currentSecsSinceEpoch();
-    // Every history put into the store names its timeframe; a series without one is the bar the
-    // quotes built, which spans the day.
     const auto heldFor = candleTimeframeBySymbol.constFind(symbol);
-    const bool lastBarSpansDay =
-        heldFor == candleTimeframeBySymbol.constEnd() || timeframeBarSpansDay(*heldFor);
+    const LastBarKind lastBar =
+        lastBarKindFor(heldFor == candleTimeframeBySymbol.constEnd() ? nullptr : &*heldFor);
     writeCandleTail(symbol, [&](CandleList &candles) {
-        ::recordQuoteSample(candles, open, high, low, price, volume, now, lastBarSpansDay);
+        ::recordQuoteSample(candles, open, high, low, price, volume, now, lastBar);
     });
 }
 

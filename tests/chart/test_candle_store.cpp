@@ -14,6 +14,8 @@ constexpr qint64 kNow = 1700000000;
 const Candle kLast = makeCandle(100, 5.0, 6.0, 4.0, 5.0, 50.0);
 } // namespace
 
+Q_DECLARE_METATYPE(LastBarKind)
+
 class TestCandleStore : public QObject
 {
     Q_OBJECT
@@ -86,69 +88,107 @@ private Q_SLOTS:
         QCOMPARE(timeframeBarSpansDay(timeframe), spansDay);
     }
 
+    void lastBarKind_data()
+    {
+        QTest::addColumn<bool>("held");
+        QTest::addColumn<QString>("timeframe");
+        QTest::addColumn<LastBarKind>("kind");
+        QTest::newRow("no history held: the quotes built it") << false << "" << LastBarKind::QuoteBuilt;
+        QTest::newRow("1m") << true << "1m" << LastBarKind::Intraday;
+        QTest::newRow("1h") << true << "1h" << LastBarKind::Intraday;
+        QTest::newRow("4h") << true << "4h" << LastBarKind::Intraday;
+        QTest::newRow("1d") << true << "1d" << LastBarKind::SpansDay;
+        QTest::newRow("1mo") << true << "1mo" << LastBarKind::SpansDay;
+        QTest::newRow("empty word held") << true << "" << LastBarKind::SpansDay;
+    }
+
+    void lastBarKind()
+    {
+        QFETCH(bool, held);
+        QFETCH(QString, timeframe);
+        QFETCH(LastBarKind, kind);
+        QCOMPARE(lastBarKindFor(held ? &timeframe : nullptr), kind);
+    }
+
     void quoteSample_data()
     {
         QTest::addColumn<CandleList>("before");
         QTest::addColumn<QList<double>>("sample"); // open, high, low, price, volume
         QTest::addColumn<CandleList>("after");
-        QTest::addColumn<bool>("lastBarSpansDay");
+        QTest::addColumn<LastBarKind>("lastBar");
 
         QTest::newRow("first candle from price alone, negative volume dropped")
             << CandleList{} << QList<double>{0, 0, 0, 10, -5}
-            << CandleList{makeCandle(kNow, 10, 10, 10, 10, 0)} << true;
+            << CandleList{makeCandle(kNow, 10, 10, 10, 10, 0)} << LastBarKind::QuoteBuilt;
         QTest::newRow("first candle keeps the sample's prices")
             << CandleList{} << QList<double>{9, 11, 8, 10, 100}
-            << CandleList{makeCandle(kNow, 9, 11, 8, 10, 100)} << true;
+            << CandleList{makeCandle(kNow, 9, 11, 8, 10, 100)} << LastBarKind::QuoteBuilt;
         QTest::newRow("first candle widened to the price")
             << CandleList{} << QList<double>{9, 9.5, 9.25, 10, 0}
-            << CandleList{makeCandle(kNow, 9, 10, 9, 10, 0)} << true;
+            << CandleList{makeCandle(kNow, 9, 10, 9, 10, 0)} << LastBarKind::QuoteBuilt;
         QTest::newRow("missing high and low come from open and price")
             << CandleList{} << QList<double>{12, 0, -1, 10, 0}
-            << CandleList{makeCandle(kNow, 12, 12, 10, 10, 0)} << true;
+            << CandleList{makeCandle(kNow, 12, 12, 10, 10, 0)} << LastBarKind::QuoteBuilt;
         QTest::newRow("non-finite open, high, low and volume")
             << CandleList{} << QList<double>{kNaN, kInf, kNaN, 10, kNaN}
-            << CandleList{makeCandle(kNow, 10, 10, 10, 10, 0)} << true;
-        QTest::newRow("zero price ignored") << CandleList{} << QList<double>{1, 1, 1, 0, 5} << CandleList{} << true;
+            << CandleList{makeCandle(kNow, 10, 10, 10, 10, 0)} << LastBarKind::QuoteBuilt;
+        QTest::newRow("zero price ignored") << CandleList{} << QList<double>{1, 1, 1, 0, 5} << CandleList{} << LastBarKind::QuoteBuilt;
         QTest::newRow("negative price ignored")
-            << CandleList{kLast} << QList<double>{1, 1, 1, -2, 5} << CandleList{kLast} << true;
+            << CandleList{kLast} << QList<double>{1, 1, 1, -2, 5} << CandleList{kLast} << LastBarKind::QuoteBuilt;
         QTest::newRow("NaN price ignored")
-            << CandleList{kLast} << QList<double>{1, 1, 1, kNaN, 5} << CandleList{kLast} << true;
+            << CandleList{kLast} << QList<double>{1, 1, 1, kNaN, 5} << CandleList{kLast} << LastBarKind::QuoteBuilt;
         QTest::newRow("infinite price ignored")
-            << CandleList{} << QList<double>{1, 1, 1, kInf, 5} << CandleList{} << true;
+            << CandleList{} << QList<double>{1, 1, 1, kInf, 5} << CandleList{} << LastBarKind::QuoteBuilt;
         QTest::newRow("zero volume keeps the last volume, time and open")
             << CandleList{kLast} << QList<double>{5.5, 7, 4.5, 6.5, 0}
-            << CandleList{makeCandle(100, 5, 7, 4, 6.5, 50)} << true;
+            << CandleList{makeCandle(100, 5, 7, 4, 6.5, 50)} << LastBarKind::QuoteBuilt;
         QTest::newRow("a volume replaces the last volume")
             << CandleList{kLast} << QList<double>{5.5, 5.5, 3, 4.5, 80}
-            << CandleList{makeCandle(100, 5, 6, 3, 4.5, 80)} << true;
+            << CandleList{makeCandle(100, 5, 6, 3, 4.5, 80)} << LastBarKind::QuoteBuilt;
         QTest::newRow("price beyond the sample's own high widens the candle")
             << CandleList{kLast} << QList<double>{0, 0, 0, 9, 0}
-            << CandleList{makeCandle(100, 5, 9, 4, 9, 50)} << true;
+            << CandleList{makeCandle(100, 5, 9, 4, 9, 50)} << LastBarKind::QuoteBuilt;
         // A day's volume does not belong in the last bar of a history.
         QTest::newRow("only the last candle changes, its volume kept")
             << CandleList{makeCandle(40, 1, 2, 1, 2, 7), kLast} << QList<double>{0, 0, 0, 3, 1000}
-            << CandleList{makeCandle(40, 1, 2, 1, 2, 7), makeCandle(100, 5, 6, 3, 3, 50)} << true;
+            << CandleList{makeCandle(40, 1, 2, 1, 2, 7), makeCandle(100, 5, 6, 3, 3, 50)} << LastBarKind::SpansDay;
         QTest::newRow("a last candle without high or low takes the sample's")
             << CandleList{makeCandle(100, 5, kNaN, kNaN, 5, 0)} << QList<double>{0, 0, 0, 6, 0}
-            << CandleList{makeCandle(100, 5, 6, 6, 6, 0)} << true;
-    
+            << CandleList{makeCandle(100, 5, 6, 6, 6, 0)} << LastBarKind::QuoteBuilt;
+
         // An intraday bar keeps its own range: the quote's day high and low stay out, the price alone
         // stretches it.
         QTest::newRow("intraday bar: day range kept out")
             << CandleList{kLast} << QList<double>{5, 68, 1, 5.5, 0}
-            << CandleList{makeCandle(100, 5, 6, 4, 5.5, 50)} << false;
+            << CandleList{makeCandle(100, 5, 6, 4, 5.5, 50)} << LastBarKind::Intraday;
         QTest::newRow("intraday bar: price above the high stretches it")
             << CandleList{kLast} << QList<double>{5, 68, 1, 6.5, 0}
-            << CandleList{makeCandle(100, 5, 6.5, 4, 6.5, 50)} << false;
+            << CandleList{makeCandle(100, 5, 6.5, 4, 6.5, 50)} << LastBarKind::Intraday;
         QTest::newRow("intraday bar: price below the low stretches it")
             << CandleList{kLast} << QList<double>{5, 68, 1, 3.5, 0}
-            << CandleList{makeCandle(100, 5, 6, 3.5, 3.5, 50)} << false;
+            << CandleList{makeCandle(100, 5, 6, 3.5, 3.5, 50)} << LastBarKind::Intraday;
         QTest::newRow("intraday bar without high or low takes the price")
             << CandleList{makeCandle(100, 5, kNaN, kNaN, 5, 0)} << QList<double>{5, 68, 1, 6, 0}
-            << CandleList{makeCandle(100, 5, 6, 6, 6, 0)} << false;
+            << CandleList{makeCandle(100, 5, 6, 6, 6, 0)} << LastBarKind::Intraday;
         QTest::newRow("the first candle spans the quote's range whatever the timeframe")
             << CandleList{} << QList<double>{9, 11, 8, 10, 100}
-            << CandleList{makeCandle(kNow, 9, 11, 8, 10, 100)} << false;
+            << CandleList{makeCandle(kNow, 9, 11, 8, 10, 100)} << LastBarKind::Intraday;
+
+        // The quote's volume is the day's: only the bar the quotes built takes it. A history's only bar
+        // (a coin listed today, a minute history at the session's start) keeps its own.
+        QTest::newRow("quote-built bar takes the day's volume")
+            << CandleList{kLast} << QList<double>{5, 6.5, 3.5, 5.5, 1000}
+            << CandleList{makeCandle(100, 5, 6.5, 3.5, 5.5, 1000)} << LastBarKind::QuoteBuilt;
+        QTest::newRow("one-bar intraday history keeps its volume")
+            << CandleList{kLast} << QList<double>{5, 68, 1, 5.5, 1000}
+            << CandleList{makeCandle(100, 5, 6, 4, 5.5, 50)} << LastBarKind::Intraday;
+        QTest::newRow("one-bar day history takes the range, keeps its volume")
+            << CandleList{kLast} << QList<double>{5, 6.5, 3.5, 5.5, 1000}
+            << CandleList{makeCandle(100, 5, 6.5, 3.5, 5.5, 50)} << LastBarKind::SpansDay;
+        QTest::newRow("multi-bar intraday history keeps its volume")
+            << CandleList{makeCandle(40, 1, 2, 1, 2, 7), kLast} << QList<double>{5, 68, 1, 5.5, 1000}
+            << CandleList{makeCandle(40, 1, 2, 1, 2, 7), makeCandle(100, 5, 6, 4, 5.5, 50)}
+            << LastBarKind::Intraday;
     }
 
     void quoteSample()
@@ -156,10 +196,10 @@ private Q_SLOTS:
         QFETCH(CandleList, before);
         QFETCH(QList<double>, sample);
         QFETCH(CandleList, after);
-        QFETCH(bool, lastBarSpansDay);
+        QFETCH(LastBarKind, lastBar);
         CandleList candles = before;
         recordQuoteSample(candles, sample.at(0), sample.at(1), sample.at(2), sample.at(3), sample.at(4),
-                          kNow, lastBarSpansDay);
+                          kNow, lastBar);
         MVX_COMPARE_CANDLES(candles, after);
     }
 
@@ -167,7 +207,7 @@ private Q_SLOTS:
     {
         CandleList candles{kLast};
         for (int i = 1; i <= 5; ++i)
-            recordQuoteSample(candles, 0, 0, 0, 5.0 + i, 0, kNow + i * 86400, true);
+            recordQuoteSample(candles, 0, 0, 0, 5.0 + i, 0, kNow + i * 86400, LastBarKind::QuoteBuilt);
         MVX_COMPARE_CANDLES(candles, (CandleList{makeCandle(100, 5, 10, 4, 10, 50)}));
     }
 

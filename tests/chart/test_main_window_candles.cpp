@@ -28,6 +28,47 @@ private Q_SLOTS:
         QCOMPARE(window.candlesBySymbol.size(), 1);
     }
 
+    // A quote carries the day's (or 24 hours') volume: it belongs only in the bar the quotes built, which
+    // holds no history's timeframe. A history's only bar keeps its own volume.
+    void quoteVolumeGoesOnlyIntoTheQuoteBuiltBar_data()
+    {
+        QTest::addColumn<QString>("heldTimeframe"); // empty: no history held
+        QTest::addColumn<CandleList>("before");
+        QTest::addColumn<CandleList>("after");
+        const Candle bar = makeCandle(100, 5, 6, 4, 5, 50);
+        const Candle older = makeCandle(40, 1, 2, 1, 2, 7);
+        // The sample: open 5, day high 68, day low 1, price 5.5, day volume 1e6.
+        QTest::newRow("one-bar 1m history")
+            << "1m" << CandleList{bar} << CandleList{makeCandle(100, 5, 6, 4, 5.5, 50)};
+        QTest::newRow("one-bar 1h history")
+            << "1h" << CandleList{bar} << CandleList{makeCandle(100, 5, 6, 4, 5.5, 50)};
+        QTest::newRow("one-bar daily history")
+            << "1d" << CandleList{bar} << CandleList{makeCandle(100, 5, 68, 1, 5.5, 50)};
+        QTest::newRow("one-bar monthly history")
+            << "1mo" << CandleList{bar} << CandleList{makeCandle(100, 5, 68, 1, 5.5, 50)};
+        QTest::newRow("quote-built bar")
+            << "" << CandleList{bar} << CandleList{makeCandle(100, 5, 68, 1, 5.5, 1e6)};
+        QTest::newRow("multi-bar 1m history")
+            << "1m" << CandleList{older, bar} << CandleList{older, makeCandle(100, 5, 6, 4, 5.5, 50)};
+        QTest::newRow("multi-bar daily history")
+            << "1d" << CandleList{older, bar} << CandleList{older, makeCandle(100, 5, 68, 1, 5.5, 50)};
+    }
+
+    void quoteVolumeGoesOnlyIntoTheQuoteBuiltBar()
+    {
+        QFETCH(QString, heldTimeframe);
+        QFETCH(CandleList, before);
+        QFETCH(CandleList, after);
+        TempHome home;
+        MainWindow window;
+        const QString symbol = QStringLiteral("NEWUSDT");
+        window.candlesBySymbol.insert(symbol, before);
+        if (!heldTimeframe.isEmpty())
+            window.candleTimeframeBySymbol.insert(symbol, heldTimeframe);
+        window.recordQuoteSample(symbol, 5, 68, 1, 5.5, 1e6);
+        MVX_COMPARE_CANDLES(window.candlesBySymbol.value(symbol), after);
+    }
+
     void rejectedSampleLeavesNoEntry_data()
     {
         QTest::addColumn<double>("price");
