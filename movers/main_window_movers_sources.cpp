@@ -336,6 +336,8 @@ QList<MoverEntry> MainWindow::moversFromQuoteTable(const QString &assetClass) co
         entry.changePct = tableNumber(row, QuoteColumnChange, &changeOk);
         const CandleList series = candlesBySymbol.value(symbol);
         entry.volume = series.isEmpty() ? 0.0 : series.last().volume;
+        // Set here, the turnover keeps the turnover rule from reading a coin count as dollars.
+        entry.turnover = candleVolumeTurnover(entry.price, entry.volume);
         if (changeOk)
             entry.changePct = localSeriesChange(symbol, entry.changePct);
         if (priceOk && changeOk && isUsableMover(entry))

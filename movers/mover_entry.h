@@ -2,8 +2,9 @@
 
 #include <QString>
 
-// One market mover as a source reported it. B3 symbols carry ".SA"; for crypto pairs `volume` already is
-// the 24-hour turnover in the quote currency. `turnover` is only set by a source that reports one.
+// One market mover as a source reported it. B3 symbols carry ".SA"; for crypto pairs of the 24-hour list
+// `volume` already is the turnover in the quote currency. `turnover` is set by a source that reports
+// one, and for the entries read from the quote table, whose volume is a candle's count of units.
 struct MoverEntry
 {
     QString symbol;

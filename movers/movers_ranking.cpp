@@ -48,6 +48,12 @@ double moverTurnover(const MoverEntry &entry)
     return 0.0;
 }
 
+double candleVolumeTurnover(double price, double volume)
+{
+    const double turnover = price * volume;
+    return std::isfinite(turnover) && turnover > 0.0 ? turnover : 0.0;
+}
+
 bool compareMoverChangeDesc(const MoverEntry &a, const MoverEntry &b)
 {
     return a.changePct > b.changePct;

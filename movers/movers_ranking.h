@@ -27,6 +27,11 @@ double localSeriesChange(const CandleList &series, qint64 intervalSeconds, doubl
 // else price x volume; 0 when nothing is finite.
 double moverTurnover(const MoverEntry &entry);
 
+// The turnover of an entry read from the quote table, whose volume is its last candle's: a count of the
+// symbol's units (coins, for a crypto pair), never quote currency as the 24-hour list's is. So it is the
+// volume at the price, for every class; 0 when that is not finite and above 0.
+double candleVolumeTurnover(double price, double volume);
+
 // Strict weak orderings over finite changes; the loader never hands them an entry whose change is not
 // finite.
 bool compareMoverChangeDesc(const MoverEntry &a, const MoverEntry &b);

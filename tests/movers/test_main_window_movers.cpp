@@ -608,6 +608,38 @@ private Q_SLOTS:
             QLatin1String("Market movers updated: Watchlist Day (1 gainers, 1 losers)")));
     }
 
+    // A quote-table entry's volume is its last candle's, which for a crypto pair counts coins: its
+    // turnover is that volume at the price, in the tables and on the TURNOVER card alike.
+    void watchlistTurnoverIsTheCandleVolumeAtItsPrice()
+    {
+        MoversWindow f;
+        f.window.populateMoversScopeCombo("watchlist");
+        f.window.populateMoversIntervalCombo("day");
+        f.window.addWatchlistRow("SHIBUSDT", f.window.classifySymbol("SHIBUSDT"), "Binance", "pending", false);
+        Candle shib;
+        shib.time = 1700000000;
+        shib.open = shib.high = shib.low = shib.close = 0.00002;
+        shib.volume = 1245.55e9;
+        Candle btc = shib;
+        btc.open = btc.high = btc.low = btc.close = 60000.0;
+        btc.volume = 677.0;
+        Candle aapl = shib;
+        aapl.open = aapl.high = aapl.low = aapl.close = 200.0;
+        aapl.volume = 1500.0;
+        f.window.candlesBySymbol.insert("SHIBUSDT", CandleList{shib});
+        f.window.candlesBySymbol.insert("BTCUSDT", CandleList{btc});
+        f.window.candlesBySymbol.insert("AAPL", CandleList{aapl});
+        f.window.updateQuoteRow("SHIBUSDT", 0.00002, 5.0, "Binance", "1 ms", "ok");
+        f.window.updateQuoteRow("BTCUSDT", 60000.0, 2.0, "Binance", "1 ms", "ok");
+        f.window.updateQuoteRow("AAPL", 200.0, -1.0, "Yahoo", "1 ms", "ok");
+        QTRY_VERIFY(f.status().contains(QLatin1String("(2 gainers, 1 losers)")));
+        QCOMPARE(column(f.window.gainersTable, 0), (QStringList{"SHIBUSDT", "BTCUSDT"}));
+        QCOMPARE(column(f.window.gainersTable, 3), (QStringList{"1245.55B", "677.00"})); // coins
+        QCOMPARE(column(f.window.gainersTable, 4), (QStringList{"24.91M", "40.62M"}));
+        QCOMPARE(column(f.window.losersTable, 4), QStringList{"300.00K"});
+        QCOMPARE(cardValue(f.window.breadthCards.at(4)), QStringLiteral("65.83M"));
+    }
+
     // A watchlist load queued by a quote belongs to the scope it was asked under: once the scope has
     // changed, whether by the user (a new load of its own) or by a refill of the combo (settings or a
     // workspace), the queued load must not put the watchlist back over the tables.

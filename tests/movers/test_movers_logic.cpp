@@ -346,6 +346,38 @@ private Q_SLOTS:
         QCOMPARE(moverTurnover(entry), expected);
     }
 
+    // An entry read from the quote table carries its last candle's volume, a count of units (coins for
+    // a crypto pair): its turnover is that volume at the price, where the 24-hour list's crypto volume
+    // already is quote currency.
+    void quoteTableTurnover_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<double>("price");
+        QTest::addColumn<double>("volume");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("SHIB coins at their price") << "SHIBUSDT" << 0.00002 << 1245.55e9 << 24911000.0;
+        QTest::newRow("a Bitcoin candle of 677 coins") << "BTCUSDT" << 60000.0 << 677.0 << 40620000.0;
+        QTest::newRow("b3 shares") << "PETR4.SA" << 10.0 << 1000.0 << 10000.0;
+        QTest::newRow("us shares") << "AAPL" << 200.0 << 1500.0 << 300000.0;
+        QTest::newRow("no volume") << "BTCUSDT" << 60000.0 << 0.0 << 0.0;
+        QTest::newRow("non-finite volume") << "BTCUSDT" << 60000.0 << kNaN << 0.0;
+        QTest::newRow("infinite volume") << "ETHUSDT" << 3000.0 << kInf << 0.0;
+        QTest::newRow("negative volume") << "AAPL" << 200.0 << -5.0 << 0.0;
+        QTest::newRow("zero price") << "AAPL" << 0.0 << 1500.0 << 0.0;
+    }
+
+    void quoteTableTurnover()
+    {
+        QFETCH(QString, symbol);
+        QFETCH(double, price);
+        QFETCH(double, volume);
+        QFETCH(double, expected);
+        QCOMPARE(candleVolumeTurnover(price, volume), expected);
+        MoverEntry entry = mover(symbol, 1.0, price, std::isfinite(volume) && volume > 0.0 ? volume : 0.0);
+        entry.turnover = candleVolumeTurnover(price, volume);
+        QCOMPARE(moverTurnover(entry), expected);
+    }
+
     void filters_data()
     {
         QTest::addColumn<double>("minVolume");
