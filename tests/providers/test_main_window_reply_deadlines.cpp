@@ -44,6 +44,21 @@ ReplyDeadlines onlyShort(Kind kind, int ms)
     return deadlines;
 }
 
+int deadlineOf(const ReplyDeadlines &deadlines, Kind kind)
+{
+    switch (kind) {
+    case Kind::Quote:
+        return deadlines.quoteMs;
+    case Kind::History:
+        return deadlines.historyMs;
+    case Kind::Feed:
+        return deadlines.feedMs;
+    case Kind::SymbolList:
+        return deadlines.symbolListMs;
+    }
+    return -1;
+}
+
 QByteArray rssFeed(int count)
 {
     QByteArray items;
@@ -101,6 +116,32 @@ class TestMainWindowReplyDeadlines : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // What a fresh window gives each request for its whole answer. Every other test sets its own, so
+    // only this one notices a default that would hold a request far too long (or cut a symbol list
+    // short); which kind each request gets is checked by the dripping answers below.
+    void freshWindowDeadlines_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<int>("expectedMs");
+        QTest::newRow("quote") << Kind::Quote << 10000;
+        QTest::newRow("provider probe") << Kind::Quote << 10000;
+        QTest::newRow("book snapshot") << Kind::Quote << 10000;
+        QTest::newRow("symbol search") << Kind::Quote << 10000;
+        QTest::newRow("candle history") << Kind::History << 20000;
+        QTest::newRow("news feed") << Kind::Feed << 20000;
+        QTest::newRow("movers list") << Kind::Feed << 20000;
+        QTest::newRow("symbol list") << Kind::SymbolList << 90000;
+    }
+
+    void freshWindowDeadlines()
+    {
+        QFETCH(Kind, kind);
+        QFETCH(int, expectedMs);
+        TempHome home;
+        const MainWindow window;
+        QCOMPARE(deadlineOf(window.replyDeadlines, kind), expectedMs);
+    }
+
     // A host that keeps sending a byte now and then never trips the silence limit; each request still
     // ends at its kind's deadline, gives its connection back and fails the way its caller already shows
     // a failure, once.
