@@ -132,11 +132,12 @@ private Q_SLOTS:
         QTest::newRow("non-finite open, high, low and volume")
             << CandleList{} << QList<double>{kNaN, kInf, kNaN, 10, kNaN}
             << CandleList{makeCandle(kNow, 10, 10, 10, 10, 0)} << LastBarKind::QuoteBuilt;
-        QTest::newRow("zero price ignored") << CandleList{} << QList<double>{1, 1, 1, 0, 5} << CandleList{} << LastBarKind::QuoteBuilt;
-        QTest::newRow("negative price ignored")
-            << CandleList{kLast} << QList<double>{1, 1, 1, -2, 5} << CandleList{kLast} << LastBarKind::QuoteBuilt;
-        QTest::newRow("NaN price ignored")
-            << CandleList{kLast} << QList<double>{1, 1, 1, kNaN, 5} << CandleList{kLast} << LastBarKind::QuoteBuilt;
+        QTest::newRow("zero price ignored")
+            << CandleList{} << QList<double>{1, 1, 1, 0, 5} << CandleList{} << LastBarKind::QuoteBuilt;
+        QTest::newRow("negative price ignored") << CandleList{kLast} << QList<double>{1, 1, 1, -2, 5}
+                                                << CandleList{kLast} << LastBarKind::QuoteBuilt;
+        QTest::newRow("NaN price ignored") << CandleList{kLast} << QList<double>{1, 1, 1, kNaN, 5}
+                                           << CandleList{kLast} << LastBarKind::QuoteBuilt;
         QTest::newRow("infinite price ignored")
             << CandleList{} << QList<double>{1, 1, 1, kInf, 5} << CandleList{} << LastBarKind::QuoteBuilt;
         QTest::newRow("zero volume keeps the last volume, time and open")
@@ -151,7 +152,8 @@ private Q_SLOTS:
         // A day's volume does not belong in the last bar of a history.
         QTest::newRow("only the last candle changes, its volume kept")
             << CandleList{makeCandle(40, 1, 2, 1, 2, 7), kLast} << QList<double>{0, 0, 0, 3, 1000}
-            << CandleList{makeCandle(40, 1, 2, 1, 2, 7), makeCandle(100, 5, 6, 3, 3, 50)} << LastBarKind::SpansDay;
+            << CandleList{makeCandle(40, 1, 2, 1, 2, 7), makeCandle(100, 5, 6, 3, 3, 50)}
+            << LastBarKind::SpansDay;
         QTest::newRow("a last candle without high or low takes the sample's")
             << CandleList{makeCandle(100, 5, kNaN, kNaN, 5, 0)} << QList<double>{0, 0, 0, 6, 0}
             << CandleList{makeCandle(100, 5, 6, 6, 6, 0)} << LastBarKind::QuoteBuilt;
@@ -198,8 +200,8 @@ private Q_SLOTS:
         QFETCH(CandleList, after);
         QFETCH(LastBarKind, lastBar);
         CandleList candles = before;
-        recordQuoteSample(candles, sample.at(0), sample.at(1), sample.at(2), sample.at(3), sample.at(4),
-                          kNow, lastBar);
+        recordQuoteSample(candles, sample.at(0), sample.at(1), sample.at(2), sample.at(3), sample.at(4), kNow,
+                          lastBar);
         MVX_COMPARE_CANDLES(candles, after);
     }
 

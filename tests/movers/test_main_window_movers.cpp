@@ -615,7 +615,8 @@ private Q_SLOTS:
         MoversWindow f;
         f.window.populateMoversScopeCombo("watchlist");
         f.window.populateMoversIntervalCombo("day");
-        f.window.addWatchlistRow("SHIBUSDT", f.window.classifySymbol("SHIBUSDT"), "Binance", "pending", false);
+        f.window.addWatchlistRow("SHIBUSDT", f.window.classifySymbol("SHIBUSDT"), "Binance", "pending",
+                                 false);
         Candle shib;
         shib.time = 1700000000;
         shib.open = shib.high = shib.low = shib.close = 0.00002;
