@@ -42,12 +42,10 @@ double askPrice(QWidget *parent, const QString &title, const QString &label, dou
     dialog->setDoubleRange(minimum, maximum);
     dialog->setDoubleValue(value);
     followPriceStep(dialog->findChild<QDoubleSpinBox *>());
-    const bool accepted = dialog->exec() == QDialog::Accepted;
+    const bool accepted = dialog->exec() == QDialog::Accepted && dialog;
     if (ok)
-        *ok = accepted && dialog;
-    if (!dialog)
-        return value;
-    const double chosen = dialog->doubleValue();
-    delete dialog;
+        *ok = accepted;
+    const double chosen = accepted ? dialog->doubleValue() : value;
+    delete dialog; // nothing when it went with its parent
     return chosen;
 }
