@@ -68,6 +68,8 @@ private Q_SLOTS:
         QTest::newRow("half") << 0.5 << QList<int>{up} << 0.5001;
         QTest::newRow("down across a power of ten") << 0.001 << QList<int>{down, down} << 0.0009989;
         QTest::newRow("up to 1, then by 1") << 0.9999 << QList<int>{up, up} << 2.0;
+        // 29 steps of 0.0001 add up to a hair under 1, which the box shows as 1: the next step is 1.
+        QTest::newRow("a hair under 1 steps as 1") << 0.9971 << QList<int>(30, up) << 2.0;
         QTest::newRow("equity up") << 36.71 << QList<int>{up} << 37.71;
         QTest::newRow("equity down") << 36.71 << QList<int>{down} << 35.71;
     }
