@@ -118,9 +118,8 @@ private Q_SLOTS:
                 dialog->reject();
         });
         bool ok = !accept;
-        const double value =
-            askPrice(&parent, QStringLiteral("Price line"), QStringLiteral("Price"), 0.0000125, 0.00000001, 1e9,
-                     8, &ok);
+        const double value = askPrice(&parent, QStringLiteral("Price line"), QStringLiteral("Price"),
+                                      0.0000125, 0.00000001, 1e9, 8, &ok);
         QVERIFY(answer.seen);
         QCOMPARE(title, QStringLiteral("Price line"));
         QCOMPARE(label, QStringLiteral("Price"));
@@ -137,8 +136,8 @@ private Q_SLOTS:
             delete parent;
         });
         bool ok = true;
-        const double value =
-            askPrice(parent, QStringLiteral("Price line"), QStringLiteral("Price"), 2.0, 0.00000001, 1e9, 8, &ok);
+        const double value = askPrice(parent, QStringLiteral("Price line"), QStringLiteral("Price"), 2.0,
+                                      0.00000001, 1e9, 8, &ok);
         QVERIFY(answer.seen);
         QVERIFY(!ok);
         QCOMPARE(value, 2.0);
