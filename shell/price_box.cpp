@@ -20,8 +20,9 @@ void followPriceStep(QDoubleSpinBox *box)
 {
     if (!box)
         return;
-    // A step lands a hair off the decimal it aims at (0.9999 + 0.0001 is 0.99999999...): the next step
-    // is chosen for the value as the box shows it, or 1 would be followed by 1.0001 instead of 2.
+    // Steps add up a hair off the decimal they aim at (29 steps of 0.0001 from 0.9971 end at
+    // 0.9999999999999997, shown as 1): the next step is chosen for the value as the box shows it, or
+    // that 1 would be followed by 1.0001 instead of 2.
     const auto follow = [box](double value) {
         box->setSingleStep(priceStep(QString::number(value, 'f', box->decimals()).toDouble()));
     };
