@@ -1,5 +1,6 @@
 #include "shell/formats.h"
 #include "shell/main_window.h"
+#include "shell/price_box.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -48,12 +49,12 @@ void MainWindow::showCreateAlertDialog(const QString &symbol)
     target->setObjectName(QStringLiteral("alertTargetSpin"));
     // Decimals first: with the default two, the minimum would round to 0 and a target of 0 could be
     // armed, which the loader drops on the next start. Eight decimals are the finest tick the crypto
-    // venues quote, so a coin priced below a cent moves in steps far finer than its price.
+    // venues quote, so a coin priced below a cent keeps its digits.
     target->setDecimals(8);
     target->setRange(0.00000001, 1e9);
-    target->setSingleStep(1.0);
     const double start = alertTargetStart(current);
     target->setValue(start > 0.0 ? start : target->minimum());
+    followPriceStep(target);
     form->addRow(localizedText(QStringLiteral("Target"), QStringLiteral("Alvo")), target);
 
     auto *repeat = new QCheckBox(

@@ -399,9 +399,10 @@ void PriceChart::updateIndicatorSummary()
 {
     if (candles.isEmpty())
         return;
-    // The averages are prices and widen below 1; MACD is a difference around zero and keeps 4 decimals.
+    // The averages are prices and widen below 1; MACD takes the decimals of the last price.
     const auto price = [](double value) { return formatPriceFixed(value, 4); };
-    const auto number = [](double value) { return QString::number(value, 'f', 4); };
+    const double lastPrice = candles.constLast().close;
+    const auto number = [lastPrice](double value) { return formatMacdValue(value, lastPrice, 4); };
     QStringList parts;
     if (showSma)
         parts << QStringLiteral("SMA%1=%2").arg(smaLength).arg(price(lastFiniteValue(computeSma(smaLength))));

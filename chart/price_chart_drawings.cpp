@@ -1,6 +1,7 @@
 #include "chart/price_chart.h"
 
 #include "shell/formats.h"
+#include "shell/price_box.h"
 
 #include <QColorDialog>
 #include <QDialog>
@@ -76,10 +77,9 @@ void PriceChart::addDrawingAt(const QPointF &point)
     QString status;
     if (drawMode == HorizontalLine) {
         bool ok = false;
-        const double value =
-            QInputDialog::getDouble(this, QStringLiteral("Horizontal line"), QStringLiteral("Price"),
-                                    std::clamp(price, kMinDrawingPrice, kMaxDrawingPrice), kMinDrawingPrice,
-                                    kMaxDrawingPrice, kDrawingPriceDecimals, &ok, Qt::WindowFlags(), 1.0);
+        const double value = askPrice(this, QStringLiteral("Horizontal line"), QStringLiteral("Price"),
+                                      std::clamp(price, kMinDrawingPrice, kMaxDrawingPrice), kMinDrawingPrice,
+                                      kMaxDrawingPrice, kDrawingPriceDecimals, &ok);
         if (!self || !ok)
             return;
         const QColor color = pickLineColor(QColor(0xf3, 0xb2, 0x4a));
@@ -178,6 +178,8 @@ bool PriceChart::showTrendLineDialog(Drawing &drawing)
     }
     startSpin->setValue(drawing.price1);
     endSpin->setValue(drawing.price2);
+    followPriceStep(startSpin);
+    followPriceStep(endSpin);
     QColor color = drawing.color;
     auto *colorButton = new QPushButton(color.name(QColor::HexRgb), &dialog);
     form->addRow(QStringLiteral("Label"), labelEdit);
@@ -281,10 +283,10 @@ void PriceChart::editDrawing(int index)
         if (drawing.type == DrawingType::Horizontal || drawing.type == DrawingType::Vertical) {
             bool ok = false;
             if (drawing.type == DrawingType::Horizontal) {
-                const double value = QInputDialog::getDouble(
-                    this, QStringLiteral("Edit horizontal line"), QStringLiteral("Price"),
-                    std::clamp(drawing.price1, kMinDrawingPrice, kMaxDrawingPrice), kMinDrawingPrice,
-                    kMaxDrawingPrice, kDrawingPriceDecimals, &ok, Qt::WindowFlags(), 1.0);
+                const double value =
+                    askPrice(this, QStringLiteral("Edit horizontal line"), QStringLiteral("Price"),
+                             std::clamp(drawing.price1, kMinDrawingPrice, kMaxDrawingPrice), kMinDrawingPrice,
+                             kMaxDrawingPrice, kDrawingPriceDecimals, &ok);
                 if (ok) {
                     drawing.price1 = drawing.price2 = value;
                     drawing.label = formatPriceFixed(value, 4);

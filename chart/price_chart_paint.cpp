@@ -448,12 +448,13 @@ void PriceChart::drawMacdPane(QPainter &painter, const QRectF &plot, qint64 firs
     painter.drawText(QRectF(box.left() + 6, box.top() + 3, box.width() - 12, 14),
                      Qt::AlignLeft | Qt::AlignVCenter,
                      QStringLiteral("MACD %1/%2/%3").arg(macdFast).arg(macdSlow).arg(macdSignal));
+    const double lastPrice = candles.constLast().close;
     painter.setPen(kRising);
     painter.drawText(QRectF(box.left() + 6, box.bottom() - 18, 108, 14), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("M %1").arg(cache.macdLineLast(), 0, 'f', 3));
+                     QStringLiteral("M %1").arg(formatMacdValue(cache.macdLineLast(), lastPrice, 3)));
     painter.setPen(kAmber);
     painter.drawText(QRectF(box.left() + 120, box.bottom() - 18, 108, 14), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("S %1").arg(cache.macdSignalLast(), 0, 'f', 3));
+                     QStringLiteral("S %1").arg(formatMacdValue(cache.macdSignalLast(), lastPrice, 3)));
 }
 
 void PriceChart::drawHandleBox(QPainter &painter, const QPointF &centre, const QColor &color, bool locked)

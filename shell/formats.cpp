@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 QString formatCompactNumber(double value)
 {
@@ -27,16 +30,17 @@ int priceDecimals(double price, int decimals)
     constexpr int finestDecimals = 8;
     if (!std::isfinite(price) || price <= 0.0 || price >= 1.0)
         return decimals;
-    // Four significant digits means the price, scaled to the last decimal shown, rounds to at least
-    // 1000; scaling instead of taking a logarithm keeps exact powers of ten (0.001) from landing a
-    // decimal off.
-    int shown = std::max(decimals, 0);
-    double scaled = price * std::pow(10.0, shown);
-    while (shown < finestDecimals && scaled < 999.5) {
-        ++shown;
-        scaled *= 10.0;
-    }
-    return std::max(shown, decimals);
+    // The digits are counted on the price already rounded to four significant digits, by the same
+    // correctly rounded conversion that writes the text: counted before rounding, 0.09995 (stored as
+    // 0.0999499...) would get four decimals and read 0.0999, and 0.99996 would read 1.000 instead of
+    // reading as 1 does. The exponent of "d.ddde-XX" is that of the rounded value.
+    char scientific[32];
+    std::snprintf(scientific, sizeof scientific, "%.3e", price);
+    const char *exponentText = std::strchr(scientific, 'e');
+    const int exponent = exponentText ? std::atoi(exponentText + 1) : 0;
+    if (exponent >= 0)
+        return decimals;
+    return std::max(std::min(3 - exponent, finestDecimals), decimals);
 }
 
 QString formatPriceFixed(double price, int decimals)
@@ -47,6 +51,11 @@ QString formatPriceFixed(double price, int decimals)
 QString formatPrice(double price)
 {
     return formatPriceFixed(price, price >= 1000.0 ? 2 : 4);
+}
+
+QString formatMacdValue(double value, double lastPrice, int decimals)
+{
+    return QString::number(value, 'f', priceDecimals(lastPrice, decimals));
 }
 
 QString eventLogLine(const QString &timeText, const QString &text)

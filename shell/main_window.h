@@ -224,7 +224,8 @@ public:
     void showWatchlistMenu(const QPoint &pos);
     void refreshAllIndicatorColumns();
     void updateIndicatorColumns(const QString &symbol, int row);
-    void setIndicatorCell(int row, int column, double value);
+    // `lastPrice` sets the MACD column's decimals (formatMacdValue); the other columns are prices.
+    void setIndicatorCell(int row, int column, double value, double lastPrice = 0.0);
     void updateQuoteTiles();
     void layoutQuoteTiles();
     void updateFxTicker(double rate, double changePercent);

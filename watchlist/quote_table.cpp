@@ -207,18 +207,18 @@ void MainWindow::updateIndicatorColumns(const QString &symbol, int row)
     setIndicatorCell(row, QuoteColumnSma, latestSma(candles, smaPeriod));
     setIndicatorCell(row, QuoteColumnEma, latestEma(candles, emaPeriod));
     setIndicatorCell(row, QuoteColumnVwap, latestVwap(candles, sessionReset));
-    setIndicatorCell(row, QuoteColumnMacd, latestEma(candles, macdFast) - latestEma(candles, macdSlow));
+    setIndicatorCell(row, QuoteColumnMacd, latestEma(candles, macdFast) - latestEma(candles, macdSlow),
+                     candles.constLast().close);
 }
 
-void MainWindow::setIndicatorCell(int row, int column, double value)
+void MainWindow::setIndicatorCell(int row, int column, double value, double lastPrice)
 {
     if (!quoteTable)
         return;
     if (std::isfinite(value)) {
-        // MACD is no price but a difference that swings around zero: widening only its positive side
-        // would make its text change length with every sign flip, so it keeps the plain decimals.
-        const QString text = column == QuoteColumnMacd ? QString::number(value, 'f', value >= 1000.0 ? 2 : 4)
-                                                       : formatPrice(value);
+        const QString text = column == QuoteColumnMacd
+                                 ? formatMacdValue(value, lastPrice, value >= 1000.0 ? 2 : 4)
+                                 : formatPrice(value);
         quoteTable->setItem(row, column, MarketTableItem::withNumber(text, value));
     } else {
         quoteTable->setItem(row, column, new MarketTableItem(QStringLiteral("--")));

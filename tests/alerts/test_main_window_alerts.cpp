@@ -762,13 +762,17 @@ private Q_SLOTS:
         QTest::addColumn<bool>("accept");
         QTest::addColumn<int>("condition");
         QTest::addColumn<bool>("repeat");
+        QTest::addColumn<double>("target");
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("status");
-        QTest::newRow("above") << true << 0 << false << "Alert armed: AAPL >= 31.2000"
+        QTest::newRow("above") << true << 0 << false << 31.2 << "Alert armed: AAPL >= 31.2000"
                                << "Active";
-        QTest::newRow("below, repeat") << true << 1 << true << "Alert armed: AAPL <= 31.2000"
+        QTest::newRow("below, repeat") << true << 1 << true << 31.2 << "Alert armed: AAPL <= 31.2000"
                                        << "Active / Repeat";
-        QTest::newRow("cancel") << false << 1 << true << ""
+        // A target below a cent keeps its four significant digits instead of reading 0.0000.
+        QTest::newRow("above, below a cent") << true << 0 << false << 0.00001234
+                                             << "Alert armed: AAPL >= 0.00001234" << "Active";
+        QTest::newRow("cancel") << false << 1 << true << 31.2 << ""
                                 << "";
     }
 
@@ -777,6 +781,7 @@ private Q_SLOTS:
         QFETCH(bool, accept);
         QFETCH(int, condition);
         QFETCH(bool, repeat);
+        QFETCH(double, target);
         QFETCH(QString, line);
         QFETCH(QString, status);
         AlertWindow f;
@@ -787,7 +792,7 @@ private Q_SLOTS:
         NextWidget<QDialog> dialog([&](QDialog *d) {
             title = d->windowTitle();
             d->findChild<QComboBox *>("alertConditionCombo")->setCurrentIndex(condition);
-            d->findChild<QDoubleSpinBox *>("alertTargetSpin")->setValue(31.2);
+            d->findChild<QDoubleSpinBox *>("alertTargetSpin")->setValue(target);
             d->findChild<QCheckBox *>("alertRepeatCheck")->setChecked(repeat);
             if (accept)
                 d->accept();
@@ -806,7 +811,7 @@ private Q_SLOTS:
         }
         QCOMPARE(f.window.alerts.size(), 1);
         const PriceAlert &alert = f.window.alerts[0];
-        QCOMPARE(alert.target, 31.2);
+        QCOMPARE(alert.target, target);
         QCOMPARE(alert.above, condition == 0);
         QCOMPARE(alert.repeating, repeat);
         QVERIFY(!alert.triggered);
@@ -815,6 +820,40 @@ private Q_SLOTS:
         QCOMPARE(f.historyColumn(6), QStringList{status});
         QCOMPARE(f.console().filter("Alert armed"), QStringList{line});
         QCOMPARE(f.savedSettings().value("alerts").toArray().size(), 1);
+    }
+
+    // One step moves the target by one unit of the last digit shown below 1, and by 1 from 1 up.
+    void theTargetBoxStepsFromItsOwnDigits_data()
+    {
+        QTest::addColumn<double>("price");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<double>("target");
+        QTest::newRow("up below a cent") << 0.0000125 << int(Qt::Key_Up) << 0.00001251;
+        QTest::newRow("down below a cent") << 0.0000125 << int(Qt::Key_Down) << 0.00001249;
+        QTest::newRow("page up below a cent") << 0.0000125 << int(Qt::Key_PageUp) << 0.0000126;
+        QTest::newRow("up below 1") << 0.5 << int(Qt::Key_Up) << 0.5001;
+        QTest::newRow("up from 1 up") << 36.71 << int(Qt::Key_Up) << 37.71;
+        QTest::newRow("down from 1 up") << 36.71 << int(Qt::Key_Down) << 35.71;
+    }
+
+    void theTargetBoxStepsFromItsOwnDigits()
+    {
+        QFETCH(double, price);
+        QFETCH(int, key);
+        QFETCH(double, target);
+        AlertWindow f;
+        f.addRow("AAPL");
+        f.quote("AAPL", price);
+        double stepped = -1;
+        NextWidget<QDialog> dialog([&](QDialog *d) {
+            auto *spin = d->findChild<QDoubleSpinBox *>("alertTargetSpin");
+            QTest::keyClick(spin, Qt::Key(key));
+            stepped = spin->value();
+            d->reject();
+        });
+        f.window.showCreateAlertDialog("AAPL");
+        QVERIFY(dialog.seen);
+        QCOMPARE(stepped, target);
     }
 
     void anEmptySymbolOpensNoDialog()

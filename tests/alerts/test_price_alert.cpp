@@ -242,6 +242,7 @@ private Q_SLOTS:
         QTest::newRow("below a cent") << 0.0000123456 << 0.00001235;
         QTest::newRow("already four digits") << 0.0000123 << 0.0000123;
         QTest::newRow("below 1") << 0.123456 << 0.1235;
+        QTest::newRow("four digits just under a power of ten") << 0.09995 << 0.09995;
         QTest::newRow("rounds up to 1") << 0.99996 << 1.0;
         QTest::newRow("finer than the finest tick") << 0.000000004 << 0.0;
         QTest::newRow("from 1 up as it is") << 1.23456789 << 1.23456789;

@@ -202,6 +202,31 @@ private Q_SLOTS:
         QCOMPARE(pixelsUnlike(image, QRect(28, 135, 232, 22), fill), 0);
     }
 
+    // MACD and its signal take the decimals of the last price: a coin below a cent reads its value on
+    // both sides of zero, a price from 1 up keeps 3.
+    void macdPaneReadsItsValues_data()
+    {
+        QTest::addColumn<QList<double>>("closes");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("rising coin below a cent")
+            << QList<double>{0.0000123, 0.0000125} << QStringList{"M 0.00000007", "S 0.00000007"};
+        QTest::newRow("falling coin below a cent")
+            << QList<double>{0.0000125, 0.0000123} << QStringList{"M -0.00000007", "S -0.00000007"};
+        QTest::newRow("falling price above 1") << QList<double>{3, 2} << QStringList{"M -0.333", "S -0.333"};
+    }
+
+    void macdPaneReadsItsValues()
+    {
+        QFETCH(QList<double>, closes);
+        QFETCH(QStringList, shown);
+        PaintFixture f;
+        f.chart.setSeries(QStringLiteral("X"), closesOnly(closes), 0, QStringLiteral("1m"));
+        f.settings(R"({"macd":true,"macd_fast":1,"macd_slow":2,"macd_signal":1})");
+        const QStringList painted = PaintedTexts::of(f.chart);
+        for (const QString &text : shown)
+            QVERIFY2(painted.contains(text), qPrintable(text + " not in: " + painted.join(" | ")));
+    }
+
     void lockedLineIsDarkerWithDarkHandles()
     {
         PaintFixture f(true); // light: an unlocked handle is white, a locked one dark grey

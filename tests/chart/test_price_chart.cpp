@@ -289,10 +289,19 @@ private Q_SLOTS:
             << closesOnly({0.0000123, 0.0000123})
             << QStringList{
                    "Indicators BTCUSDT SMA2=0.00001230 | EMA2=0.00001230 | VWAP(anchored)=0.00001230"};
-        QTest::newRow("MACD of a coin below a cent keeps 4 decimals")
+        // MACD takes the decimals of the last price: a coin below a cent reads its value on both sides
+        // of zero, a price from 1 up keeps 4.
+        QTest::newRow("MACD of a rising coin below a cent")
             << QByteArray(R"({"macd":true,"macd_fast":1,"macd_slow":2,"macd_signal":1})")
             << closesOnly({0.0000123, 0.0000125})
-            << QStringList{"Indicators BTCUSDT MACD1/2/1=0.0000 signal=0.0000"};
+            << QStringList{"Indicators BTCUSDT MACD1/2/1=0.00000007 signal=0.00000007"};
+        QTest::newRow("MACD of a falling coin below a cent")
+            << QByteArray(R"({"macd":true,"macd_fast":1,"macd_slow":2,"macd_signal":1})")
+            << closesOnly({0.0000125, 0.0000123})
+            << QStringList{"Indicators BTCUSDT MACD1/2/1=-0.00000007 signal=-0.00000007"};
+        QTest::newRow("MACD of a falling price above 1")
+            << QByteArray(R"({"macd":true,"macd_fast":1,"macd_slow":2,"macd_signal":1})") << closesOnly({3, 2})
+            << QStringList{"Indicators BTCUSDT MACD1/2/1=-0.3333 signal=-0.3333"};
     }
 
     void summary()
@@ -714,6 +723,70 @@ private Q_SLOTS:
         QCOMPARE(moved.index2, index2);
         QCOMPARE(f.changes, 0);           // the release reports the change
         f.chart.moveDrawing(5, to, from); // out of the list: nothing
+    }
+
+    // One step of a price box moves it by one unit of the last digit shown below 1, by 1 from 1 up:
+    // the new and the edited horizontal line's box, and a trend line's start and end boxes.
+    void priceBoxesStepFromTheirOwnDigits_data()
+    {
+        QTest::addColumn<double>("start");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<double>("stepped");
+        QTest::newRow("up below a cent") << 0.0000125 << int(Qt::Key_Up) << 0.00001251;
+        QTest::newRow("down below a cent") << 0.0000125 << int(Qt::Key_Down) << 0.00001249;
+        QTest::newRow("up below 1") << 0.5 << int(Qt::Key_Up) << 0.5001;
+        QTest::newRow("up from 1 up") << 36.71 << int(Qt::Key_Up) << 37.71;
+        QTest::newRow("down from 1 up") << 36.71 << int(Qt::Key_Down) << 35.71;
+    }
+
+    void priceBoxesStepFromTheirOwnDigits()
+    {
+        QFETCH(double, start);
+        QFETCH(int, key);
+        QFETCH(double, stepped);
+        // Set, stepped once, accepted; nothing in here may fail, or the dialog would stay open.
+        const auto stepBox = [&](QDoubleSpinBox *box) {
+            if (!box)
+                return;
+            box->setValue(start);
+            QTest::keyClick(box, Qt::Key(key));
+        };
+        const auto stepPriceDialog = [&](QWidget *widget) {
+            stepBox(widget->findChild<QDoubleSpinBox *>());
+            if (auto *dialog = qobject_cast<QDialog *>(widget))
+                dialog->accept();
+        };
+        SeriesFixture f;
+        ModalAnswers answers;
+
+        f.chart.setChartTool(PriceChart::HorizontalLine);
+        answers.then(stepPriceDialog).then(ModalAnswers::color(QColor(0x11, 0x22, 0x33)));
+        f.chart.addDrawingAt(QPointF(200, 113));
+        QCOMPARE(f.chart.drawingList().size(), 1);
+        QCOMPARE(f.chart.drawingList().first().price1, stepped);
+
+        f.load(R"([{"price1":105}])");
+        answers.then(stepPriceDialog).then(ModalAnswers::cancel());
+        f.chart.editDrawing(0);
+        QCOMPARE(f.chart.drawingList().first().price1, stepped);
+
+        f.load(R"([{"type":"trend","index1":2,"index2":6,"price1":101,"price2":104}])");
+        int boxes = 0;
+        answers.then([&](QWidget *widget) {
+            const QList<QDoubleSpinBox *> spins = widget->findChildren<QDoubleSpinBox *>();
+            boxes = int(spins.size());
+            for (QDoubleSpinBox *spin : spins)
+                stepBox(spin);
+            if (auto *dialog = qobject_cast<QDialog *>(widget))
+                dialog->accept();
+        });
+        f.chart.editDrawing(0);
+        QVERIFY(answers.allUsed());
+        QCOMPARE(answers.titles,
+                 (QStringList{"Horizontal line", "Line color", "Edit horizontal line", "Line color", "Trend line"}));
+        QCOMPARE(boxes, 2);
+        QCOMPARE(f.chart.drawingList().first().price1, stepped);
+        QCOMPARE(f.chart.drawingList().first().price2, stepped);
     }
 
     void lockedLineIsEditedAndRemoved()

@@ -64,11 +64,28 @@ private Q_SLOTS:
         QTest::newRow("exact power of ten") << 0.001 << 4 << "0.001000";
         QTest::newRow("shib") << 0.00001234 << 4 << "0.00001234";
         QTest::newRow("shib on the chart") << 0.0000123 << 2 << "0.00001230";
-        QTest::newRow("rounds up to the next digit") << 0.0009996 << 4 << "0.001000";
+        // The decimals belong to the price rounded to four digits: around each power of ten a price
+        // either keeps four digits or, rounding up to the next power, reads as that power does.
+        QTest::newRow("four digits below 0.0001") << 0.00009999 << 4 << "0.00009999";
+        QTest::newRow("rounds up to 0.0001") << 0.000099996 << 4 << "0.0001000";
+        QTest::newRow("0.0001") << 0.0001 << 4 << "0.0001000";
+        QTest::newRow("four digits below 0.001") << 0.0009996 << 4 << "0.0009996";
+        QTest::newRow("rounds up to 0.001") << 0.00099996 << 4 << "0.001000";
+        QTest::newRow("four digits below 0.01") << 0.009999 << 4 << "0.009999";
+        QTest::newRow("rounds up to 0.01") << 0.0099996 << 4 << "0.01000";
+        QTest::newRow("four digits below 0.1, stored just under") << 0.09995 << 4 << "0.09995";
+        QTest::newRow("rounds up to 0.1") << 0.099996 << 4 << "0.1000";
+        QTest::newRow("0.1") << 0.1 << 4 << "0.1000";
+        QTest::newRow("four digits below 1") << 0.9996 << 4 << "0.9996";
+        QTest::newRow("four digits below 1 on the chart") << 0.9996 << 2 << "0.9996";
+        QTest::newRow("rounds up to 1") << 0.99996 << 4 << "1.0000";
+        QTest::newRow("rounds up to 1 on the chart") << 0.99996 << 2 << "1.00";
+        QTest::newRow("one on the chart") << 1.0 << 2 << "1.00";
         QTest::newRow("finer than the finest tick") << 0.000000001234 << 4 << "0.00000000";
         // Zero, negative and non-finite prices keep their old texts.
         QTest::newRow("zero") << 0.0 << 4 << "0.0000";
         QTest::newRow("negative") << -0.00001234 << 4 << "-0.0000";
+        QTest::newRow("negative near minus 1") << -0.99996 << 4 << "-1.0000";
         QTest::newRow("infinite") << inf << 4 << "inf";
         QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 2 << "nan";
     }
@@ -81,6 +98,39 @@ private Q_SLOTS:
         QCOMPARE(formatPriceFixed(price, decimals), expected);
         if (decimals == 4 || price >= 1000.0)
             QCOMPARE(formatPrice(price), expected);
+    }
+
+    // MACD of a coin below 1 takes the decimals of its last price, for both signs; from 1 up the
+    // decimals given stay, whatever the MACD's own size.
+    void macdText_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<double>("lastPrice");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("sub-cent coin, negative") << -0.00000012 << 0.0000123 << 4 << "-0.00000012";
+        QTest::newRow("sub-cent coin, positive") << 0.00000003 << 0.0000123 << 4 << "0.00000003";
+        QTest::newRow("sub-cent coin on the chart") << -0.00000012 << 0.0000123 << 3 << "-0.00000012";
+        QTest::newRow("sub-cent coin, zero") << 0.0 << 0.0000123 << 4 << "0.00000000";
+        QTest::newRow("coin below 1") << -0.000123 << 0.5 << 4 << "-0.0001";
+        QTest::newRow("equity") << -0.123456 << 36.71 << 4 << "-0.1235";
+        QTest::newRow("equity on the chart") << 0.123456 << 36.71 << 3 << "0.123";
+        QTest::newRow("price rounding up to 1") << 0.00001 << 0.99996 << 3 << "0.000";
+        QTest::newRow("no price") << 0.5 << 0.0 << 4 << "0.5000";
+        QTest::newRow("price not a number") << 0.5 << std::numeric_limits<double>::quiet_NaN() << 4
+                                            << "0.5000";
+    }
+
+    void macdText()
+    {
+        QFETCH(double, value);
+        QFETCH(double, lastPrice);
+        QFETCH(int, decimals);
+        QFETCH(QString, expected);
+        QCOMPARE(formatMacdValue(value, lastPrice, decimals), expected);
+        // Crossing zero keeps the length but for the sign.
+        QCOMPARE(formatMacdValue(-value, lastPrice, decimals).remove(QLatin1Char('-')).size(),
+                 expected.size() - (expected.startsWith(QLatin1Char('-')) ? 1 : 0));
     }
 
     void eventLogLineKeepsPlaceholders()

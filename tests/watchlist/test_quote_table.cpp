@@ -503,28 +503,50 @@ private Q_SLOTS:
     void indicatorCells_data()
     {
         QTest::addColumn<double>("value");
+        QTest::addColumn<double>("lastPrice");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("numeric");
-        QTest::newRow("price below a thousand") << 999.99 << "999.9900" << true;
-        QTest::newRow("a thousand") << 1000.0 << "1000.00" << true;
-        QTest::newRow("negative MACD") << -1234.5 << "-1234.5000" << true;
-        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << "--" << false;
-        QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << "--" << false;
+        QTest::newRow("price below a thousand") << 999.99 << 1000.0 << "999.9900" << true;
+        QTest::newRow("a thousand") << 1000.0 << 30000.0 << "1000.00" << true;
+        QTest::newRow("negative MACD") << -1234.5 << 30000.0 << "-1234.5000" << true;
+        // MACD of a coin below a cent reads as its value, with the same decimals for both signs.
+        QTest::newRow("coin below a cent") << 0.00000012 << 0.0000123 << "0.00000012" << true;
+        QTest::newRow("coin below a cent, negative") << -0.00000012 << 0.0000123 << "-0.00000012" << true;
+        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 36.71 << "--" << false;
+        QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << 36.71 << "--" << false;
     }
 
     void indicatorCells()
     {
         QFETCH(double, value);
+        QFETCH(double, lastPrice);
         QFETCH(QString, text);
         QFETCH(bool, numeric);
         TempHome home;
         MainWindow window;
         fillRows(window);
-        window.setIndicatorCell(1, QuoteColumnMacd, value);
+        window.setIndicatorCell(1, QuoteColumnMacd, value, lastPrice);
         const QTableWidgetItem *item = window.quoteTable->item(1, QuoteColumnMacd);
         QCOMPARE(item->text(), text);
         QCOMPARE(item->data(Qt::UserRole).isValid(), numeric);
         QVERIFY(dynamic_cast<const MarketTableItem *>(item));
+    }
+
+    // The row's MACD takes its decimals from the symbol's last price, the close of its last candle.
+    void macdOfACoinBelowACentReadsAsANumber()
+    {
+        TempHome home;
+        MainWindow window;
+        fillRows(window);
+        window.candlesBySymbol[QStringLiteral("AAPL")] = {Candle{1700000000, 0.0000123, 0.0000123, 0.0000123,
+                                                                 0.0000123, 100},
+                                                          Candle{1700000060, 0.0000125, 0.0000125, 0.0000125,
+                                                                 0.0000125, 100}};
+        window.refreshAllIndicatorColumns();
+        const int aapl = window.findSymbolRow(QStringLiteral("AAPL"));
+        // EMA12 - EMA26 of the two closes: 2e-7 x (2/13 - 2/27).
+        QCOMPARE(window.quoteTable->item(aapl, QuoteColumnMacd)->text(), QStringLiteral("0.00000002"));
+        QCOMPARE(window.quoteTable->item(aapl, QuoteColumnEma)->text(), QStringLiteral("0.00001232"));
     }
 
     void refreshingIndicatorsRewritesOnlyRowsWithCandles()
