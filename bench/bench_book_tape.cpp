@@ -6,7 +6,9 @@
 // paint of the backing store is counted. The figure is the process's CPU time per simulated second, which
 // is also the share of one core the live window would use (1 ms per second = 0.1 %).
 //
-//   bench_book_tape [simulated seconds per run] [runs]   (default 20 s and 5 runs)
+//   bench_book_tape [simulated seconds per run] [runs] [book|tape|other]
+//
+// (default 20 s and 5 runs of every pane; naming one pane runs only that one, for a profiler).
 //
 // The runs alternate the panes (book, tape, another main tab) and each pane's figure is the median of its
 // runs. Every provider host points at a closed loopback port; the window runs in a private home.
@@ -20,7 +22,9 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QEvent>
+#include <QHash>
 #include <QHeaderView>
+#include <QPaintEvent>
 #include <QProcessEnvironment>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -186,7 +190,9 @@ QList<Slot> streamSlots(int seconds, const QStringList &cryptoRows)
     return out;
 }
 
-// Counts the paints of the right pane's tables, to show that the runs paint what they show.
+// Counts the paints of the right pane's tables, to show that the runs paint what they show. With
+// MVX_BOOK_BENCH_PAINTS set it also counts every widget's paints and lays (what a profiler cannot tell
+// apart: which widget a frame made paint or lay out again), printed after the runs.
 class PaintCounter : public QObject
 {
 public:
@@ -194,6 +200,8 @@ public:
     QObject *tape = nullptr;
     int bookPaints = 0;
     int tapePaints = 0;
+    bool everyWidget = false;
+    QHash<QString, int> counts;
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Paint) {
@@ -201,6 +209,28 @@ public:
                 ++bookPaints;
             else if (watched == tape)
                 ++tapePaints;
+        }
+        if (everyWidget && watched->isWidgetType() &&
+            (event->type() == QEvent::Paint || event->type() == QEvent::LayoutRequest ||
+             event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
+            QString name = QString::fromLatin1(watched->metaObject()->className());
+            for (QObject *up = watched; up; up = up->parent()) {
+                if (!up->objectName().isEmpty()) {
+                    name += QLatin1Char(' ') + up->objectName();
+                    break;
+                }
+                if (up == book || up == tape)
+                    name += up == book ? QLatin1String(" (ask table)") : QLatin1String(" (tape table)");
+            }
+            if (event->type() == QEvent::Paint) {
+                const QRect r = static_cast<QPaintEvent *>(event)->rect();
+                name += QStringLiteral(" paint %1x%2").arg(r.width()).arg(r.height());
+            } else {
+                name += event->type() == QEvent::LayoutRequest ? QLatin1String(" layout")
+                        : event->type() == QEvent::Resize      ? QLatin1String(" resize")
+                                                               : QLatin1String(" move");
+            }
+            ++counts[name];
         }
         return QObject::eventFilter(watched, event);
     }
@@ -224,7 +254,7 @@ void wait(int ms)
     loop.exec();
 }
 
-void feed(MainWindow &window, const QList<Slot> &slots, int from, int count)
+__attribute__((noinline)) void feed(MainWindow &window, const QList<Slot> &slots, int from, int count)
 {
     for (int index = from; index < from + count; ++index) {
         const Slot &slot = slots.at(index % slots.size());
@@ -240,6 +270,7 @@ void feed(MainWindow &window, const QList<Slot> &slots, int from, int count)
 struct Pane
 {
     const char *label;
+    const char *name;
     int mainTab;  // 0: Terminal
     int rightTab; // 0: Book, 1: Tape
     std::vector<double> msPerSecond;
@@ -260,7 +291,9 @@ int main(int argc, char **argv)
 {
     const int seconds = argc >= 2 ? std::max(1, QByteArray(argv[1]).toInt()) : 20;
     const int runs = argc >= 3 ? std::max(1, QByteArray(argv[2]).toInt()) : 5;
+    const QByteArray only = argc >= 4 ? QByteArray(argv[3]) : QByteArray();
 
+    const bool countEveryWidget = qEnvironmentVariableIsSet("MVX_BOOK_BENCH_PAINTS");
     QTemporaryDir home;
     qputenv("HOME", home.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
@@ -322,18 +355,27 @@ int main(int argc, char **argv)
     PaintCounter paints;
     paints.book = window.askTable->viewport();
     paints.tape = window.tapeTable->viewport();
-    paints.book->installEventFilter(&paints);
-    paints.tape->installEventFilter(&paints);
+    paints.everyWidget = countEveryWidget;
+    if (paints.everyWidget)
+        app.installEventFilter(&paints);
+    else {
+        paints.book->installEventFilter(&paints);
+        paints.tape->installEventFilter(&paints);
+    }
 
-    Pane panes[] = {
-        {"book in front", 0, 0, {}}, {"tape in front", 0, 1, {}}, {"another tab in front", 1, 1, {}}};
+    Pane panes[] = {{"book in front", "book", 0, 0, {}},
+                    {"tape in front", "tape", 0, 1, {}},
+                    {"another tab in front", "other", 1, 1, {}}};
     for (int run = 0; run < runs; ++run) {
         for (Pane &pane : panes) {
+            if (!only.isEmpty() && only != pane.name)
+                continue;
             window.mainTabs->setCurrentIndex(pane.mainTab);
             window.rightTabs->setCurrentIndex(pane.rightTab);
             drain();
             feed(window, slots, 0, warmUp);
             paints.bookPaints = paints.tapePaints = 0;
+            paints.counts.clear();
             const double start = cpuSeconds();
             feed(window, slots, warmUp, seconds * kSlotsPerSecond);
             const double cpu = cpuSeconds() - start;
@@ -341,6 +383,9 @@ int main(int argc, char **argv)
             pane.bookPaints += paints.bookPaints;
             pane.tapePaints += paints.tapePaints;
             pane.simulatedSeconds += seconds;
+            for (auto it = paints.counts.cbegin(); it != paints.counts.cend(); ++it)
+                std::fprintf(stderr, "%s: %6.1f/s %s\n", pane.name, it.value() / double(seconds),
+                             qPrintable(it.key()));
         }
     }
     if (!window.bookLive || window.askTable->rowCount() == 0 || window.tapeTable->rowCount() == 0) {
@@ -353,6 +398,8 @@ int main(int argc, char **argv)
                 window.width(), window.height(), qPrintable(QGuiApplication::platformName()), kSlotsPerSecond,
                 kSlotsPerSecond / kTradeEverySlots, static_cast<long long>(cryptoRows.size()), seconds, runs);
     for (const Pane &pane : panes) {
+        if (pane.msPerSecond.empty())
+            continue;
         const auto [low, high] = std::minmax_element(pane.msPerSecond.begin(), pane.msPerSecond.end());
         const double ms = median(pane.msPerSecond);
         std::printf("  %-21s %7.2f ms CPU per simulated second (%5.2f %% of a core; runs %.2f .. %.2f), "
@@ -360,6 +407,8 @@ int main(int argc, char **argv)
                     pane.label, ms, ms / 10.0, *low, *high, pane.bookPaints / pane.simulatedSeconds,
                     pane.tapePaints / pane.simulatedSeconds);
     }
+    if (!only.isEmpty())
+        return 0;
     const double book = median(panes[0].msPerSecond);
     const double tape = median(panes[1].msPerSecond);
     std::printf("  book / tape: %.2f (goal: at most 1.5)\n", book / tape);
