@@ -1,5 +1,6 @@
 #include "app/startup_log.h"
 #include "shell/formats.h"
+#include "shell/layout_fence.h"
 #include "shell/main_window.h"
 #include "streams/column_fit.h"
 
@@ -15,13 +16,33 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTableWidget>
+#include <QTableWidgetItem>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 
 namespace {
+// Every depth frame puts the tables in book mode again: headers set anew would be new header items,
+// each a repaint of the header and a new look at the column widths, for the same texts.
+void setSideTableHeaders(std::initializer_list<QTableWidget *> tables, const QStringList &headers)
+{
+    for (QTableWidget *table : tables) {
+        if (!table)
+            continue;
+        table->setColumnCount(static_cast<int>(headers.size()));
+        bool same = true;
+        for (int column = 0; column < headers.size() && same; ++column) {
+            const QTableWidgetItem *item = table->horizontalHeaderItem(column);
+            same = item && item->text() == headers.at(column);
+        }
+        if (!same)
+            table->setHorizontalHeaderLabels(headers);
+    }
+}
+
 struct BookPreset
 {
     const char *key;
@@ -96,7 +117,7 @@ QWidget *MainWindow::buildBookPanel(QWidget *root)
     askTable = createBookSideTable(root);
     bidTable = createBookSideTable(root);
 
-    auto *bookPanel = new QWidget(root);
+    auto *bookPanel = new QWidget;
     bookPanel->setMinimumWidth(240);
     auto *panelLayout = new QVBoxLayout(bookPanel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
@@ -164,7 +185,9 @@ QWidget *MainWindow::buildBookPanel(QWidget *root)
     panelLayout->addWidget(bidCaptionLabel, 0);
     panelLayout->addWidget(bidTable, 1);
     writeStartupLog(QStringLiteral("MainWindow ctor: book panel created"));
-    return bookPanel;
+    // Ten depth frames a second rewrite the cards' and the title's texts: without the fence each would
+    // lay out and repaint the whole window (see LayoutFence).
+    return new LayoutFence(bookPanel, root);
 }
 
 QTableWidget *MainWindow::createBookSideTable(QWidget *parent)
@@ -193,12 +216,7 @@ void MainWindow::setupBookTables()
     const QStringList headers = {localizedText(QStringLiteral("Price"), QString::fromUtf8("Preço")),
                                  localizedText(QStringLiteral("Size"), QStringLiteral("Tamanho")),
                                  QStringLiteral("Total")};
-    for (QTableWidget *table : {askTable, bidTable}) {
-        if (!table)
-            continue;
-        table->setColumnCount(3);
-        table->setHorizontalHeaderLabels(headers);
-    }
+    setSideTableHeaders({askTable, bidTable}, headers);
 }
 
 void MainWindow::setupSnapshotTables()
@@ -210,12 +228,7 @@ void MainWindow::setupSnapshotTables()
     const QStringList headers = {localizedText(QStringLiteral("Field"), QStringLiteral("Campo")),
                                  localizedText(QStringLiteral("Value"), QStringLiteral("Valor")),
                                  localizedText(QStringLiteral("Source"), QStringLiteral("Fonte"))};
-    for (QTableWidget *table : {askTable, bidTable}) {
-        if (!table)
-            continue;
-        table->setColumnCount(3);
-        table->setHorizontalHeaderLabels(headers);
-    }
+    setSideTableHeaders({askTable, bidTable}, headers);
 }
 
 QLabel *MainWindow::createMetricCard(QWidget *parent, const QString &caption)
