@@ -16,33 +16,13 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTableWidget>
-#include <QTableWidgetItem>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
-#include <initializer_list>
 #include <limits>
 
 namespace {
-// Every depth frame puts the tables in book mode again: headers set anew would be new header items,
-// each a repaint of the header and a new look at the column widths, for the same texts.
-void setSideTableHeaders(std::initializer_list<QTableWidget *> tables, const QStringList &headers)
-{
-    for (QTableWidget *table : tables) {
-        if (!table)
-            continue;
-        table->setColumnCount(static_cast<int>(headers.size()));
-        bool same = true;
-        for (int column = 0; column < headers.size() && same; ++column) {
-            const QTableWidgetItem *item = table->horizontalHeaderItem(column);
-            same = item && item->text() == headers.at(column);
-        }
-        if (!same)
-            table->setHorizontalHeaderLabels(headers);
-    }
-}
-
 struct BookPreset
 {
     const char *key;
@@ -216,7 +196,12 @@ void MainWindow::setupBookTables()
     const QStringList headers = {localizedText(QStringLiteral("Price"), QString::fromUtf8("Preço")),
                                  localizedText(QStringLiteral("Size"), QStringLiteral("Tamanho")),
                                  QStringLiteral("Total")};
-    setSideTableHeaders({askTable, bidTable}, headers);
+    for (QTableWidget *table : {askTable, bidTable}) {
+        if (!table)
+            continue;
+        table->setColumnCount(3);
+        table->setHorizontalHeaderLabels(headers);
+    }
 }
 
 void MainWindow::setupSnapshotTables()
@@ -228,7 +213,12 @@ void MainWindow::setupSnapshotTables()
     const QStringList headers = {localizedText(QStringLiteral("Field"), QStringLiteral("Campo")),
                                  localizedText(QStringLiteral("Value"), QStringLiteral("Valor")),
                                  localizedText(QStringLiteral("Source"), QStringLiteral("Fonte"))};
-    setSideTableHeaders({askTable, bidTable}, headers);
+    for (QTableWidget *table : {askTable, bidTable}) {
+        if (!table)
+            continue;
+        table->setColumnCount(3);
+        table->setHorizontalHeaderLabels(headers);
+    }
 }
 
 QLabel *MainWindow::createMetricCard(QWidget *parent, const QString &caption)
