@@ -24,6 +24,7 @@ protected:
     bool anySizedByHand() const { return !m_byHand.isEmpty(); }
 
     void fitSoon();
+    bool fitPending() const { return m_pending; }
     // Sections resized inside `resize` are the keeper's own, not the user's.
     template <typename Resize> void resizeOwnSections(Resize resize)
     {

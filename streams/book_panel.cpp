@@ -1,5 +1,6 @@
 #include "app/startup_log.h"
 #include "shell/formats.h"
+#include "shell/layout_fence.h"
 #include "shell/main_window.h"
 #include "streams/column_fit.h"
 
@@ -96,7 +97,7 @@ QWidget *MainWindow::buildBookPanel(QWidget *root)
     askTable = createBookSideTable(root);
     bidTable = createBookSideTable(root);
 
-    auto *bookPanel = new QWidget(root);
+    auto *bookPanel = new QWidget;
     bookPanel->setMinimumWidth(240);
     auto *panelLayout = new QVBoxLayout(bookPanel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
@@ -164,7 +165,9 @@ QWidget *MainWindow::buildBookPanel(QWidget *root)
     panelLayout->addWidget(bidCaptionLabel, 0);
     panelLayout->addWidget(bidTable, 1);
     writeStartupLog(QStringLiteral("MainWindow ctor: book panel created"));
-    return bookPanel;
+    // Ten depth frames a second rewrite the cards' and the title's texts: without the fence each would
+    // lay out and repaint the whole window (see LayoutFence).
+    return new LayoutFence(bookPanel, root);
 }
 
 QTableWidget *MainWindow::createBookSideTable(QWidget *parent)

@@ -126,8 +126,8 @@ public:
             connect(table->model(), signal, this, &ColumnFitter::fitSoon);
         connect(table->model(), &QAbstractItemModel::modelReset, this, &ColumnFitter::fitSoon);
         connect(table->model(), &QAbstractItemModel::dataChanged, this,
-                [this](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
-                    if (changesWidth(roles))
+                [this](const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles) {
+                    if (changesWidth(roles) && widens(topLeft, bottomRight))
                         fitSoon();
                 });
     }
@@ -150,6 +150,28 @@ private:
         return false;
     }
 
+    // Whether a cell rewritten in place needs more than its column's values did at the last fit. A
+    // narrower value leaves the columns as they are: every value still shows whole, and a depth frame
+    // that rewrites the book's cells ten times a second would otherwise measure every cell of the
+    // table each time. Rows added or dropped, new headers, a new style or width fit the table anew.
+    bool widens(const QModelIndex &topLeft, const QModelIndex &bottomRight) const
+    {
+        if (fitPending() || anySizedByHand())
+            return false;
+        const QTableView *view = table();
+        const int grid = view->showGrid() ? 1 : 0; // as the view counts a column's values
+        for (int column = topLeft.column(); column <= bottomRight.column(); ++column) {
+            if (column >= m_valueWidths.size())
+                return true;
+            for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
+                const QModelIndex index = view->model()->index(row, column, topLeft.parent());
+                if (view->sizeHintForIndex(index).width() + grid > m_valueWidths.at(column))
+                    return true;
+            }
+        }
+        return false;
+    }
+
     void fit() override
     {
         if (anySizedByHand())
@@ -168,6 +190,7 @@ private:
                                   ? static_cast<const QAbstractItemView *>(view)->sizeHintForColumn(column)
                                   : 0);
         }
+        m_valueWidths = contentWidths;
         const QList<int> widths = fitColumns(headerWidths, contentWidths, view->viewport()->width());
         resizeOwnSections([&]() {
             // The stretched last section never shrinks below the size it was last given (Qt's 100 px at
@@ -181,6 +204,8 @@ private:
             }
         });
     }
+
+    QList<int> m_valueWidths; // what each column's values needed at the last fit
 };
 } // namespace
 

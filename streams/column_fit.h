@@ -14,9 +14,10 @@ class QTableView;
 // A negative header width marks a hidden column, which gets 0.
 QList<int> fitColumns(const QList<int> &headerWidths, const QList<int> &contentWidths, int available);
 
-// Keeps a table's columns fitted to its width, as above, whenever its width, header texts, style, rows
-// or cell texts change (once per turn of the event loop, however many cells a frame rewrites). A column
-// the user sizes by hand stays as sized until the header texts change (a new mode or language), which
-// fits the table again. Each header carries its text as a tooltip, for the narrow pane where it is
-// elided.
+// Keeps a table's columns fitted to its width, as above, whenever its width, header texts, style or rows
+// change, or a cell gets a value wider than its column's values were at the last fit (once per turn of
+// the event loop, however many cells a frame rewrites); a narrower value leaves the columns as they are
+// until the next such change, every value still whole. A column the user sizes by hand stays as sized
+// until the header texts change (a new mode or language), which fits the table again. Each header
+// carries its text as a tooltip, for the narrow pane where it is elided.
 void keepColumnsFitted(QTableView *table);

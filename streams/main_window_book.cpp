@@ -22,6 +22,9 @@ const PresetText kPresetTexts[] = {{"raw", "Raw", "Bruto"},
                                    {"normal", "Normal", "Normal"},
                                    {"wide", "Wide", "Amplo"}};
 
+// The book's own cells, told apart from the quote snapshot's that the same tables hold in between.
+constexpr int kBookItemType = QTableWidgetItem::UserType + 61;
+
 const QFont &bookCellFont()
 {
     static const QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -147,10 +150,24 @@ void MainWindow::makeBookItem(QTableWidget *table, int row, int column, const QS
 {
     if (!table)
         return;
-    auto *item = new QTableWidgetItem(text);
-    item->setFont(bookCellFont());
-    item->setForeground(QColor(isBid ? QStringLiteral("#20c878") : QStringLiteral("#f45d5d")));
-    table->setItem(row, column, item);
+    const QColor colour(isBid ? QStringLiteral("#20c878") : QStringLiteral("#f45d5d"));
+    // A depth frame comes ten times a second and changes a few of the cells: the book's own cell is
+    // rewritten in place, and only in what changed, so that the table repaints those cells alone instead
+    // of laying out and repainting every row. A cell of another kind (the quote snapshot's) is replaced.
+    QTableWidgetItem *item = table->item(row, column);
+    if (!item || item->type() != kBookItemType) {
+        item = new QTableWidgetItem(text, kBookItemType);
+        item->setFont(bookCellFont());
+        item->setForeground(colour);
+        table->setItem(row, column, item);
+        return;
+    }
+    if (item->text() != text)
+        item->setText(text);
+    if (item->foreground().color() != colour)
+        item->setForeground(colour);
+    if (item->font() != bookCellFont())
+        item->setFont(bookCellFont());
 }
 
 void MainWindow::fillBookRows(QTableWidget *table, const AggregatedLevels &levels, bool isBid,
@@ -158,10 +175,13 @@ void MainWindow::fillBookRows(QTableWidget *table, const AggregatedLevels &level
 {
     if (!table)
         return;
-    table->setRowCount(0);
-    table->setRowCount(static_cast<int>(levels.size()));
+    // Rows are added or dropped at the end only when the number of levels changes; the rows kept are
+    // rewritten in place (as if emptied and filled again, without the relayout and repaint of it all).
+    const int rows = static_cast<int>(levels.size());
+    if (table->rowCount() != rows)
+        table->setRowCount(rows);
     double total = 0.0;
-    for (int row = 0; row < levels.size(); ++row) {
+    for (int row = 0; row < rows; ++row) {
         const AggregatedLevel &level = levels.at(row);
         total += level.size;
         makeBookItem(table, row, 0, formatPrice(level.price), isBid);

@@ -6,8 +6,10 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QSet>
 #include <QSplitter>
 #include <QTabWidget>
@@ -84,6 +86,45 @@ QList<QRect> cardPlaces(const MainWindow &window)
     QList<QRect> out;
     for (const QLabel *card : window.bookMetricCards)
         out << ShownWindow::rectIn(card, window.askCaptionLabel->parentWidget());
+    return out;
+}
+
+// What the window did while a test fed it a frame: the paints each widget got, and the layout requests
+// that reached each tab widget (a tab widget lays out and repaints everything it holds on each one).
+class WindowActivity : public QObject
+{
+public:
+    QHash<const QObject *, int> paints;
+    QHash<const QObject *, int> layoutRequests;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints[watched];
+        else if (event->type() == QEvent::LayoutRequest)
+            ++layoutRequests[watched];
+        return false;
+    }
+};
+
+QStringList cellTexts(const QTableWidget *table)
+{
+    QStringList out;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        for (int column = 0; column < table->columnCount(); ++column)
+            out << (table->item(row, column) ? table->item(row, column)->text() : QString());
+    }
+    return out;
+}
+
+QList<const QTableWidgetItem *> itemsOf(const QTableWidget *table)
+{
+    QList<const QTableWidgetItem *> out;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        for (int column = 0; column < table->columnCount(); ++column)
+            out << table->item(row, column);
+    }
+    for (int column = 0; column < table->columnCount(); ++column)
+        out << table->horizontalHeaderItem(column);
     return out;
 }
 
@@ -470,6 +511,51 @@ private Q_SLOTS:
             QVERIFY(panel->rect().contains(ShownWindow::rectIn(table, panel)));
             QVERIFY2(wholeRows(table) >= 3, qPrintable(QString::number(wholeRows(table))));
         }
+    }
+
+    // A depth frame that changes the bids' sizes rewrites those cells and the imbalance card, and
+    // nothing else: the ask side, the headers and the cells' items stay as they are, and no relayout
+    // leaves the book's panel for the window (whose tab widgets would repaint all they hold).
+    void aDepthFrameRedoesOnlyWhatItChanged()
+    {
+        ShownWindow shown(QStringLiteral("coffee_dark"), QStringLiteral("en"));
+        MainWindow &window = shown.window;
+        const QString symbol = QStringLiteral("BTCUSDT");
+        QVERIFY(RightPane::showDepth(shown, symbol,
+                                     RightPane::depthFrame(symbol, 104532.18, 104532.19, 0.01, 0.5, 0.7)));
+        const QList<const QTableWidgetItem *> asks = itemsOf(window.askTable);
+        const QList<const QTableWidgetItem *> bids = itemsOf(window.bidTable);
+        const QStringList askTexts = cellTexts(window.askTable);
+        // The window's own start (its first quotes from the loopback services) may still lay out the
+        // Terminal page meanwhile, which repaints the book too; such a frame tells nothing and the next
+        // one is fed.
+        bool quiet = false;
+        for (int attempt = 1; attempt <= 5 && !quiet; ++attempt) {
+            WindowActivity activity;
+            QCoreApplication::instance()->installEventFilter(&activity);
+            window.onBinanceDepth(
+                RightPane::depthFrame(symbol, 104532.18, 104532.19, 0.01, 0.5 + 0.1 * attempt, 0.7));
+            shown.settle();
+            QCoreApplication::instance()->removeEventFilter(&activity);
+            QCOMPARE(window.bidTable->item(0, 1)->text(), QString::number(0.5 + 0.1 * attempt, 'f', 5));
+            QCOMPARE(activity.layoutRequests.value(window.rightTabs), 0);
+            quiet = activity.layoutRequests.value(window.mainTabs) == 0;
+            if (!quiet)
+                continue;
+            QVERIFY(activity.paints.value(window.bidTable->viewport()) > 0);
+            QVERIFY(activity.paints.value(window.bookMetricCards.at(3)) > 0);
+            QCOMPARE(activity.paints.value(window.askTable->viewport()), 0);
+            for (const QTableWidget *table : {window.askTable, window.bidTable})
+                QCOMPARE(activity.paints.value(table->horizontalHeader()->viewport()), 0);
+            for (const QPushButton *button : window.bookPresetButtons)
+                QCOMPARE(activity.paints.value(button), 0);
+        }
+        QVERIFY(quiet);
+        QCOMPARE(itemsOf(window.askTable), asks);
+        QCOMPARE(itemsOf(window.bidTable), bids);
+        QCOMPARE(cellTexts(window.askTable), askTexts);
+        QVERIFY2(ColumnChecks::cutValue(window.bidTable).isEmpty(),
+                 qPrintable(ColumnChecks::cutValue(window.bidTable)));
     }
 
     void metricCard()

@@ -4,6 +4,7 @@
 
 #include <QDoubleSpinBox>
 #include <QEvent>
+#include <QFontDatabase>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPushButton>
@@ -361,6 +362,38 @@ private Q_SLOTS:
         QCOMPARE(StreamWindow::column(f.window.bidTable, 2), bidTotals);
         QCOMPARE(f.bookTitle(), title);
         QCOMPARE(f.window.askCaptionLabel->text(), live ? QStringLiteral("ASK") : QStringLiteral("QUOTE"));
+    }
+
+    // The side tables hold the quote snapshot's rows until the first full depth, which writes its cells
+    // over them: every cell then reads as the book's, in the side's colour and the fixed font.
+    void depthOverTheSnapshotLeavesNoSnapshotCell()
+    {
+        StreamWindow f;
+        f.addRow(QStringLiteral("BTCUSDT"));
+        f.quote(QStringLiteral("BTCUSDT"), 100.5, -1.25, 100.0, 1234.0);
+        f.window.showQuoteSnapshot(QStringLiteral("BTCUSDT"));
+        QVERIFY(f.window.askTable->rowCount() > 1);
+        const QByteArray depth = R"({"bids":[["100","1"],["99","1"],["98","1"],["97","1"],["96","2"]],
+                                     "asks":[["101","1"],["102","1"],["103","1"],["104","1"],["105","1"]]})";
+        f.window.showCryptoDepth(QStringLiteral("BTCUSDT"), jsonObject(depth), QStringLiteral("12:00:00"));
+        QVERIFY(f.window.bookLive);
+        const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        for (const auto &[table, colour] :
+             {std::pair<QTableWidget *, QString>{f.window.askTable, "#f45d5d"},
+              std::pair<QTableWidget *, QString>{f.window.bidTable, "#20c878"}}) {
+            QCOMPARE(table->rowCount(), 5);
+            for (int column = 0; column < 3; ++column) {
+                QCOMPARE(StreamWindow::colours(table, column), QStringList(5, colour));
+                for (int row = 0; row < 5; ++row)
+                    QCOMPARE(table->item(row, column)->font(), fixed);
+            }
+        }
+        QCOMPARE(StreamWindow::column(f.window.askTable, 0),
+                 (QStringList{"101.0000", "102.0000", "103.0000", "104.0000", "105.0000"}));
+        QCOMPARE(StreamWindow::column(f.window.bidTable, 1),
+                 (QStringList{"1.00000", "1.00000", "1.00000", "1.00000", "2.00000"}));
+        QCOMPARE(StreamWindow::column(f.window.bidTable, 2),
+                 (QStringList{"1.00000", "2.00000", "3.00000", "4.00000", "6.00000"}));
     }
 
     void recordedDepth_data()

@@ -8,6 +8,7 @@
 #include <QProxyStyle>
 #include <QScrollBar>
 #include <QStyleOptionHeader>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 
 namespace {
@@ -33,6 +34,27 @@ struct FittedTable : ShownTable
         return true;
     }
 };
+// Counts how often the view measures a cell.
+class CountingDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    mutable int measured = 0;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        ++measured;
+        return QStyledItemDelegate::sizeHint(option, index);
+    }
+};
+
+QList<int> sectionSizes(const QHeaderView *header)
+{
+    QList<int> out;
+    for (int column = 0; column < header->count(); ++column)
+        out << header->sectionSize(column);
+    return out;
+}
+
 // Records the label Qt draws on each header section.
 class HeaderLabels : public QProxyStyle
 {
@@ -203,6 +225,34 @@ private Q_SLOTS:
                  qPrintable(ColumnChecks::headerCutWithRoom(&f.table)));
         if (change == QLatin1String("remove"))
             QVERIFY(f.headersWhole());
+    }
+
+    // A depth frame rewrites the book's cells in place ten times a second: a value that needs no more
+    // than its column's values already did is measured alone and leaves the columns as they are, every
+    // value still whole.
+    void aValueNoWiderThanItsColumnMeasuresOnlyItself_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("as wide") << "36.72";
+        QTest::newRow("narrower") << "1.5";
+        QTest::newRow("the same") << "36.71";
+    }
+
+    void aValueNoWiderThanItsColumnMeasuresOnlyItself()
+    {
+        QFETCH(QString, text);
+        FittedTable f(250);
+        auto *delegate = new CountingDelegate(&f.table);
+        f.table.setItemDelegate(delegate);
+        for (int row = 0; row < 10; ++row)
+            f.addRow({QStringLiteral("Last"), QStringLiteral("36.71"), QStringLiteral("BrAPI")});
+        const QList<int> sizes = sectionSizes(f.header());
+        delegate->measured = 0;
+        f.table.item(4, 1)->setText(text);
+        f.settle();
+        QVERIFY2(delegate->measured <= 1, qPrintable(QString::number(delegate->measured)));
+        QCOMPARE(sectionSizes(f.header()), sizes);
+        QVERIFY2(ColumnChecks::cutValue(&f.table).isEmpty(), qPrintable(ColumnChecks::cutValue(&f.table)));
     }
 
     // Narrower than its headers: every column stays inside the table, and a cut header shows the start
