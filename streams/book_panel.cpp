@@ -118,7 +118,8 @@ QWidget *MainWindow::buildBookPanel(QWidget *root)
     bookStepLabel = new QLabel(localizedText(QStringLiteral("Step"), QStringLiteral("Degrau")), presetRow);
     presetGrid->addWidget(bookStepLabel, 0, 0);
     bookStepSpin = new QDoubleSpinBox(presetRow);
-    bookStepSpin->setDecimals(6);
+    // As fine as the finest preset step: a coin priced below a cent gets steps of a few 0.00000001.
+    bookStepSpin->setDecimals(kBookStepDecimals);
     bookStepSpin->setRange(0.0, 1000000.0);
     bookStepSpin->setSingleStep(0.01);
     bookStepSpin->setSpecialValueText(QStringLiteral("Raw"));
