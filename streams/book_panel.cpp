@@ -60,9 +60,11 @@ public:
 private:
     int columnsFor(int width) const
     {
+        // Measured as the card measures its own text: the advance alone rounds a fraction of a pixel
+        // down, and a card one pixel short takes that pixel from its neighbours.
         const QFontMetrics metrics(cards.constFirst()->font());
         const int card =
-            metrics.horizontalAdvance(QStringLiteral("0000000000")) + 2 * (kCardBorder + kCardPadding);
+            metrics.size(0, QStringLiteral("0000000000")).width() + 2 * (kCardBorder + kCardPadding);
         const int count = static_cast<int>(cards.size());
         return count * card + (count - 1) * grid->horizontalSpacing() <= width ? count : (count + 1) / 2;
     }

@@ -313,7 +313,7 @@ private Q_SLOTS:
         QTest::newRow("five ten-millionths") << 0.0000005 << "Step"
                                              << "  Step 0.0000005";
         QTest::newRow("typed with three decimals above one") << 1.125 << "Step"
-                                                            << "  Step 1.125";
+                                                             << "  Step 1.125";
     }
 
     void stepSuffix()

@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
+#include <cstdlib>
 #include <limits>
 
 namespace {
@@ -363,9 +364,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("rows"); // rows of cards; 0: whichever the font allows
         QTest::addColumn<QString>("symbol");
         QTest::addColumn<double>("tick");
-        QTest::addColumn<QList<double>>("first"); // bid and ask of the first frame
+        QTest::addColumn<QList<double>>("first");     // bid and ask of the first frame
         QTest::addColumn<QStringList>("firstPrices"); // bid, ask, spread
-        QTest::addColumn<QList<double>>("later"); // of the second frame
+        QTest::addColumn<QList<double>>("later");     // of the second frame
         QTest::addColumn<QStringList>("laterPrices");
         struct Quote
         {
@@ -385,24 +386,24 @@ private Q_SLOTS:
         // The starting pane holds two cards a row, never four.
         for (const char *theme : {"coffee_dark", "mvx_light"}) {
             for (const char *language : {"en", "pt_BR"}) {
-                add(qPrintable(QStringLiteral("%1 %2 six-digit price").arg(theme, language)), theme, language, 0,
-                    2, "BTCUSDT", 0.01, sixDigits, sixDigits);
-                add(qPrintable(QStringLiteral("%1 %2 sub-cent price").arg(theme, language)), theme, language, 0,
-                    2, "SHIBUSDT", 0.00000001, subCent, subCent);
+                add(qPrintable(QStringLiteral("%1 %2 six-digit price").arg(theme, language)), theme, language,
+                    0, 2, "BTCUSDT", 0.01, sixDigits, sixDigits);
+                add(qPrintable(QStringLiteral("%1 %2 sub-cent price").arg(theme, language)), theme, language,
+                    0, 2, "SHIBUSDT", 0.00000001, subCent, subCent);
             }
         }
         // Widened by hand, through the widths where four cards start to fit, up to one that fits them.
         // Which row layout a width gets depends on the font; that the cards are whole and stay put
         // does not.
         for (int pane = 280; pane <= 335; pane += 5) {
-            add(qPrintable(QStringLiteral("pane %1 sub-cent price").arg(pane)), "coffee_dark", "pt_BR", pane, 0,
-                "SHIBUSDT", 0.00000001, subCent, subCent);
+            add(qPrintable(QStringLiteral("pane %1 sub-cent price").arg(pane)), "coffee_dark", "pt_BR", pane,
+                0, "SHIBUSDT", 0.00000001, subCent, subCent);
             add(qPrintable(QStringLiteral("pane %1 bitcoin crossing 100000").arg(pane)), "coffee_dark", "en",
                 pane, 0, "BTCUSDT", 0.01, fiveDigits, pastHundredThousand);
         }
         for (int pane : {360, 400, 460})
-            add(qPrintable(QStringLiteral("pane %1 sub-cent price").arg(pane)), "coffee_dark", "pt_BR", pane, 0,
-                "SHIBUSDT", 0.00000001, subCent, subCent);
+            add(qPrintable(QStringLiteral("pane %1 sub-cent price").arg(pane)), "coffee_dark", "pt_BR", pane,
+                0, "SHIBUSDT", 0.00000001, subCent, subCent);
         add("pane 700 six-digit price", "coffee_dark", "en", 700, 1, "BTCUSDT", 0.01, sixDigits, sixDigits);
     }
 
@@ -459,6 +460,16 @@ private Q_SLOTS:
         }
         if (rows > 0)
             QCOMPARE(tops.size(), rows);
+        // The cards of a row share it equally: a card wider than its neighbours took room its own value
+        // needed, so a longer value in another card would take it back and move the cards.
+        for (const QRect &place : places) {
+            for (const QRect &other : places) {
+                if (other.top() == place.top())
+                    QVERIFY2(std::abs(other.width() - place.width()) <= 1,
+                             qPrintable(
+                                 QStringLiteral("%1 px beside %2 px").arg(place.width()).arg(other.width())));
+            }
+        }
         // Whole by room, in the face the cards ask for: the theme's size for every widget must not
         // win over it, and a smaller or thinner font must not make a value fit.
         for (const QLabel *card : window.bookMetricCards) {
