@@ -48,9 +48,9 @@ double bookPresetFraction(const QString &preset);
 // and never below kLeastBookStep, so no preset but "raw" ever gives step 0 (the step box would hold a
 // finer step as 0 and the book would stay raw). Without a price (0, negative or not finite) every
 // preset but "raw" gives kLeastBookStep. A wider preset never gives a finer step than a tighter one;
-// below a few cents two presets can give the same step. The 1-2-5 choice allows a relative 1e-9, so a
-// product that lands a hair above a notch through rounding (0.01 x 0.0001 is 1.0000000000000002e-6)
-// stays on that notch instead of moving up one.
+// below a price of 0.0001, where tight's fraction falls under the least step, two can give the same.
+// The 1-2-5 choice allows a relative 1e-9, so a product that lands a hair above a notch through
+// rounding (0.01 x 0.0001 is 1.0000000000000002e-6) stays on that notch instead of moving up one.
 double bookStepForPreset(const QString &preset, double lastPrice);
 
 // A price moved to the edge of its bucket: down for a bid, up for an ask. A price already on the grid

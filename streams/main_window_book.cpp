@@ -123,8 +123,8 @@ void MainWindow::updateBookPresetButtons()
             QStringLiteral("%1 (%2)").arg(text, shortcutText(QStringLiteral("book_%1").arg(key))));
     }
     // Without a price for the selected symbol the presets cannot be told apart (tight, normal and wide all
-    // give the least step), so a match says nothing about the user's choice: it stands. Below a few cents
-    // two presets can give one step; the one chosen stays chosen, so the next symbol gets its step.
+    // give the least step), so a match says nothing about the user's choice: it stands. Below a price of
+    // 0.0001 two presets can give one step; the one chosen stays chosen, so the next symbol gets its step.
     const QString selected = selectedSymbol();
     if (!selected.isEmpty() && lastPriceForSymbol(selected) > 0.0 && !chosenMatches)
         bookPresetKey = matched;

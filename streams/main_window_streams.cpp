@@ -41,8 +41,8 @@ void MainWindow::reapplyBookPreset()
     // the step stays as it is rather than collapsing to raw.
     if (!(lastPriceForSymbol(selectedSymbol()) > 0.0))
         return;
-    // The stored preset is the user's choice. Following a price that makes two presets coincide (below a
-    // few cents tight and normal both give the least step) must not rewrite it, or the next symbol gets
+    // The stored preset is the user's choice. Following a price that makes two presets coincide (below
+    // 0.0001 tight and normal can both give the least step) must not rewrite it, or the next symbol gets
     // the wrong one.
     const QString chosen = bookPresetKey;
     {

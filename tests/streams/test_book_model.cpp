@@ -52,7 +52,7 @@ private Q_SLOTS:
         QTest::newRow("10000 tight is exactly one") << "tight" << 10000.0 << 1.0;
         QTest::newRow("10000 normal") << "normal" << 10000.0 << 5.0;
         QTest::newRow("10000 wide") << "wide" << 10000.0 << 50.0;
-        // Below a few cents the fraction of the price falls under the step box's last decimal: the step
+        // Far below a cent the fraction of the price falls under the step box's last decimal: the step
         // is that decimal, never raw, and a wider preset never finer than a tighter one.
         QTest::newRow("0.0000111 tight") << "tight" << 0.0000111 << 1e-8;
         QTest::newRow("0.0000111 normal") << "normal" << 0.0000111 << 1e-8;
