@@ -56,8 +56,10 @@ double bookStepForPreset(const QString &preset, double lastPrice)
     const double fraction = bookPresetFraction(preset);
     if (fraction <= 0.0)
         return 0.0;
-    const double reference = std::isfinite(lastPrice) ? std::max(0.000001, lastPrice) : 0.000001;
-    const double rawStep = reference * fraction;
+    // The coin's own price: a floor under it would give a sub-cent coin a step the box cannot hold.
+    if (!finitePositive(lastPrice))
+        return kLeastBookStep;
+    const double rawStep = lastPrice * fraction;
     const double power = std::pow(10.0, std::floor(std::log10(rawStep)));
     const double mantissa = rawStep / power;
     const double slack = 1.0 + kRelativeTolerance;
@@ -68,7 +70,7 @@ double bookStepForPreset(const QString &preset, double lastPrice)
         multiplier = 2.0;
     else if (mantissa <= 5.0 * slack)
         multiplier = 5.0;
-    return multiplier * power;
+    return std::max(kLeastBookStep, multiplier * power);
 }
 
 double roundToStep(double price, double step, bool isBid)
@@ -169,11 +171,24 @@ double firstDepthPrice(const QJsonArray &levels)
     return first.isEmpty() ? 0.0 : depthItemNumber(first.at(0));
 }
 
+namespace {
+QString bookStepText(double step)
+{
+    // The step as the box holds it, then the zeros after its last digit dropped down to the usual count.
+    QString text = QString::number(step, 'f', kBookStepDecimals);
+    const int fewest = step >= 1.0 ? 2 : 6;
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    while (text.size() - point - 1 > fewest && text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    return text;
+}
+} // namespace
+
 QString bookStepSuffixText(double step, const QString &word)
 {
     if (!(step > 0.0))
         return QString();
-    return QStringLiteral("  %1 %2").arg(word, QString::number(step, 'f', step >= 1.0 ? 2 : 6));
+    return QStringLiteral("  %1 %2").arg(word, bookStepText(step));
 }
 
 bool stepMatchesPreset(double step, double presetStep)

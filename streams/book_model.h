@@ -35,15 +35,22 @@ using AggregatedLevels = QList<AggregatedLevel>;
 constexpr int kFullDepthLevels = 5;
 // Entries of a raw depth array that aggregation and the volume sums look at.
 constexpr int kAggregatedDepthEntries = 10;
+// Decimals the step box holds, and so the finest step above raw: the finest tick the crypto venues
+// quote, so a coin priced below a cent still has steps a preset can choose.
+constexpr int kBookStepDecimals = 8;
+constexpr double kLeastBookStep = 0.00000001;
 
 // The fraction of the reference price a preset key stands for: 0 for "raw", 0.0001 "tight",
 // 0.0025 "wide", 0.0005 for "normal" and any unknown key.
 double bookPresetFraction(const QString &preset);
 
-// The step a preset gives at a price: 1, 2 or 5 times a power of ten, never below price x fraction.
-// The price counts as at least 0.000001 (no price, or one that is not finite). The 1-2-5 choice
-// allows a relative 1e-9, so a product that lands a hair above a notch through rounding
-// (0.01 x 0.0001 is 1.0000000000000002e-6) stays on that notch instead of moving up one.
+// The step a preset gives at a price: 1, 2 or 5 times a power of ten, never below price x fraction,
+// and never below kLeastBookStep, so no preset but "raw" ever gives step 0 (the step box would hold a
+// finer step as 0 and the book would stay raw). Without a price (0, negative or not finite) every
+// preset but "raw" gives kLeastBookStep. A wider preset never gives a finer step than a tighter one;
+// below a price of 0.0001, where tight's fraction falls under the least step, two can give the same.
+// The 1-2-5 choice allows a relative 1e-9, so a product that lands a hair above a notch through
+// rounding (0.01 x 0.0001 is 1.0000000000000002e-6) stays on that notch instead of moving up one.
 double bookStepForPreset(const QString &preset, double lastPrice);
 
 // A price moved to the edge of its bucket: down for a bid, up for an ask. A price already on the grid
@@ -75,8 +82,9 @@ double sumBookLevelSizes(const QList<BookLevel> &levels);
 // The price of the first entry; 0 for an empty array or an empty first entry.
 double firstDepthPrice(const QJsonArray &levels);
 
-// "  <word> <step>" (2 decimals from 1 up, else 6), empty for a step of 0 or below.
+// "  <word> <step>", empty for a step of 0 or below. The step has 2 decimals from 1 up, else 6, and
+// more, up to the step box's 8, where it has digits there (0.00000002 must not read "0.000000").
 QString bookStepSuffixText(double step, const QString &word);
 
-// Whether a step is the one a preset gives, allowing for the spin box's 6 decimals.
+// Whether a step is the one a preset gives, allowing for the step box's 8 decimals.
 bool stepMatchesPreset(double step, double presetStep);

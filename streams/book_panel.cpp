@@ -61,9 +61,11 @@ public:
 private:
     int columnsFor(int width) const
     {
+        // Measured as the card measures its own text: the advance alone rounds a fraction of a pixel
+        // down, and a card one pixel short takes that pixel from its neighbours.
         const QFontMetrics metrics(cards.constFirst()->font());
         const int card =
-            metrics.horizontalAdvance(QStringLiteral("0000000000")) + 2 * (kCardBorder + kCardPadding);
+            metrics.size(0, QStringLiteral("0000000000")).width() + 2 * (kCardBorder + kCardPadding);
         const int count = static_cast<int>(cards.size());
         return count * card + (count - 1) * grid->horizontalSpacing() <= width ? count : (count + 1) / 2;
     }
@@ -119,7 +121,8 @@ QWidget *MainWindow::buildBookPanel(QWidget *root)
     bookStepLabel = new QLabel(localizedText(QStringLiteral("Step"), QStringLiteral("Degrau")), presetRow);
     presetGrid->addWidget(bookStepLabel, 0, 0);
     bookStepSpin = new QDoubleSpinBox(presetRow);
-    bookStepSpin->setDecimals(6);
+    // As fine as the finest preset step: a coin priced below a cent gets steps of a few 0.00000001.
+    bookStepSpin->setDecimals(kBookStepDecimals);
     bookStepSpin->setRange(0.0, 1000000.0);
     bookStepSpin->setSingleStep(0.01);
     bookStepSpin->setSpecialValueText(QStringLiteral("Raw"));

@@ -106,13 +106,16 @@ void MainWindow::applyBookPreset(const QString &presetKey)
 void MainWindow::updateBookPresetButtons()
 {
     QString matched;
+    bool chosenMatches = false;
     const double step = bookStep();
     for (QPushButton *button : std::as_const(bookPresetButtons)) {
         const QString key = button->property("bookPreset").toString();
         const bool checked = stepMatchesPreset(step, defaultBookStep(key));
         button->setChecked(checked);
-        if (checked)
+        if (checked) {
             matched = key;
+            chosenMatches = chosenMatches || key == bookPresetKey;
+        }
         QString text = localizedText(QStringLiteral("Normal"), QStringLiteral("Normal"));
         for (const PresetText &preset : kPresetTexts) {
             if (key == QLatin1String(preset.key))
@@ -122,17 +125,18 @@ void MainWindow::updateBookPresetButtons()
         button->setToolTip(
             QStringLiteral("%1 (%2)").arg(text, shortcutText(QStringLiteral("book_%1").arg(key))));
     }
-    // Without a price for the selected symbol the presets cannot be told apart (raw, tight and normal all
-    // round to a step of 0), so a match says nothing about the user's choice: it stands.
+    // Without a price for the selected symbol the presets cannot be told apart (tight, normal and wide all
+    // give the least step), so a match says nothing about the user's choice: it stands. Below a price of
+    // 0.0001 two presets can give one step; the one chosen stays chosen, so the next symbol gets its step.
     const QString selected = selectedSymbol();
-    if (!selected.isEmpty() && lastPriceForSymbol(selected) > 0.0)
+    if (!selected.isEmpty() && lastPriceForSymbol(selected) > 0.0 && !chosenMatches)
         bookPresetKey = matched;
 }
 
 void MainWindow::followBookReferencePrice()
 {
-    // Which buttons match the step depends on the selected symbol's price: without one, raw, tight and
-    // normal all round to a step of 0. A price that came or moved is no choice of the user's: whatever
+    // Which buttons match the step depends on the selected symbol's price: without one, tight, normal
+    // and wide all give the least step. A price that came or moved is no choice of the user's: whatever
     // the buttons now show, the stored preset stays as chosen, and the next symbol gets its step.
     const QString chosen = bookPresetKey;
     updateBookPresetButtons();

@@ -41,8 +41,9 @@ void MainWindow::reapplyBookPreset()
     // the step stays as it is rather than collapsing to raw.
     if (!(lastPriceForSymbol(selectedSymbol()) > 0.0))
         return;
-    // The stored preset is the user's choice. Following a price that makes two presets coincide (a
-    // tiny price rounds every preset to raw) must not rewrite it, or the next symbol gets the wrong one.
+    // The stored preset is the user's choice. Following a price that makes two presets coincide (below
+    // 0.0001 tight and normal can both give the least step) must not rewrite it, or the next symbol gets
+    // the wrong one.
     const QString chosen = bookPresetKey;
     {
         const QSignalBlocker quiet(bookStepSpin);

@@ -294,7 +294,7 @@ private Q_SLOTS:
         QDoubleSpinBox *step = window.bookStepSpin;
         QCOMPARE(step->minimum(), 0.0);
         QCOMPARE(step->maximum(), 1000000.0);
-        QCOMPARE(step->decimals(), 6);
+        QCOMPARE(step->decimals(), 8);
         QCOMPARE(step->singleStep(), 0.01);
         QCOMPARE(step->value(), 0.0);
         QCOMPARE(step->specialValueText(), QStringLiteral("Raw"));
@@ -312,8 +312,8 @@ private Q_SLOTS:
             QCOMPARE(button->property("bookPreset").toString(), keys.at(i));
             QCOMPARE(button->objectName(), QStringLiteral("bookPresetButton"));
             QVERIFY(button->isCheckable());
-            // Step 0 without a price: raw, tight and normal all give that step.
-            QCOMPARE(button->isChecked(), i < 3);
+            // Step 0 is raw's alone: without a price the others give the least step.
+            QCOMPARE(button->isChecked(), i == 0);
             QCOMPARE(button->minimumWidth(), 0 + 2 * 4 + 2 * 1); // the theme's 0 rule plus padding and border
             QCOMPARE(button->sizePolicy().horizontalPolicy(), QSizePolicy::Expanding);
             QCOMPARE(button->sizePolicy().verticalPolicy(), QSizePolicy::Fixed);

@@ -52,19 +52,46 @@ private Q_SLOTS:
         QTest::newRow("10000 tight is exactly one") << "tight" << 10000.0 << 1.0;
         QTest::newRow("10000 normal") << "normal" << 10000.0 << 5.0;
         QTest::newRow("10000 wide") << "wide" << 10000.0 << 50.0;
-        QTest::newRow("no price tight") << "tight" << 0.0 << 1e-10;
-        QTest::newRow("no price normal") << "normal" << 0.0 << 5e-10;
-        QTest::newRow("no price wide") << "wide" << 0.0 << 5e-9;
-        QTest::newRow("tiny tight") << "tight" << 0.00001234 << 2e-9;
-        QTest::newRow("tiny normal") << "normal" << 0.00001234 << 1e-8;
-        QTest::newRow("tiny wide") << "wide" << 0.00001234 << 5e-8;
+        // Far below a cent the fraction of the price falls under the step box's last decimal: the step
+        // is that decimal, never raw, and a wider preset never finer than a tighter one.
+        QTest::newRow("0.0000111 tight") << "tight" << 0.0000111 << 1e-8;
+        QTest::newRow("0.0000111 normal") << "normal" << 0.0000111 << 1e-8;
+        QTest::newRow("0.0000111 wide") << "wide" << 0.0000111 << 5e-8;
+        QTest::newRow("PEPE 0.0000099 tight") << "tight" << 0.0000099 << 1e-8;
+        QTest::newRow("PEPE 0.0000099 normal") << "normal" << 0.0000099 << 1e-8;
+        QTest::newRow("PEPE 0.0000099 wide") << "wide" << 0.0000099 << 5e-8;
+        QTest::newRow("SHIB 0.0000123 tight") << "tight" << 0.0000123 << 1e-8;
+        QTest::newRow("SHIB 0.0000123 normal") << "normal" << 0.0000123 << 1e-8;
+        QTest::newRow("SHIB 0.0000123 wide") << "wide" << 0.0000123 << 5e-8;
+        QTest::newRow("0.00001234 wide") << "wide" << 0.00001234 << 5e-8;
+        QTest::newRow("0.0001 tight lands on the least step") << "tight" << 0.0001 << 1e-8;
+        QTest::newRow("0.0001 normal") << "normal" << 0.0001 << 5e-8;
+        QTest::newRow("0.00004 wide") << "wide" << 0.00004 << 1e-7;
+        QTest::newRow("far below the least step") << "wide" << 0.0000000123 << 1e-8;
+        QTest::newRow("BTC 104532 tight") << "tight" << 104532.18 << 20.0;
+        QTest::newRow("BTC 104532 normal") << "normal" << 104532.18 << 100.0;
+        QTest::newRow("BTC 104532 wide") << "wide" << 104532.18 << 500.0;
+        QTest::newRow("1 tight") << "tight" << 1.0 << 0.0001;
+        QTest::newRow("1 normal") << "normal" << 1.0 << 0.0005;
+        QTest::newRow("1 wide") << "wide" << 1.0 << 0.005;
+        QTest::newRow("0.9987 tight") << "tight" << 0.9987 << 0.0001;
+        QTest::newRow("0.9987 wide") << "wide" << 0.9987 << 0.005;
+        QTest::newRow("0.5 tight") << "tight" << 0.5 << 0.00005;
+        QTest::newRow("0.5 normal") << "normal" << 0.5 << 0.0005;
+        QTest::newRow("0.5 wide") << "wide" << 0.5 << 0.002;
+        QTest::newRow("no price tight") << "tight" << 0.0 << 1e-8;
+        QTest::newRow("no price normal") << "normal" << 0.0 << 1e-8;
+        QTest::newRow("no price wide") << "wide" << 0.0 << 1e-8;
         // Products that land a hair above a notch stay on it.
         QTest::newRow("0.01 tight stays on 1e-6") << "tight" << 0.01 << 0.000001;
         QTest::newRow("0.002 wide stays on 5e-6") << "wide" << 0.002 << 0.000005;
         QTest::newRow("raw at any price") << "raw" << 65000.0 << 0.0;
+        QTest::newRow("raw below a cent") << "raw" << 0.0000111 << 0.0;
+        QTest::newRow("raw without a price") << "raw" << 0.0 << 0.0;
         QTest::newRow("unknown key is normal") << "coarse" << 100.0 << 0.05;
-        QTest::newRow("negative price counts as none") << "normal" << -5.0 << 5e-10;
-        QTest::newRow("nan price counts as none") << "normal" << kNaN << 5e-10;
+        QTest::newRow("negative price counts as none") << "normal" << -5.0 << 1e-8;
+        QTest::newRow("nan price counts as none") << "normal" << kNaN << 1e-8;
+        QTest::newRow("infinite price counts as none") << "wide" << kInf << 1e-8;
     }
 
     void presetStep()
@@ -74,6 +101,29 @@ private Q_SLOTS:
         QFETCH(double, step);
         const double got = bookStepForPreset(preset, price);
         QVERIFY2(sameNumber(got, step), qPrintable(QString::number(got, 'g', 17)));
+        // The step box holds it as it is: what it rounds to is the step itself.
+        QVERIFY(sameNumber(QString::number(got, 'f', kBookStepDecimals).toDouble(), got));
+    }
+
+    void widerPresetsNeverFiner_data()
+    {
+        QTest::addColumn<double>("price");
+        for (double price : {0.0, 0.0000000123, 0.0000099, 0.0000111, 0.0000123, 0.0001, 0.00004, 0.002, 0.01,
+                             0.5, 0.9987, 1.0, 1.2345, 100.0, 10000.0, 65000.0, 104532.18})
+            QTest::addRow("%.10g", price) << price;
+    }
+
+    // No preset but raw gives step 0, and each preset's step is at least the tighter one's.
+    void widerPresetsNeverFiner()
+    {
+        QFETCH(double, price);
+        double tighter = 0.0;
+        for (const char *preset : {"tight", "normal", "wide"}) {
+            const double step = bookStepForPreset(QString::fromLatin1(preset), price);
+            QVERIFY2(step >= kLeastBookStep, preset);
+            QVERIFY2(step >= tighter, preset);
+            tighter = step;
+        }
     }
 
     void bucket_data()
@@ -253,6 +303,17 @@ private Q_SLOTS:
                              << "  Step 1.00";
         QTest::newRow("small in portuguese") << 0.0005 << "Degrau"
                                              << "  Degrau 0.000500";
+        QTest::newRow("five hundredths") << 0.05 << "Step"
+                                         << "  Step 0.050000";
+        // A step finer than the usual six decimals shows its own digits, up to the step box's eight.
+        QTest::newRow("least step") << 0.00000001 << "Step"
+                                    << "  Step 0.00000001";
+        QTest::newRow("two hundred-millionths") << 0.00000002 << "Step"
+                                                << "  Step 0.00000002";
+        QTest::newRow("five ten-millionths") << 0.0000005 << "Step"
+                                             << "  Step 0.0000005";
+        QTest::newRow("typed with three decimals above one") << 1.125 << "Step"
+                                                             << "  Step 1.125";
     }
 
     void stepSuffix()

@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
+#include <cstdlib>
 #include <limits>
 
 namespace {
@@ -403,31 +404,48 @@ private Q_SLOTS:
         QTest::addColumn<int>("pane"); // the right pane's width; 0: as the window starts
         QTest::addColumn<int>("rows"); // rows of cards; 0: whichever the font allows
         QTest::addColumn<QString>("symbol");
-        QTest::addColumn<double>("bid");
-        QTest::addColumn<double>("ask");
         QTest::addColumn<double>("tick");
-        QTest::addColumn<QStringList>("prices"); // bid, ask, spread
-        const QStringList sixDigits{"104532.18", "104532.19", "0.01000"};
-        const QStringList subCent{"0.00001234", "0.00001237", "0.00000003"};
+        QTest::addColumn<QList<double>>("first");     // bid and ask of the first frame
+        QTest::addColumn<QStringList>("firstPrices"); // bid, ask, spread
+        QTest::addColumn<QList<double>>("later");     // of the second frame
+        QTest::addColumn<QStringList>("laterPrices");
+        struct Quote
+        {
+            QList<double> prices;
+            QStringList texts;
+        };
+        const Quote sixDigits{{104532.18, 104532.19}, {"104532.18", "104532.19", "0.01000"}};
+        const Quote subCent{{0.00001234, 0.00001237}, {"0.00001234", "0.00001237", "0.00000003"}};
+        // Bitcoin crossing 100000: the prices gain a digit between two frames.
+        const Quote fiveDigits{{99999.98, 99999.99}, {"99999.98", "99999.99", "0.01000"}};
+        const Quote pastHundredThousand{{100000.01, 100000.02}, {"100000.01", "100000.02", "0.01000"}};
+        const auto add = [](const char *name, const char *theme, const char *language, int pane, int rows,
+                            const char *symbol, double tick, const Quote &first, const Quote &later) {
+            QTest::newRow(name) << theme << language << pane << rows << symbol << tick << first.prices
+                                << first.texts << later.prices << later.texts;
+        };
         // The starting pane holds two cards a row, never four.
         for (const char *theme : {"coffee_dark", "mvx_light"}) {
             for (const char *language : {"en", "pt_BR"}) {
-                QTest::addRow("%s %s six-digit price", theme, language)
-                    << theme << language << 0 << 2 << "BTCUSDT" << 104532.18 << 104532.19 << 0.01
-                    << sixDigits;
-                QTest::addRow("%s %s sub-cent price", theme, language)
-                    << theme << language << 0 << 2 << "SHIBUSDT" << 0.00001234 << 0.00001237 << 0.00000001
-                    << subCent;
+                add(qPrintable(QStringLiteral("%1 %2 six-digit price").arg(theme, language)), theme, language,
+                    0, 2, "BTCUSDT", 0.01, sixDigits, sixDigits);
+                add(qPrintable(QStringLiteral("%1 %2 sub-cent price").arg(theme, language)), theme, language,
+                    0, 2, "SHIBUSDT", 0.00000001, subCent, subCent);
             }
         }
-        // Widened by hand, around the width where four cards start to fit, up to one that fits them.
-        for (int pane : {320, 360, 400, 460})
-            QTest::addRow("pane %d sub-cent price", pane)
-                << "coffee_dark"
-                << "pt_BR" << pane << 0 << "SHIBUSDT" << 0.00001234 << 0.00001237 << 0.00000001 << subCent;
-        QTest::addRow("pane 700 six-digit price")
-            << "coffee_dark"
-            << "en" << 700 << 1 << "BTCUSDT" << 104532.18 << 104532.19 << 0.01 << sixDigits;
+        // Widened by hand, through the widths where four cards start to fit, up to one that fits them.
+        // Which row layout a width gets depends on the font; that the cards are whole and stay put
+        // does not.
+        for (int pane = 280; pane <= 335; pane += 5) {
+            add(qPrintable(QStringLiteral("pane %1 sub-cent price").arg(pane)), "coffee_dark", "pt_BR", pane,
+                0, "SHIBUSDT", 0.00000001, subCent, subCent);
+            add(qPrintable(QStringLiteral("pane %1 bitcoin crossing 100000").arg(pane)), "coffee_dark", "en",
+                pane, 0, "BTCUSDT", 0.01, fiveDigits, pastHundredThousand);
+        }
+        for (int pane : {360, 400, 460})
+            add(qPrintable(QStringLiteral("pane %1 sub-cent price").arg(pane)), "coffee_dark", "pt_BR", pane,
+                0, "SHIBUSDT", 0.00000001, subCent, subCent);
+        add("pane 700 six-digit price", "coffee_dark", "en", 700, 1, "BTCUSDT", 0.01, sixDigits, sixDigits);
     }
 
     // Every card shows its caption and value whole in the card's font, the cards keep their order, a
@@ -439,10 +457,11 @@ private Q_SLOTS:
         QFETCH(int, pane);
         QFETCH(int, rows);
         QFETCH(QString, symbol);
-        QFETCH(double, bid);
-        QFETCH(double, ask);
         QFETCH(double, tick);
-        QFETCH(QStringList, prices);
+        QFETCH(QList<double>, first);
+        QFETCH(QStringList, firstPrices);
+        QFETCH(QList<double>, later);
+        QFETCH(QStringList, laterPrices);
         ShownWindow shown(theme, language);
         MainWindow &window = shown.window;
         QCOMPARE(window.size(), QSize(1320, 820));
@@ -455,16 +474,16 @@ private Q_SLOTS:
         const QStringList captions = language == QLatin1String("pt_BR")
                                          ? QStringList{"COMPRA", "VENDA", "SPR", "DESB"}
                                          : QStringList{"BID", "ASK", "SPR", "IMB"};
-        const auto expected = [&](const QString &imbalance) {
+        const auto expected = [&](const QStringList &prices, const QString &imbalance) {
             return QStringList{captions.at(0) + '\n' + prices.at(0), captions.at(1) + '\n' + prices.at(1),
                                captions.at(2) + '\n' + prices.at(2), captions.at(3) + '\n' + imbalance};
         };
         QWidget *panel = window.askCaptionLabel->parentWidget();
 
         // Bid sizes of 0.679 against asks of 1.321 make the longest imbalance a book usually shows.
-        QVERIFY(
-            RightPane::showDepth(shown, symbol, RightPane::depthFrame(symbol, bid, ask, tick, 0.679, 1.321)));
-        QCOMPARE(cardTexts(window), expected(QStringLiteral("-32.1%")));
+        QVERIFY(RightPane::showDepth(
+            shown, symbol, RightPane::depthFrame(symbol, first.at(0), first.at(1), tick, 0.679, 1.321)));
+        QCOMPARE(cardTexts(window), expected(firstPrices, QStringLiteral("-32.1%")));
         QVERIFY2(cutCard(window).isEmpty(), qPrintable(cutCard(window)));
         const QList<QRect> places = cardPlaces(window);
         QSet<int> tops;
@@ -482,6 +501,16 @@ private Q_SLOTS:
         }
         if (rows > 0)
             QCOMPARE(tops.size(), rows);
+        // The cards of a row share it equally: a card wider than its neighbours took room its own value
+        // needed, so a longer value in another card would take it back and move the cards.
+        for (const QRect &place : places) {
+            for (const QRect &other : places) {
+                if (other.top() == place.top())
+                    QVERIFY2(std::abs(other.width() - place.width()) <= 1,
+                             qPrintable(
+                                 QStringLiteral("%1 px beside %2 px").arg(place.width()).arg(other.width())));
+            }
+        }
         // Whole by room, in the face the cards ask for: the theme's size for every widget must not
         // win over it, and a smaller or thinner font must not make a value fit.
         for (const QLabel *card : window.bookMetricCards) {
@@ -496,14 +525,15 @@ private Q_SLOTS:
                           .arg(card->width())
                           .arg(cardRoom(card).width())
                           .arg(cardTextSize(card).width());
-        qInfo("pane %d px, cards in %d px font: %s; whole rows %d asks, %d bids", window.rightTabs->width(),
+        qInfo("pane %d px, cards in %d rows, %d px font: %s; whole rows %d asks, %d bids",
+              window.rightTabs->width(), static_cast<int>(tops.size()),
               QFontInfo(window.bookMetricCards.at(0)->font()).pixelSize(),
               qPrintable(widths.join(QStringLiteral(", "))), wholeRows(window.askTable),
               wholeRows(window.bidTable));
 
-        window.onBinanceDepth(RightPane::depthFrame(symbol, bid, ask, tick, 1.05, 0.95));
+        window.onBinanceDepth(RightPane::depthFrame(symbol, later.at(0), later.at(1), tick, 1.05, 0.95));
         shown.settle();
-        QCOMPARE(cardTexts(window), expected(QStringLiteral("5.0%")));
+        QCOMPARE(cardTexts(window), expected(laterPrices, QStringLiteral("5.0%")));
         QVERIFY2(cutCard(window).isEmpty(), qPrintable(cutCard(window)));
         QCOMPARE(cardPlaces(window), places);
 

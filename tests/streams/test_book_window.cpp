@@ -79,13 +79,27 @@ private Q_SLOTS:
         QTest::newRow("wide at 1.2345")
             << 1.2345 << true << ""
             << "wide" << 0.0 << 0.005 << QList<bool>{false, false, false, true} << "wide";
-        QTest::newRow("tiny price: every preset is raw")
+        // Below a cent a preset's step comes from the coin's own price, never raw.
+        QTest::newRow("normal at 0.0001")
             << 0.0001 << true << ""
-            << "normal" << 0.0 << 0.0 << QList<bool>{true, false, false, false} << "raw";
+            << "normal" << 0.0 << 0.00000005 << QList<bool>{false, false, true, false} << "normal";
+        QTest::newRow("wide at 0.0000111")
+            << 0.0000111 << true << ""
+            << "wide" << 0.0 << 0.00000005 << QList<bool>{false, false, false, true} << "wide";
+        // Tight and normal both give the least step here: the one pressed stays the choice.
+        QTest::newRow("tight at 0.0000111 stays tight")
+            << 0.0000111 << true << "wide"
+            << "tight" << 0.0 << 0.00000001 << QList<bool>{false, true, true, false} << "tight";
+        QTest::newRow("normal at 0.0000111 stays normal")
+            << 0.0000111 << true << "tight"
+            << "normal" << 0.0 << 0.00000001 << QList<bool>{false, true, true, false} << "normal";
         // Three presets coincide without a price: the match must not replace the stored choice.
         QTest::newRow("no price and step 0 keeps the choice")
             << 0.0 << true << ""
-            << "raw" << 0.0 << 0.0 << QList<bool>{true, true, true, false} << "raw";
+            << "raw" << 0.0 << 0.0 << QList<bool>{true, false, false, false} << "raw";
+        QTest::newRow("no price: a preset gives the least step")
+            << 0.0 << true << ""
+            << "wide" << 0.0 << 0.00000001 << QList<bool>{false, true, true, true} << "wide";
         QTest::newRow("no price, typed step keeps the choice")
             << 0.0 << true << "wide"
             << "" << 3.0 << 3.0 << QList<bool>{false, false, false, false} << "wide";
@@ -170,20 +184,53 @@ private Q_SLOTS:
         f.addRow(QStringLiteral("USDJPY=X"));
         f.addRow(QStringLiteral("GBPUSD=X"));
         f.quote(QStringLiteral("EURUSD=X"), 65000.0, 0.1);
-        f.quote(QStringLiteral("USDJPY=X"), 0.0001, 0.1);
+        f.quote(QStringLiteral("USDJPY=X"), 0.0000111, 0.1);
         f.select(QStringLiteral("EURUSD=X"));
         f.window.applyBookPreset(QStringLiteral("tight"));
         QCOMPARE(f.window.bookStep(), 10.0);
-        // Every preset rounds to raw at this price; the choice itself must survive the visit.
+        // Tight and normal coincide at this price; the choice itself must survive the visit.
         f.select(QStringLiteral("USDJPY=X"));
-        QCOMPARE(f.window.bookStep(), 0.0);
+        QCOMPARE(f.window.bookStep(), 0.00000001);
         QCOMPARE(f.window.bookPresetKey, QStringLiteral("tight"));
         // A row without a price leaves the step alone.
         f.select(QStringLiteral("GBPUSD=X"));
-        QCOMPARE(f.window.bookStep(), 0.0);
+        QCOMPARE(f.window.bookStep(), 0.00000001);
         f.select(QStringLiteral("EURUSD=X"));
         QCOMPARE(f.window.bookStep(), 10.0);
         QCOMPARE(checkedStates(f.window), (QList<bool>{false, true, false, false}));
+    }
+
+    void aPresetChosenBelowACentFollowsToTheNextSymbol_data()
+    {
+        QTest::addColumn<QString>("preset");
+        QTest::addColumn<double>("subCentStep");
+        QTest::addColumn<double>("bitcoinStep");
+        QTest::newRow("tight") << "tight" << 0.00000001 << 20.0;
+        QTest::newRow("normal") << "normal" << 0.00000001 << 100.0;
+        QTest::newRow("wide") << "wide" << 0.00000005 << 500.0;
+    }
+
+    // Pressed on a coin where two presets give one step, a preset is still the one the next symbol gets.
+    void aPresetChosenBelowACentFollowsToTheNextSymbol()
+    {
+        QFETCH(QString, preset);
+        QFETCH(double, subCentStep);
+        QFETCH(double, bitcoinStep);
+        StreamWindow f;
+        f.addRow(QStringLiteral("PEPEUSDT"));
+        f.addRow(QStringLiteral("BTCUSDT"));
+        f.quote(QStringLiteral("PEPEUSDT"), 0.0000111, 0.1);
+        f.quote(QStringLiteral("BTCUSDT"), 104532.18, 0.1);
+        f.select(QStringLiteral("PEPEUSDT"));
+        for (QPushButton *button : std::as_const(f.window.bookPresetButtons)) {
+            if (button->property("bookPreset").toString() == preset)
+                button->click();
+        }
+        QCOMPARE(f.window.bookStep(), subCentStep);
+        QCOMPARE(f.window.bookPresetKey, preset);
+        f.select(QStringLiteral("BTCUSDT"));
+        QCOMPARE(f.window.bookStep(), bitcoinStep);
+        QCOMPARE(f.window.bookPresetKey, preset);
     }
 
     void stepAndPresetSurviveARestart()

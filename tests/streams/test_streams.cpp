@@ -12,6 +12,7 @@
 #include <QNetworkRequest>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalBlocker>
 
 #include <memory>
@@ -61,6 +62,21 @@ QByteArray itickDepth(int levels, double bestBid = 187.24)
                 ",\"p\":" + QByteArray::number(bestBid + 0.01 + 0.01 * i) + ",\"v\":100}";
     }
     return "{\"type\":\"depth\",\"data\":{\"s\":\"AAPL\",\"b\":[" + bids + "],\"a\":[" + asks + "]}}";
+}
+
+// A coin below a cent, ten levels a side one tick (0.00000001) apart: bids from 0.00001110 down, asks
+// from 0.00001111 up.
+QByteArray subCentDepthFrame()
+{
+    QByteArray bids;
+    QByteArray asks;
+    for (int level = 0; level < 10; ++level) {
+        const QByteArray comma = level ? "," : "";
+        bids += comma + "[\"0.0000" + QByteArray::number(1110 - level) + "\",\"1000000\"]";
+        asks += comma + "[\"0.0000" + QByteArray::number(1111 + level) + "\",\"1000000\"]";
+    }
+    return "{\"stream\":\"pepeusdt@depth20@100ms\",\"data\":{\"lastUpdateId\":1,\"bids\":[" + bids +
+           "],\"asks\":[" + asks + "]}}";
 }
 
 // Loopback REST and WebSocket services and a window with only the rows a test adds.
@@ -233,7 +249,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("priceFirst"); // the price is in before the row is selected
         QTest::addColumn<QByteArray>("price");
         QTest::addColumn<QList<bool>>("checked"); // raw, tight, normal, wide
-        // Without a price raw, tight and normal all round to a step of 0 and all match it.
         QTest::newRow("price after the selection")
             << "" << 0.0 << false << QByteArray("65000") << QList<bool>{true, false, false, false};
         QTest::newRow("priced row selected")
@@ -271,8 +286,9 @@ private Q_SLOTS:
             sendPrice();
         live.f.select(QStringLiteral("BTCUSDT"));
         if (!priceFirst) {
+            // Without a price only raw gives step 0; the others give the least step.
             if (step == 0.0)
-                QCOMPARE(checkedStates(live.window), (QList<bool>{true, true, true, false}));
+                QCOMPARE(checkedStates(live.window), (QList<bool>{true, false, false, false}));
             else
                 QCOMPARE(checkedStates(live.window), (QList<bool>{false, false, false, false}));
             sendPrice();
@@ -280,6 +296,62 @@ private Q_SLOTS:
         QCOMPARE(live.window.bookStep(), step);
         QCOMPARE(checkedStates(live.window), checked);
         QCOMPARE(live.window.bookPresetKey, preset);
+    }
+
+    void presetsGatherASubCentBook_data()
+    {
+        QTest::addColumn<QString>("preset");
+        QTest::addColumn<double>("step");
+        QTest::addColumn<QString>("stepText"); // what the title ends with
+        QTest::addColumn<QStringList>("bids");
+        QTest::addColumn<QStringList>("asks");
+        const QStringList rawBids{"0.00001110", "0.00001109", "0.00001108", "0.00001107", "0.00001106",
+                                  "0.00001105", "0.00001104", "0.00001103", "0.00001102", "0.00001101"};
+        const QStringList rawAsks{"0.00001111", "0.00001112", "0.00001113", "0.00001114", "0.00001115",
+                                  "0.00001116", "0.00001117", "0.00001118", "0.00001119", "0.00001120"};
+        QTest::newRow("raw") << "raw" << 0.0 << "" << rawBids << rawAsks;
+        // The least step keeps levels one tick apart apart.
+        QTest::newRow("tight") << "tight" << 0.00000001 << "  Step 0.00000001" << rawBids << rawAsks;
+        QTest::newRow("normal") << "normal" << 0.00000001 << "  Step 0.00000001" << rawBids << rawAsks;
+        QTest::newRow("wide") << "wide" << 0.00000005 << "  Step 0.00000005"
+                              << QStringList{"0.00001110", "0.00001105", "0.00001100"}
+                              << QStringList{"0.00001115", "0.00001120"};
+    }
+
+    // A coin at 0.0000111: each preset button gives a step the book uses (none falls back to raw), and
+    // the wide one gathers levels one tick apart into fewer rows.
+    void presetsGatherASubCentBook()
+    {
+        QFETCH(QString, preset);
+        QFETCH(double, step);
+        QFETCH(QString, stepText);
+        QFETCH(QStringList, bids);
+        QFETCH(QStringList, asks);
+        LiveWindow live;
+        live.f.addRow(QStringLiteral("PEPEUSDT"));
+        live.f.quote(QStringLiteral("PEPEUSDT"), 0.0000111, 1.5);
+        live.f.select(QStringLiteral("PEPEUSDT"));
+        QTRY_COMPARE(live.window.depthSocket.state(), QAbstractSocket::ConnectedState);
+        for (QPushButton *button : std::as_const(live.window.bookPresetButtons)) {
+            if (button->property("bookPreset").toString() == preset)
+                button->click();
+        }
+        QCOMPARE(live.window.bookStep(), step);
+        QCOMPARE(live.window.bookPresetKey, preset);
+        if (preset != QLatin1String("raw")) {
+            QVERIFY(live.window.bookStep() >= 0.00000001);
+            QVERIFY(live.window.bookStepSpin->text() != live.window.bookStepSpin->specialValueText());
+        }
+        live.streams.sendToStream(QStringLiteral("pepeusdt@depth20@100ms"), subCentDepthFrame());
+        QTRY_VERIFY(live.window.bookLive);
+        QCOMPARE(StreamWindow::column(live.window.bidTable, 0), bids);
+        QCOMPARE(StreamWindow::column(live.window.askTable, 0), asks);
+        // The last bucket holds every level's size: nothing was lost in the gathering.
+        QCOMPARE(StreamWindow::column(live.window.bidTable, 2).constLast(), QStringLiteral("10000000.00000"));
+        QCOMPARE(StreamWindow::column(live.window.askTable, 2).constLast(), QStringLiteral("10000000.00000"));
+        const QRegularExpression title(QStringLiteral("^ORDER BOOK  PEPEUSDT  [0-9]{2}:[0-9]{2}:[0-9]{2}") +
+                                       QRegularExpression::escape(stepText) + QLatin1Char('$'));
+        QVERIFY2(title.match(live.f.bookTitle()).hasMatch(), qPrintable(live.f.bookTitle()));
     }
 
     // A host that accepts every handshake and drops at once: each stream backs off step by step instead
