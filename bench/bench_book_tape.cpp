@@ -14,7 +14,7 @@
 // runs. Every provider host points at a closed loopback port; the window runs in a private home.
 
 #include "app/app_identity.h"
-#include "app/endpoints.h"
+#include "bench/isolated_environment.h"
 #include "shell/main_window.h"
 #include "watchlist/quote_columns.h"
 
@@ -25,7 +25,6 @@
 #include <QHash>
 #include <QHeaderView>
 #include <QPaintEvent>
-#include <QProcessEnvironment>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -50,14 +49,6 @@ double cpuSeconds()
     timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
-}
-
-void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type == QtWarningMsg && (message.contains(QLatin1String("propagateSizeHints")) ||
-                                 message.contains(QLatin1String("does not support raise()"))))
-        return;
-    std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
 // One 100 ms slot of the stream: always a depth frame, sometimes a trade, sometimes ticker frames.
@@ -295,19 +286,7 @@ int main(int argc, char **argv)
 
     const bool countEveryWidget = qEnvironmentVariableIsSet("MVX_BOOK_BENCH_PAINTS");
     QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
-    qputenv("XDG_CACHE_HOME", (home.path() + QStringLiteral("/.cache")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/.local/share")).toLocal8Bit());
-    for (const QString &key : QProcessEnvironment::systemEnvironment().keys()) {
-        if (key.startsWith(QLatin1String("MVX_")))
-            qunsetenv(key.toLocal8Bit().constData());
-    }
-    for (const EndpointInfo &info : endpointTable())
-        qputenv(info.envVar, "http://127.0.0.1:1");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(quietOffscreenWarnings);
+    isolateBenchProcess(home.path(), false);
     QApplication app(argc, argv);
     applyApplicationIdentity(app);
 

@@ -13,6 +13,7 @@
 
 #include "app/app_identity.h"
 #include "app/endpoints.h"
+#include "bench/isolated_environment.h"
 #include "shell/main_window.h"
 #include "watchlist/watchlist_file.h"
 
@@ -142,13 +143,6 @@ int runFixture(int argc, char **argv, const QByteArray &mode)
 }
 
 // ---- one terminal run ----------------------------------------------------------------------------
-
-void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type == QtWarningMsg && message.contains(QLatin1String("propagateSizeHints")))
-        return;
-    std::fprintf(stderr, "%s\n", qPrintable(message));
-}
 
 // With MVX_TICKER_BENCH_PAINTS set, the run also tells which widgets the stream made repaint (and with
 // MVX_TICKER_BENCH_RECTS too, which window areas).
