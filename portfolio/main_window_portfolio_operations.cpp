@@ -1,5 +1,6 @@
 #include "portfolio/portfolio_valuation.h"
 #include "shell/main_window.h"
+#include "shell/price_box.h"
 
 #include <QDateTime>
 #include <QInputDialog>
@@ -144,10 +145,10 @@ void MainWindow::addPortfolioPosition()
     if (!ok)
         return;
     const double startPrice = existing >= 0 ? before.averagePrice : lastPriceForSymbol(symbol);
-    const double averagePrice = QInputDialog::getDouble(
+    const double averagePrice = askPrice(
         this, localizedText(QStringLiteral("Average price"), QString::fromUtf8("Preço médio")),
         localizedText(QStringLiteral("Average price"), QString::fromUtf8("Preço médio")),
-        std::max(0.0, startPrice), 0.0, 1e15, 8, &ok, Qt::WindowFlags(), 1.0);
+        std::max(0.0, startPrice), 0.0, 1e15, 8, &ok);
     if (!ok)
         return;
 
@@ -251,10 +252,10 @@ void MainWindow::editPositionRow(int row)
         8, &ok, Qt::WindowFlags(), 1.0);
     if (!ok)
         return;
-    const double averagePrice = QInputDialog::getDouble(
+    const double averagePrice = askPrice(
         this, localizedText(QStringLiteral("Edit average price"), QString::fromUtf8("Editar preço médio")),
         localizedText(QStringLiteral("Average price"), QString::fromUtf8("Preço médio")), before.averagePrice,
-        0.0, 1e15, 8, &ok, Qt::WindowFlags(), 1.0);
+        0.0, 1e15, 8, &ok);
     if (!ok)
         return;
     // The position is looked up again in the portfolio the dialogs were opened for; when it has gone

@@ -21,8 +21,6 @@ public:
     // `held` becomes the fence's child.
     LayoutFence(QWidget *held, QWidget *parent);
 
-    QWidget *held() const { return m_held; }
-
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
     bool hasHeightForWidth() const override;

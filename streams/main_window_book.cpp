@@ -154,24 +154,19 @@ void MainWindow::makeBookItem(QTableWidget *table, int row, int column, const QS
 {
     if (!table)
         return;
-    const QColor colour(isBid ? QStringLiteral("#20c878") : QStringLiteral("#f45d5d"));
     // A depth frame comes ten times a second and changes a few of the cells: the book's own cell is
-    // rewritten in place, and only in what changed, so that the table repaints those cells alone instead
-    // of laying out and repainting every row. A cell of another kind (the quote snapshot's) is replaced.
+    // rewritten in place, text alone (its side's colour and font never change), so that the table
+    // repaints those cells alone instead of laying out and repainting every row. A cell of another kind
+    // (the quote snapshot's) is replaced.
     QTableWidgetItem *item = table->item(row, column);
-    if (!item || item->type() != kBookItemType) {
-        item = new QTableWidgetItem(text, kBookItemType);
-        item->setFont(bookCellFont());
-        item->setForeground(colour);
-        table->setItem(row, column, item);
+    if (item && item->type() == kBookItemType) {
+        item->setText(text); // Qt tells the view nothing when the text is the same
         return;
     }
-    if (item->text() != text)
-        item->setText(text);
-    if (item->foreground().color() != colour)
-        item->setForeground(colour);
-    if (item->font() != bookCellFont())
-        item->setFont(bookCellFont());
+    item = new QTableWidgetItem(text, kBookItemType);
+    item->setFont(bookCellFont());
+    item->setForeground(QColor(isBid ? QStringLiteral("#20c878") : QStringLiteral("#f45d5d")));
+    table->setItem(row, column, item);
 }
 
 void MainWindow::fillBookRows(QTableWidget *table, const AggregatedLevels &levels, bool isBid,

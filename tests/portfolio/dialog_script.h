@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDoubleSpinBox>
 #include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
@@ -57,6 +58,19 @@ public:
             if (!dialog)
                 return false;
             dialog->setDoubleValue(value);
+            dialog->accept();
+            return true;
+        });
+    }
+    // Presses `key` once in an input dialog's number box, as a user steps it, then accepts the dialog.
+    DialogScript &stepped(Qt::Key key)
+    {
+        return push([key](QWidget *w) {
+            auto *dialog = qobject_cast<QInputDialog *>(w);
+            auto *box = dialog ? dialog->findChild<QDoubleSpinBox *>() : nullptr;
+            if (!box)
+                return false;
+            QTest::keyClick(box, key);
             dialog->accept();
             return true;
         });

@@ -366,6 +366,44 @@ private Q_SLOTS:
         QCOMPARE(f.window.activePositions().at(1), (PortfolioPosition{"AAPL", 7, 33.5}));
     }
 
+    // The average price steps as every price box does: below 1 by one unit of its last shown digit,
+    // so a coin below a cent keeps its price, and from 1 up by 1; whether the position is added again
+    // or edited.
+    void averagePriceStepsFromItsOwnDigits_data()
+    {
+        QTest::addColumn<bool>("edit");
+        QTest::addColumn<double>("average");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<double>("stepped");
+        QTest::newRow("edited below a cent, up") << true << 0.0000125 << int(Qt::Key_Up) << 0.00001251;
+        QTest::newRow("edited below a cent, down") << true << 0.0000125 << int(Qt::Key_Down) << 0.00001249;
+        QTest::newRow("edited equity, up") << true << 150.0 << int(Qt::Key_Up) << 151.0;
+        QTest::newRow("added again below a cent, up") << false << 0.0000125 << int(Qt::Key_Up) << 0.00001251;
+        QTest::newRow("added again below 1, down") << false << 0.5 << int(Qt::Key_Down) << 0.4999;
+    }
+
+    void averagePriceStepsFromItsOwnDigits()
+    {
+        QFETCH(bool, edit);
+        QFETCH(double, average);
+        QFETCH(int, key);
+        QFETCH(double, stepped);
+        Fixture f;
+        f.window.portfolioPositions["Main"][1].averagePrice = average; // AAPL
+        f.window.refreshPortfolio();
+        DialogScript script;
+        if (!edit)
+            script.text("AAPL");
+        script.number(10).stepped(Qt::Key(key));
+        Fixture::run(script, [&]() {
+            if (edit)
+                f.window.editPositionRow(rowOf(f.window.positionsTable, "AAPL"));
+            else
+                f.window.portfolioAddPositionButton->click();
+        });
+        QCOMPARE(f.window.activePositions().at(1), (PortfolioPosition{"AAPL", 10, stepped}));
+    }
+
     void removesTheSelectedPositionAfterQuotesMoveItsRow_data()
     {
         QTest::addColumn<QString>("selected");

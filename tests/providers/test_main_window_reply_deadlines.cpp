@@ -123,13 +123,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<Kind>("kind");
         QTest::addColumn<int>("expectedMs");
-        QTest::newRow("quote") << Kind::Quote << 10000;
-        QTest::newRow("provider probe") << Kind::Quote << 10000;
-        QTest::newRow("book snapshot") << Kind::Quote << 10000;
-        QTest::newRow("symbol search") << Kind::Quote << 10000;
+        QTest::newRow("quote, provider probe, book snapshot, symbol search") << Kind::Quote << 10000;
         QTest::newRow("candle history") << Kind::History << 20000;
-        QTest::newRow("news feed") << Kind::Feed << 20000;
-        QTest::newRow("movers list") << Kind::Feed << 20000;
+        QTest::newRow("news feed, movers list") << Kind::Feed << 20000;
         QTest::newRow("symbol list") << Kind::SymbolList << 90000;
     }
 
